@@ -1,0 +1,25 @@
+// The front door's work in detail: the text KanjiConv returns and the bytes it was made from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "byte_buffer.h"
+
+namespace quillora {
+
+struct FrontDoorOutcome {
+  Text text;         // what KanjiConv returns
+  ByteBuffer bytes;  // the bytes the text was made from (empty for modes without conversion)
+  bool file_read = false;
+};
+
+// Reads a file whole into a buffer with room for the converters' guard byte; nullopt when the
+// file cannot be opened or read.
+[[nodiscard]] std::optional<ByteBuffer> ReadWholeFile(const Text& path);
+
+// KanjiConv with its intermediate bytes; strFileName is passed through by reference (mode 10).
+[[nodiscard]] FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
+                                            std::int16_t intOption);
+
+}  // namespace quillora
