@@ -1,0 +1,50 @@
+// Every call that waits for a person or reaches outside the program goes through here, so that
+// tests can answer it.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+class QTextEdit;
+
+namespace quillora {
+
+enum class MessageIcon { none, information, question, warning, critical };
+
+struct FileDialogRequest {
+  QString title;
+  QString filter;          // "description (*.*)" entries separated by ";;"
+  QString initial_folder;
+  QString proposed_name;   // the name last chosen in either dialog
+};
+
+enum class PrintOutcome { printed, no_printer, failed };
+
+class OutsideWorld {
+ public:
+  virtual ~OutsideWorld() = default;
+
+  virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                           MessageIcon icon) = 0;
+  // True when the person answered OK.
+  virtual bool AskOkCancel(QWidget* parent, const QString& title, const QString& text,
+                           MessageIcon icon) = 0;
+  // The chosen path, or nullopt when the dialog was cancelled.
+  virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Prints the text area's selection, or its whole text when nothing is selected, on the default
+  // printer.
+  virtual PrintOutcome PrintText(QTextEdit* text_area, const QString& job_name) = 0;
+  // The shell verb "open" on a URL or path; false when nothing could open it.
+  virtual bool OpenWithShell(const QString& target) = 0;
+  // Starts a program detached, in a normal window; false when it could not be started.
+  virtual bool StartProgram(const QString& path) = 0;
+};
+
+// The process's outside world: the real one unless a test has installed its own.
+OutsideWorld& Outside();
+// Installs a replacement (tests); nullptr restores the real one. The caller keeps ownership.
+void SetOutside(OutsideWorld* replacement);
+
+}  // namespace quillora
