@@ -1,0 +1,192 @@
+// EUC-JP decoding: to Shift_JIS text, to JIS, and the widening of its half-width katakana.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <utility>
+
+#include "clsConvert.h"
+#include "converter_support.h"
+#include "cp932_codec.h"
+
+namespace quillora {
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+using BytePair = std::array<std::uint8_t, 2>;
+
+constexpr std::uint8_t kSingleShift = 0x8E;
+constexpr std::uint8_t kVoicedMark = 0xDE;
+constexpr std::uint8_t kSemiVoicedMark = 0xDF;
+
+// EUC-JP code of the full-width form of half-width katakana 0xA1 + k.
+constexpr std::array<std::uint16_t, 63> kEucFullwidth{
+    0xA1A3, 0xA1D6, 0xA1D7, 0xA1A2, 0xA1A6, 0xA5F2, 0xA5A1,          // 。「」、・ヲァ
+    0xA5A3, 0xA5A5, 0xA5A7, 0xA5A9, 0xA5E3, 0xA5E5, 0xA5E7, 0xA5C3,  // ィゥェォャュョッ
+    0xA1BC, 0xA5A2, 0xA5A4, 0xA5A6, 0xA5A8, 0xA5AA, 0xA5AB, 0xA5AD,  // ーアイウエオカキ
+    0xA5AF, 0xA5B1, 0xA5B3, 0xA5B5, 0xA5B7, 0xA5B9, 0xA5BB, 0xA5BD,  // クケコサシスセソ
+    0xA5BF, 0xA5C1, 0xA5C4, 0xA5C6, 0xA5C8, 0xA5CA, 0xA5CB, 0xA5CC,  // タチツテトナニヌ
+    0xA5CD, 0xA5CE, 0xA5CF, 0xA5D2, 0xA5D5, 0xA5D8, 0xA5DB, 0xA5DE,  // ネノハヒフヘホマ
+    0xA5DF, 0xA5E0, 0xA5E1, 0xA5E2, 0xA5E4, 0xA5E6, 0xA5E8, 0xA5E9,  // ミムメモヤユヨラ
+    0xA5EA, 0xA5EB, 0xA5EC, 0xA5ED, 0xA5EF, 0xA5F3, 0xA1AB, 0xA1AC,  // リルレロワン゛゜
+};
+
+constexpr bool IsSjisTrailByte(std::uint8_t b) noexcept {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// EUC-JP two-byte code to Shift_JIS. Any byte values give results within 0-255 (lead 0x71-0xF0,
+// trail 0x1F-0xFD), so nothing can overflow.
+BytePair EucPairToSjis(std::uint8_t a, std::uint8_t b) noexcept {
+  const int row = a & 0x7F;
+  int trail = (b & 0x7F) + (row % 2 == 1 ? 0x1F : 0x7D);
+  if (trail >= 0x7F) {
+    trail += 1;
+  }
+  int lead = (row - 0x21) / 2 + 0x81;  // truncated toward zero, as C++ divides
+  if (lead > 0x9F) {
+    lead += 0x40;
+  }
+  return {static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail)};
+}
+
+// The text that one byte after 0x8E stands for: the full-width form of the byte decoded alone.
+const Text& FullwidthOfByte(std::uint8_t b) {
+  static const std::array<Text, 256> table = [] {
+    std::array<Text, 256> t;
+    for (std::size_t v = 0; v < t.size(); ++v) {
+      const std::array<std::uint8_t, 1> byte{static_cast<std::uint8_t>(v)};
+      t[v] = BytesToText(byte);
+      for (char16_t& c : t[v]) {
+        c = HalfwidthToFullwidth(c);
+      }
+    }
+    return t;
+  }();
+  return table[b];
+}
+
+}  // namespace
+
+// Each step's bytes would be decoded on their own. They are batched and decoded together, which
+// gives the same text as long as no batched step ends in a lead byte left alone; the one step that
+// can (a first byte that is no Shift_JIS lead, then a trail that is one) is decoded apart.
+Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
+  const Bytes in(bytConvertStrings);
+  const std::size_t n = in.size();
+  Text text;
+  ByteBuffer batch;
+  batch.reserve(n);
+  const auto flush = [&] {
+    text += BytesToText(batch);
+    batch.clear();
+  };
+  std::size_t i = 0;
+  for (; i + 1 < n; ++i) {
+    const std::uint8_t a = in[i];
+    if (a <= 0x7F) {
+      batch.push_back(a);
+    } else if (a == kSingleShift) {
+      flush();
+      text += FullwidthOfByte(in[i + 1]);
+      ++i;
+    } else {
+      const auto [lead, trail] = EucPairToSjis(a, in[i + 1]);
+      batch.push_back(lead);
+      if (!(detail::IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
+          detail::IsSjisLeadByte(trail)) {
+        flush();
+        text += BytesToText(std::span(&trail, 1));
+      } else {
+        batch.push_back(trail);
+      }
+      ++i;
+    }
+  }
+  if (i + 1 == n) {
+    batch.push_back(in[i]);
+  }
+  flush();
+  return text;
+}
+
+ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
+                                   bool booHankakuKana) {
+  if (!booHankakuKana) {
+    ByteBuffer widened;
+    if (const ConvertResult r = EUCHankakuKanaConvert(widened, bytConvertStrings); !r.ok()) {
+      return {r.error, 0};
+    }
+    bytConvertStrings = std::move(widened);
+  }
+  const std::uint8_t final_byte = booHankakuKana ? 0x4A : 0x42;  // ESC ( J or ESC ( B
+  const Bytes in(bytConvertStrings);
+  const std::size_t n = in.size();
+  // Worst case: escape and pair alternating with escape and single byte, 9 bytes for 3.
+  detail::GrowingOutput out(3 * n);
+  bool kanji = false;
+  for (std::size_t k = 0; k < n;) {
+    const std::uint8_t b = in[k];
+    if (b == 0xFF || b < 0xA1) {
+      if (kanji) {
+        out.Put(0x1B, 0x28, final_byte);
+        kanji = false;
+      }
+      if (b == kSingleShift && ++k == n) {
+        return out.Fail(bytConverted, ConvertError::out_of_range);
+      }
+      out.Put(in[k]);
+      ++k;
+    } else {
+      if (!kanji) {
+        out.Put(0x1B, 0x24, 0x42);
+        kanji = true;
+      }
+      out.Put(b & 0x7F);  // goes out before the second byte is read, so a failure keeps it
+      if (k + 1 == n) {
+        return out.Fail(bytConverted, ConvertError::out_of_range);
+      }
+      out.Put(in[k + 1] & 0x7F);
+      k += 2;
+    }
+  }
+  return out.Finish(bytConverted);
+}
+
+ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
+                                                ByteBuffer& bytConvertStrings) {
+  const std::size_t n = bytConvertStrings.size();
+  detail::AppendGuardByte(bytConvertStrings);
+  detail::FixedOutput out(bytConverted, 2 * n + 1);
+  const Bytes in(bytConvertStrings);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (in[i] != kSingleShift) {
+      out.Put(in[i]);
+      continue;
+    }
+    ++i;
+    const std::uint8_t h = in[i];  // at most the guard byte
+    // A byte that is no half-width katakana keeps its single shift and itself.
+    const bool kana = h >= 0xA1 && h <= 0xDF;
+    const std::uint16_t wide = kana ? kEucFullwidth[h - 0xA1] : (kSingleShift << 8) | h;
+    out.Put(static_cast<std::uint8_t>(wide >> 8));
+    // Both following bytes are read whatever h is, so a single shift in the last two positions
+    // fails even where no mark could follow.
+    if (i + 2 >= in.size()) {
+      return out.Fail(ConvertError::out_of_range);
+    }
+    const bool shifted = in[i + 1] == kSingleShift;
+    int trail = wide & 0xFF;
+    if (shifted && in[i + 2] == kVoicedMark && detail::TakesVoicedMark(h)) {
+      trail += 1;
+      i += 2;
+    } else if (shifted && in[i + 2] == kSemiVoicedMark && detail::TakesSemiVoicedMark(h)) {
+      trail += 2;
+      i += 2;
+    }
+    out.Put(static_cast<std::uint8_t>(trail));
+  }
+  return out.Finish();
+}
+
+}  // namespace quillora

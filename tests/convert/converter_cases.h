@@ -1,0 +1,120 @@
+// Shared by the byte-converter tests: bytes in hex, table rows, JIS X 0208 and a kana oracle.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unicode/unorm2.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <span>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "convert/byte_buffer.h"
+#include "convert/convert_result.h"
+#include "convert/cp932_codec.h"
+
+namespace quillora::convert_test {
+
+inline ByteBuffer Hex(std::string_view hex) {
+  ByteBuffer bytes;
+  std::istringstream words{std::string(hex)};
+  for (unsigned b = 0; words >> std::hex >> b;) {
+    bytes.push_back(static_cast<std::uint8_t>(b));
+  }
+  return bytes;
+}
+
+inline std::string ToHex(std::span<const std::uint8_t> bytes) {
+  std::string hex;
+  for (const std::uint8_t b : bytes) {
+    char word[4];
+    std::snprintf(word, sizeof word, hex.empty() ? "%02X" : " %02X", b);
+    hex += word;
+  }
+  return hex;
+}
+
+struct ByteCase {
+  const char* name;
+  const char* input;
+  const char* output;  // the whole output buffer afterwards, padding included
+  ConvertError error;
+  std::size_t count;
+  const char* input_after = nullptr;  // where it differs from the converter's usual effect
+};
+
+enum class InputAfter { guard_appended, unchanged, output };
+
+// Every output starts as EE EE, so that a buffer left untouched shows.
+inline void RunCases(std::span<const ByteCase> cases,
+                     const std::function<ConvertResult(ByteBuffer&, ByteBuffer&)>& convert,
+                     InputAfter usual) {
+  for (const ByteCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteBuffer out = Hex("EE EE");
+    ByteBuffer in = Hex(c.input);
+    const ConvertResult result = convert(out, in);
+    EXPECT_EQ(ToHex(out), c.output);
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.count, c.count);
+    std::string input_after = c.input_after != nullptr      ? c.input_after
+                              : usual == InputAfter::output ? c.output
+                                                            : c.input;
+    if (c.input_after == nullptr && usual == InputAfter::guard_appended) {
+      input_after += " 00";
+    }
+    EXPECT_EQ(ToHex(in), ToHex(Hex(input_after)));
+  }
+}
+
+// Every JIS X 0208 code in the three encodings, Shift_JIS computed the textbook way from row (ku)
+// and cell (ten).
+struct Jis0208Codes {
+  ByteBuffer jis, euc, sjis;
+};
+
+inline Jis0208Codes AllJis0208Codes() {
+  Jis0208Codes all;
+  const auto add = [](ByteBuffer& to, int a, int b) {
+    to.insert(to.end(), {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)});
+  };
+  for (int ku = 1; ku <= 94; ++ku) {
+    for (int ten = 1; ten <= 94; ++ten) {
+      add(all.jis, ku + 0x20, ten + 0x20);
+      add(all.euc, ku + 0xA0, ten + 0xA0);
+      add(all.sjis, (ku - 1) / 2 + (ku <= 62 ? 0x81 : 0xC1),
+          ku % 2 == 1 ? ten + (ten <= 63 ? 0x3F : 0x40) : ten + 0x9E);
+    }
+  }
+  return all;
+}
+
+// The full-width text of a half-width katakana (Shift_JIS byte) and its mark (0xDE, 0xDF, or 0
+// for none): composed by Unicode where code page 932 holds the composition, else followed by the
+// widened mark.
+inline Text WidenedKana(std::uint8_t kana, std::uint8_t mark) {
+  const auto wide = [](std::uint8_t b) {
+    const std::uint8_t byte[] = {b};
+    return HalfwidthToFullwidth(BytesToText(byte).at(0));
+  };
+  Text text(1, wide(kana));
+  if (mark == 0) {
+    return text;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  const UChar32 composed =
+      unorm2_composePair(unorm2_getNFCInstance(&status), text[0], mark == 0xDE ? 0x3099 : 0x309A);
+  if (U_SUCCESS(status) && composed > 0 &&
+      TextToBytes(Text(1, static_cast<char16_t>(composed))) != ByteBuffer{'?'}) {
+    text[0] = static_cast<char16_t>(composed);
+  } else {
+    text += wide(mark);
+  }
+  return text;
+}
+
+}  // namespace quillora::convert_test
