@@ -33,7 +33,7 @@ build() {
 case "${1:-}" in
   demo)
     build release >&2
-    build/release/quillora-convert 1 samples/jis_mail.txt | iconv -f CP932 -t UTF-8
+    build/release/quillora-convert --to utf-8 1 samples/jis_mail.txt
     ;;
   test)
     build debug

@@ -22,4 +22,9 @@ struct FrontDoorOutcome {
 [[nodiscard]] FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
                                             std::int16_t intOption);
 
+// The same on bytes read elsewhere (standard input); strFileName only names them.
+[[nodiscard]] FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
+                                                   std::int16_t intConversionMode,
+                                                   std::int16_t intOption);
+
 }  // namespace quillora

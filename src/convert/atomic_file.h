@@ -1,0 +1,18 @@
+// Replacing a file as a whole, so that a crash or a full disk never leaves half of it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "byte_buffer.h"
+
+namespace quillora {
+
+// Writes bytes to a temporary file in the same folder, flushes it to the disk and renames it over
+// path. Returns the empty string on success, otherwise a one-line reason naming the path (UTF-8);
+// the old file is then untouched and no temporary file is left behind.
+[[nodiscard]] std::string WriteFileAtomically(const Text& path,
+                                              std::span<const std::uint8_t> bytes);
+
+}  // namespace quillora

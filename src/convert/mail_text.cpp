@@ -1,0 +1,41 @@
+// Line and case helpers shared by the mail decoders and the front door.
+#include "mail_text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+namespace quillora {
+
+std::optional<LineSpan> NextLine(std::u16string_view text, std::size_t start) noexcept {
+  const std::size_t lf = text.find(u'\n', start);
+  if (lf == std::u16string_view::npos) {
+    return std::nullopt;
+  }
+  const bool after_cr = lf > start && text[lf - 1] == u'\r';
+  return LineSpan{after_cr ? lf - 1 : lf, lf + 1};
+}
+
+bool OnlyBlanksFrom(std::u16string_view text, std::size_t start) noexcept {
+  return start >= text.size() || text.find_first_not_of(u' ', start) == std::u16string_view::npos;
+}
+
+Text LowerCase(std::u16string_view text) {
+  Text lowered;
+  lowered.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (U16_IS_LEAD(c) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+    }
+    c = static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
+    if (c < 0x10000) {
+      lowered.push_back(static_cast<char16_t>(c));
+    } else {
+      lowered.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      lowered.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return lowered;
+}
+
+}  // namespace quillora

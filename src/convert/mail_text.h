@@ -1,0 +1,30 @@
+// Line and case helpers shared by the mail decoders and the front door.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "byte_buffer.h"
+
+namespace quillora {
+
+// One line of a text: its characters end at `end`; the next line starts at `next`.
+struct LineSpan {
+  std::size_t end = 0;
+  std::size_t next = 0;
+};
+
+// The line starting at `start`, ended by CR LF or by a lone LF (mail saved on POSIX systems);
+// nullopt when no line end follows.
+[[nodiscard]] std::optional<LineSpan> NextLine(std::u16string_view text,
+                                               std::size_t start) noexcept;
+
+// True when text from `start` on is empty or holds blanks only.
+[[nodiscard]] bool OnlyBlanksFrom(std::u16string_view text, std::size_t start) noexcept;
+
+// Lower case by each character's simple case mapping, as a file name written in capitals is
+// shown in lower case.
+[[nodiscard]] Text LowerCase(std::u16string_view text);
+
+}  // namespace quillora

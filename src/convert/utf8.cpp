@@ -1,0 +1,86 @@
+// UTF-8 forms of text: file names on POSIX systems, and text written for UTF-8 readers.
+#include "utf8.h"
+
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace quillora {
+namespace {
+
+constexpr char32_t kReplacement = U'\uFFFD';
+
+// Appends the UTF-8 form of text; a lone surrogate is replaced, or stops the work (false) when
+// no replacement is wanted.
+template <typename Bytes>
+bool AppendUtf8(std::u16string_view text, Bytes& out, bool replace_lone_surrogates) {
+  using Byte = typename Bytes::value_type;
+  out.reserve(out.size() + text.size() * 3);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char32_t c = text[i++];
+    if (U16_IS_SURROGATE(c)) {
+      if (U16_IS_SURROGATE_LEAD(c) && i < text.size() && U16_IS_TRAIL(text[i])) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00u);
+      } else if (replace_lone_surrogates) {
+        c = kReplacement;
+      } else {
+        return false;
+      }
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<Byte>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<Byte>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<Byte>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<Byte>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<Byte>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<Byte>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<Byte>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<Byte>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<Byte>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<Byte>(0x80 | (c & 0x3F)));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void AppendTextAsUtf8(std::u16string_view text, ByteBuffer& out) {
+  AppendUtf8(text, out, true);
+}
+
+std::optional<std::string> FileNameToUtf8(std::u16string_view name) {
+  std::string utf8;
+  if (!AppendUtf8(name, utf8, false)) {
+    return std::nullopt;
+  }
+  return utf8;
+}
+
+std::optional<Text> TextFromUtf8(std::string_view utf8) {
+  if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  const auto length = static_cast<std::int32_t>(utf8.size());
+  std::int32_t units = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(nullptr, 0, &units, utf8.data(), length, &status);
+  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
+    return std::nullopt;
+  }
+  Text text(static_cast<std::size_t>(units), u'\0');
+  status = U_ZERO_ERROR;
+  u_strFromUTF8(text.data(), units, nullptr, utf8.data(), length, &status);
+  if (U_FAILURE(status)) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace quillora
