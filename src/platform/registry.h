@@ -15,16 +15,21 @@ using Status = std::int32_t;
 inline constexpr Key kCurrentUser = 0x80000001;   // HKEY_CURRENT_USER
 inline constexpr Key kLocalMachine = 0x80000002;  // HKEY_LOCAL_MACHINE
 
-inline constexpr Status kSuccess = 0;            // ERROR_SUCCESS
-inline constexpr Status kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND: no such key or value
-inline constexpr Status kAccessDenied = 5;       // ERROR_ACCESS_DENIED: e.g. writing the read-only hive
-inline constexpr Status kInvalidHandle = 6;      // ERROR_INVALID_HANDLE
+inline constexpr Status kSuccess = 0;        // ERROR_SUCCESS
+inline constexpr Status kFileNotFound = 2;   // ERROR_FILE_NOT_FOUND: no such key or value
+inline constexpr Status kAccessDenied = 5;   // ERROR_ACCESS_DENIED: e.g. writing the read-only hive
+inline constexpr Status kInvalidHandle = 6;  // ERROR_INVALID_HANDLE
 inline constexpr Status kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-inline constexpr Status kMoreData = 234;         // ERROR_MORE_DATA: the value does not fit the buffer
-inline constexpr Status kBadDatabase = 1009;     // ERROR_BADDB: the store cannot be read or written
+inline constexpr Status kBadPathname = 161;      // ERROR_BAD_PATHNAME: a leading backslash
+inline constexpr Status kMoreData = 234;      // ERROR_MORE_DATA: the value does not fit the buffer
+inline constexpr Status kBadDatabase = 1009;  // ERROR_BADDB: the store cannot be read or written
+inline constexpr Status kKeyDeleted = 1018;   // ERROR_KEY_DELETED: the open key has been deleted
 
-inline constexpr std::uint32_t kRegSz = 1;     // REG_SZ
-inline constexpr std::uint32_t kRegDword = 4;  // REG_DWORD
+inline constexpr std::uint32_t kRegSz = 1;                 // REG_SZ
+inline constexpr std::uint32_t kRegDword = 4;              // REG_DWORD
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;    // KEY_QUERY_VALUE
+inline constexpr std::uint32_t kKeySetValue = 0x0002;      // KEY_SET_VALUE
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;  // KEY_CREATE_SUB_KEY
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
 class Registry {

@@ -1,0 +1,310 @@
+#include "update/UpCheck.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/registry_database.h"
+#include "platform/registry_sqlite.h"
+#include "platform/temp_folder.h"
+#include "update/failing_registry.h"
+
+namespace quillora {
+namespace {
+
+using ::testing::UnorderedElementsAre;
+
+const std::string kDeveloper = "Software\\Upcheck\\dev@example.com";
+const std::string kSoftware = kDeveloper + "\\Mailer";
+
+// A fresh store; the notifier is installed unless a test says otherwise.
+struct Store {
+  explicit Store(bool installed = true) {
+    if (installed) {
+      db.Exec(std::string("BEGIN;") + testing::kRegistrySchema +
+              "INSERT INTO key VALUES ('Software\\Upcheck');COMMIT");
+    }
+  }
+  // What the notifier, or an earlier start, left in the record.
+  void Put(const std::string& path, const char* name, int type, const std::string& hex) {
+    db.Exec("BEGIN;INSERT OR IGNORE INTO key VALUES ('" + path + "');" +
+            "INSERT OR REPLACE INTO value VALUES ('" + path + "', '" + name + "', " +
+            std::to_string(type) + ", X'" + hex + "');COMMIT");
+  }
+
+  testing::TempFolder folder;
+  std::filesystem::path file = folder.path / "registry.sqlite3";
+  testing::RegistryDatabase db{file};
+  registry::SqliteRegistry registry{file, folder.path / "machine.sqlite3"};
+};
+
+ProgramInfo Program(std::int16_t major = 1, std::int16_t minor = 0, std::int16_t revision = 1,
+                    const char16_t* product = u"Mailer") {
+  return {u"/opt/mailer", u"mailer", product, major, minor, revision};
+}
+
+// Everything WriteData needs; the software name is the product name.
+void Ready(UpCheck& upcheck) {
+  upcheck.MailAddress(u"dev@example.com");
+  upcheck.Author(u"Tovik");
+  upcheck.InfoURL(u"http://www.example.com/tovik/update.inf", 1);
+}
+
+std::uint32_t ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const UpCheckError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(UpCheck, RaisesBeforeWritingAnything) {
+  enum Op { write, check, slot2 };
+  const struct {
+    bool installed;
+    Op op;
+    const char16_t* mail;
+    const char16_t* author;
+    const char16_t* url;  // the primary one, or slot 2's
+    ProgramInfo program;
+    std::int32_t icon;
+    std::uint32_t expected;
+  } cases[] = {
+      {false, write, u"m", u"a", u"u", Program(), 0, upcheck::kNotInstalled},
+      {false, slot2, u"m", u"a", u"u", Program(), 0, upcheck::kNotInstalled},
+      {true, write, u"", u"", u"u", Program(), 0, upcheck::kNoMailAddress},  // mail first
+      {true, write, u"m", u"", u"u", Program(), 0, upcheck::kNoAuthor},
+      {true, write, u"m", u"a", u"", Program(), 0, upcheck::kNoInfoUrl},
+      {true, slot2, u"", u"a", u"u", Program(), 0, upcheck::kNoMailAddress},
+      {true, slot2, u"m", u"a", u"", Program(), 0, upcheck::kNoInfoUrl},
+      {true, write, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
+      {true, check, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
+      {true, write, u"m", u"a", u"u", Program(), -1, upcheck::kNegativeIconIndex},
+      {true, write, u"m", u"a", u"u", Program(4, 0, 0), 0, upcheck::kOverflow},
+      {true, check, u"m", u"a", u"u", Program(4, 0, 0), 0, upcheck::kOverflow},
+      {true, check, u"", u"a", u"u", Program(), 0, upcheck::kNoMailAddress},
+      {true, check, u"m", u"a", u"u", Program(), 0, upcheck::kRegistryError},  // no record
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    Store store(c.installed);
+    UpCheck upcheck(store.registry, c.program);
+    upcheck.MailAddress(c.mail);
+    upcheck.Author(c.author);
+    upcheck.IconIndex(c.icon);
+    EXPECT_EQ(ErrorOf([&] {
+                upcheck.InfoURL(c.url, c.op == slot2 ? std::uint8_t{2} : std::uint8_t{1});
+                if (c.op == write) {
+                  upcheck.WriteData();
+                } else if (c.op == check) {
+                  (void)upcheck.CheckNewVer();
+                }
+              }),
+              c.expected);
+    EXPECT_EQ(store.db.Values(), std::vector<std::string>{});
+    EXPECT_LE(store.db.Keys().size(), 1U) << "at most Software\\Upcheck";
+  }
+}
+
+TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
+  Store store;
+  store.Put(kSoftware, "LatestBuild", 4, "12270000");
+  store.Put(kDeveloper, "DisplayHost", 1, "6F6C6400");  // an empty property keeps it
+  UpCheck upcheck(store.registry, Program());
+  Ready(upcheck);
+  upcheck.InfoURL(u"http://b/", 3);  // written at once
+  upcheck.FilePath(true);
+  upcheck.DisplayName(u"日本語のメール文字コード変換器");  // 15 double-byte characters
+  upcheck.WriteData();
+  EXPECT_EQ(upcheck.Build(), 10001);
+  EXPECT_EQ(upcheck.DistinctName(), u"Mailer");
+  upcheck.IconIndex(7);
+  upcheck.FilePath(false);
+  upcheck.WriteData();
+  const std::string dev = kDeveloper + "|";
+  const std::string sw = kSoftware + "|";
+  EXPECT_THAT(
+      store.db.Values(),
+      UnorderedElementsAre(
+          dev + "Author|1|546F76696B00", dev + "DisplayHost|1|6F6C6400",
+          dev + "InfoURL|1|687474703A2F2F7777772E6578616D706C652E636F6D2F746F76696B2F75706461"
+                "74652E696E6600",
+          dev + "InfoURL3|1|687474703A2F2F622F00", sw + "Build|4|11270000",
+          // 30 bytes of text and the terminator
+          sw + "DisplayName|1|93FA967B8CEA82CC8381815B838B95B68E9A8352815B836895CF8AB78AED00",
+          sw + "DistinctName|1|4D61696C657200",
+          sw + "FilePath|1|2F6F70742F6D61696C65722F6D61696C65722E45584500",  // ...mailer.EXE
+          sw + "IconIndex|4|07000000", sw + "LatestBuild|4|12270000"));
+}
+
+TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
+  const struct {
+    const char16_t* folder;
+    const char* expected_hex;
+  } cases[] = {
+#ifdef _WIN32
+      {u"C:\\", "433A5C512E45584500"},          // C:\Q.EXE
+      {u"C:\\ab", "433A5C61625C512E45584500"},  // C:\ab\Q.EXE
+#else
+      {u"/", "2F512E45584500"},          // /Q.EXE
+      {u"/ab", "2F61622F512E45584500"},  // /ab/Q.EXE
+#endif
+  };
+  for (const auto& c : cases) {
+    Store store;
+    UpCheck upcheck(store.registry, {c.folder, u"Q", u"Mailer", 1, 0, 1});
+    Ready(upcheck);
+    upcheck.FilePath(true);
+    upcheck.WriteData();
+    EXPECT_THAT(store.db.Values(),
+                ::testing::Contains(kSoftware + "|FilePath|1|" + c.expected_hex));
+  }
+}
+
+TEST(UpCheck, DerivesTheBuildFromTheVersionIn16Bits) {
+  const struct {
+    std::int16_t major, minor, revision;
+    std::int32_t build;  // 0: overflow
+  } cases[] = {{1, 0, 1, 10001}, {3, 27, 67, 32767}, {3, 27, 68, 0}, {0, 328, 0, 0}, {3, 28, 0, 0}};
+  for (const auto& c : cases) {
+    Store store;
+    UpCheck upcheck(store.registry, Program(c.major, c.minor, c.revision));
+    Ready(upcheck);
+    EXPECT_EQ(ErrorOf([&] { upcheck.WriteData(); }), c.build == 0 ? upcheck::kOverflow : 0U);
+    EXPECT_EQ(upcheck.Build(), c.build);
+  }
+}
+
+TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
+  const struct {
+    const char* latest;  // "type hex"; "": absent
+    const char* next;
+    bool expected;
+  } cases[] = {
+      {"", "", false},
+      {"4 12270000", "", true},  // 10002 > 10001
+      {"4 12270000", "4 00000000", true},
+      {"4 12270000", "4 11270000", false},
+      {"4 12270000", "4 13270000", true},
+      {"4 11270000", "", false},
+      {"4 12270000", "4 FFFFFFFF", false},
+      {"1 1227", "", true},               // the type is not examined
+      {"4 1227000000000000", "", false},  // too long to read
+  };
+  Store store;
+  UpCheck upcheck(store.registry, Program());
+  Ready(upcheck);
+  upcheck.WriteData();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    store.db.Exec("DELETE FROM value WHERE name IN ('LatestBuild', 'NextBuild')");
+    for (const auto& [name, value] : {std::pair{"LatestBuild", c.latest}, {"NextBuild", c.next}}) {
+      if (*value != '\0') {
+        store.Put(kSoftware, name, value[0] - '0', value + 2);  // another connection
+      }
+    }
+    EXPECT_EQ(upcheck.CheckNewVer(), c.expected);
+  }
+}
+
+// Each registry call in turn fails: the operation raises (or not), keeps what it wrote before and
+// leaves no key open.
+TEST(UpCheck, FailsAtEachRegistryCall) {
+  constexpr std::uint32_t kA = upcheck::kRegistryError;
+  constexpr std::uint32_t kN = upcheck::kNotInstalled;
+  const auto write_everything = [](UpCheck& u) {
+    u.DisplayHost(u"www.example.com");
+    u.IconIndex(1);
+    u.FilePath(true);
+    u.DisplayName(u"M");
+    u.WriteData();
+  };
+  const struct {
+    bool with_record;  // a record from an earlier start, with a newer build
+    std::function<void(UpCheck&)> act;
+    std::vector<std::pair<std::string, std::uint32_t>> calls;  // and the error when each fails
+  } cases[] = {
+      {false,
+       write_everything,
+       {{"open Software\\Upcheck", kN},
+        {"close", kA},
+        {"create " + kDeveloper, kA},
+        {"set Author", kA},
+        {"set InfoURL", kA},
+        {"set DisplayHost", kA},
+        {"close", kA},
+        {"create " + kSoftware, kA},
+        {"set DistinctName", kA},
+        {"set Build", kA},
+        {"set IconIndex", kA},
+        {"set FilePath", kA},
+        {"set DisplayName", kA},
+        {"close", kA}}},
+      // A failed creation is reported only by the open that follows it.
+      {true,
+       [](UpCheck& u) { u.WriteData(); },
+       {{"open Software\\Upcheck", kN},
+        {"close", kA},
+        {"create " + kDeveloper, 0},
+        {"set Author", kA},
+        {"set InfoURL", kA},
+        {"close", kA},
+        {"create " + kSoftware, 0},
+        {"set DistinctName", kA},
+        {"set Build", kA},
+        {"close", kA}}},
+      {false,
+       [](UpCheck& u) { u.InfoURL(u"http://b/", 3); },
+       {{"open Software\\Upcheck", kN},
+        {"close", kA},
+        {"create " + kDeveloper, kA},
+        {"set InfoURL3", kA},
+        {"close", kA}}},
+      // A build that cannot be read counts as 0.
+      {true,
+       [](UpCheck& u) { (void)u.CheckNewVer(); },
+       {{"open " + kSoftware, kA},
+        {"query LatestBuild", 0},
+        {"query NextBuild", 0},
+        {"close", kA}}},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t fail_at = 0; fail_at <= c.calls.size(); ++fail_at) {
+      SCOPED_TRACE(c.calls.back().first + " " + std::to_string(fail_at));
+      Store store;
+      if (c.with_record) {
+        UpCheck earlier(store.registry, Program());
+        Ready(earlier);
+        earlier.WriteData();
+        store.Put(kSoftware, "LatestBuild", 4, "12270000");
+      }
+      testing::FailingRegistry failing(store.registry, fail_at);
+      UpCheck upcheck(failing, Program());
+      Ready(upcheck);
+      const std::uint32_t error = ErrorOf([&] { c.act(upcheck); });
+      EXPECT_TRUE(failing.open_keys.empty());
+      if (fail_at == 0) {
+        EXPECT_EQ(error, 0U);
+        EXPECT_EQ(failing.calls.size(), c.calls.size());
+        for (std::size_t i = 0; i < std::min(failing.calls.size(), c.calls.size()); ++i) {
+          EXPECT_EQ(failing.calls[i], c.calls[i].first);
+        }
+        continue;
+      }
+      EXPECT_EQ(error, c.calls[fail_at - 1].second);
+      if (!c.with_record) {
+        std::size_t written = 0;  // the values set before the failing call
+        for (std::size_t i = 0; i + 1 < fail_at; ++i) {
+          written += c.calls[i].first.starts_with("set ") ? 1 : 0;
+        }
+        EXPECT_EQ(store.db.Values().size(), written);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillora
