@@ -1,0 +1,112 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "app/paths.h"
+#include "platform/temp_folder.h"
+
+namespace quillora {
+namespace {
+
+using namespace std::string_literals;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+// Each test gets its own environment and program folder, restored afterwards.
+class SettingsTest : public ::testing::Test {
+ protected:
+  SettingsTest() {
+    for (const char* name : kVariables) {
+      if (const char* value = std::getenv(name)) {
+        saved_[name] = value;
+      }
+      ::unsetenv(name);
+    }
+    SetProgramFolderForTesting(program_);
+  }
+  ~SettingsTest() override {
+    SetProgramFolderForTesting(std::nullopt);
+    for (const char* name : kVariables) {
+      ::unsetenv(name);
+    }
+    for (const auto& [name, value] : saved_) {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
+
+  static constexpr const char* kVariables[] = {kSettingsFileVariable, "XDG_CONFIG_HOME", "HOME"};
+  testing::TempFolder folder_;
+  Text program_ = TextFromNativePath(folder_.path);
+  Text ini_ = program_ + u"/Quillora.ini";
+  std::map<std::string, std::string> saved_;
+};
+
+TEST_F(SettingsTest, ReadIniStringTrimsCutsAndStopsAtNul) {
+  WriteBytes(folder_.path / "Quillora.ini",
+             "[V]\r\na=   lead\r\nq=\"  in quotes  \"\r\nlong=" + std::string(2000, 'x') +
+                 "\r\njp=\x83\x81\x81\x5B\r\nzero=a\0b\r\n"s);
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"a"), u"lead");
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"q"), u"in quotes  ");  // the NUL shields the tail
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"long"), Text(1023, u'x'));
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"zero"), u"a");
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"jp"), u"メー");
+  EXPECT_EQ(ReadIniString(ini_, u"V", u"missing"), u"");
+}
+
+TEST_F(SettingsTest, WriteIniStringReportsFailureAsTrue) {
+  EXPECT_FALSE(WriteIniString(ini_, u"Option", u"LastOpenFolder", u"/メ"));
+  EXPECT_EQ(ReadBytes(folder_.path / "Quillora.ini"), "[Option]\r\nLastOpenFolder=/\x83\x81\r\n");
+  EXPECT_TRUE(WriteIniString(program_, u"Option", u"Key", u"v"));  // a folder, not a file
+}
+
+TEST_F(SettingsTest, NoFileGivesDefaultsAndSavingWritesAllEightKeys) {
+  AppState state;
+  LoadSettings(state);
+  EXPECT_EQ(state.LastOpenFolder, program_);
+  SaveSettings(state);
+  EXPECT_EQ(ReadBytes(folder_.path / "Quillora.ini"),
+            "[View]\r\nLeft=500\r\nTop=500\r\nWidth=7830\r\nHeight=5220\r\n[Option]\r\n"
+            "LastOpenFolder=" +
+                folder_.path.string() +
+                "\r\nSelectFont=MS UI Gothic\r\nSelectFontsize=10\r\nDefaultDecodeType=0\r\n");
+}
+
+TEST_F(SettingsTest, LoadAndSaveKeepWhatTheyDoNotOwn) {
+  WriteBytes(
+      folder_.path / "Quillora.ini",
+      "; notes\n[view]\nLEFT=  -20\nWidth=\n[Other]\nx=y\n[Option]\nDefaultDecodeType=abc\n");
+  AppState state;
+  LoadSettings(state);
+  EXPECT_EQ(state.ViewLeft, u"-20");
+  EXPECT_EQ(state.ViewWidth, u"7830");  // empty counts as missing
+  EXPECT_EQ(state.DefaultDecodeType, u"abc");
+  state.LastOpenFolder = u"/m";
+  SaveSettings(state);
+  EXPECT_EQ(ReadBytes(folder_.path / "Quillora.ini"),
+            "; notes\n[view]\nLEFT=  -20\nWidth=7830\nTop=500\nHeight=5220\n[Other]\nx=y\n"
+            "[Option]\nDefaultDecodeType=abc\nLastOpenFolder=/m\nSelectFont=MS UI Gothic\n"
+            "SelectFontsize=10\n");
+}
+
+TEST_F(SettingsTest, LocationFollowsTheProgramFolderAndTheEnvironment) {
+  const std::string root = folder_.path.string();
+  EXPECT_EQ(SettingsFilePath(), ini_);  // a writable program folder
+  WriteBytes(folder_.path / "Quillora.ini", "");
+  SetProgramFolderForTesting(program_ + u"/not-there");
+  ::setenv("HOME", (root + "/home").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", "relative", 1);  // to be ignored
+  EXPECT_EQ(SettingsFilePath(), program_ + u"/home/.config/quillora/Quillora.ini");
+  ::setenv("XDG_CONFIG_HOME", (root + "/xdg").c_str(), 1);
+  EXPECT_EQ(SettingsFilePath(), program_ + u"/xdg/quillora/Quillora.ini");
+  SaveSettings();  // creates the folder
+  EXPECT_EQ(ReadIniString(program_ + u"/xdg/quillora/Quillora.ini", u"View", u"Left"),
+            App().ViewLeft);
+  ::setenv(kSettingsFileVariable, (root + "/chosen.ini").c_str(), 1);
+  EXPECT_EQ(SettingsFilePath(), program_ + u"/chosen.ini");
+}
+
+}  // namespace
+}  // namespace quillora
