@@ -1,0 +1,198 @@
+#include "platform/rtf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/utf8.h"
+
+namespace quillora::rtf {
+namespace {
+
+std::span<const std::uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// The document as "[format]text" runs, paragraphs separated by "|": b, i, u for bold, italic and
+// underline, then f=font, s=half points and c=colour where given.
+std::string Render(const Document& document) {
+  std::string out;
+  for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
+    if (p > 0) {
+      out += '|';
+    }
+    for (const Run& run : document.paragraphs[p].runs) {
+      const CharFormat& f = run.format;
+      std::string format =
+          std::string(f.bold ? "b" : "") + (f.italic ? "i" : "") + (f.underline ? "u" : "");
+      if (f.font >= 0) {
+        format += " f=" + Utf8FromText(document.fonts.at(static_cast<std::size_t>(f.font)));
+      }
+      if (f.half_points > 0) {
+        format += " s=" + std::to_string(f.half_points);
+      }
+      if (f.colour) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "%06X", static_cast<unsigned>(*f.colour));
+        format += std::string(" c=") + colour;
+      }
+      out += "[" + format + "]" + Utf8FromText(run.text);
+    }
+  }
+  return out;
+}
+
+std::string Read(std::string_view rtf) {
+  return Render(ReadRtf(Bytes(rtf)));
+}
+
+struct Case {
+  const char* name;
+  std::string_view rtf;
+  std::string_view expected;
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class rtf_reader_cases : public testing::TestWithParam<Case> {};
+
+TEST_P(rtf_reader_cases, reads_as_expected) {
+  EXPECT_EQ(Read(GetParam().rtf), GetParam().expected);
+}
+
+const Case kFormatting[] = {
+    {"plain_text", R"({\rtf1\ansi Hello world})", "[]Hello world"},
+    {"bold_and_italic_runs", R"({\rtf1 a\b b\i c\b0 d\i0 e})", "[]a[b]b[bi]c[i]d[]e"},
+    {"underline_variants", R"({\rtf1 \ul a\ulnone b\uldb c\ul0 d})", "[u]a[]b[u]c[]d"},
+    {"group_restores_format", R"({\rtf1 a{\b b}c})", "[]a[b]b[]c"},
+    {"nested_groups", R"({\rtf1 {\b a{\i b{\ul c}d}e}f})", "[b]a[bi]b[biu]c[bi]d[b]e[]f"},
+    {"paragraphs_and_line_breaks", "{\\rtf1 one\\par two\\line three\\par\r\n}",
+     "[]one|[]two\u2028three|"},
+    {"line_ends_in_source_are_not_text", "{\\rtf1 a\r\nb\nc}", "[]abc"},
+    {"backslash_before_line_end_is_a_paragraph", "{\\rtf1 a\\\nb}", "[]a|[]b"},
+    {"escaped_characters", R"({\rtf1 \\\{\}\~\tab\emdash})", "[]\\{}\u00A0\t\u2014"},
+    {"font_size_and_colour",
+     R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green128\blue255;}\fs20\cf1 a\cf2 b\cf0 c\cf9 d})",
+     "[ s=20 c=FF0000]a[ s=20 c=0080FF]b[ s=20]cd"},
+    {"font_table_names_in_code_page_932",
+     R"({\rtf1{\fonttbl{\f0\fswiss Arial;}{\f1\fcharset128 \'82\'6c\'82\'72 \'96\'be\'92\'a9;}}\f1 a\f0 b\f7 c})",
+     "[ f=ＭＳ 明朝]a[ f=Arial]b[]c"},
+    {"font_table_without_groups", R"({\rtf1{\fonttbl\f0 Arial;\f1 Courier New;}\f1 a})",
+     "[ f=Courier New]a"},
+    {"plain_resets_to_default_font",
+     R"({\rtf1\deff0{\fonttbl{\f0 Arial;}{\f1 Courier;}}\f1\b\fs30 x\plain y})",
+     "[b f=Courier s=30]x[ f=Arial]y"},
+    {"font_size_out_of_range_is_ignored", R"({\rtf1\fs0 a\fs99999 b\fs c})", "[]ab[ s=24]c"},
+    {"text_after_the_document_is_ignored", R"({\rtf1 a}b)", "[]a"},
+};
+INSTANTIATE_TEST_SUITE_P(formatting, rtf_reader_cases, testing::ValuesIn(kFormatting),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+const Case kCharacters[] = {
+    {"lead_and_trail_bytes_make_one_character", R"({\rtf1 \'82\'a0\'82\'a2})", "[]あい"},
+    {"trail_byte_5c_is_not_a_backslash", R"({\rtf1 \'83\'5c})", "[]ソ"},
+    {"trail_byte_written_as_a_letter", R"({\rtf1 \'83A})", "[]ア"},
+    {"pair_split_by_a_line_end_in_source", "{\\rtf1 \\'82\r\n\\'a0}", "[]あ"},
+    {"lone_lead_byte", R"({\rtf1 \'82})", "[]\u30FB"},
+    {"unicode_skips_one_fallback", R"({\rtf1 \u12354?x})", "[]あx"},
+    {"unicode_skips_uc_fallbacks", R"({\rtf1\uc2 \u12354\'82\'a0x})", "[]あx"},
+    {"unicode_without_fallback", R"({\rtf1\uc0 \u12354 x})", "[]あx"},
+    {"uc_is_scoped_to_its_group", R"({\rtf1 {\uc2\u12354 xx}\u12354 ?z})", "[]ああz"},
+    {"fallback_stops_at_group_end", R"({\rtf1\uc5 \u12354{x}y})", "[]あxy"},
+    {"negative_unicode_value", R"({\rtf1 \u-3913?})", "[]\uF0B7"},
+    {"surrogate_pair", R"({\rtf1 \u-10179?\u-8704?})", "[]\U0001F600"},
+};
+INSTANTIATE_TEST_SUITE_P(characters, rtf_reader_cases, testing::ValuesIn(kCharacters),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+const Case kSkipped[] = {
+    {"unknown_destination", R"({\rtf1 a{\*\unknown secret{\b more}\par}b})", "[]ab"},
+    {"known_non_text_destinations",
+     R"({\rtf1{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}{\pict\pngblip 89504e47}x})",
+     "[]x"},
+    {"binary_data_may_hold_braces", R"({\rtf1 a{\pict\bin3 }{}}b})", "[]ab"},
+    {"field_instruction_but_not_result",
+     R"({\rtf1 {\field{\*\fldinst HYPERLINK "x"}{\fldrslt link}}})", "[]link"},
+};
+INSTANTIATE_TEST_SUITE_P(skipped, rtf_reader_cases, testing::ValuesIn(kSkipped),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Damaged input: what survives is the text before the damage.
+const Case kDamaged[] = {
+    {"truncated_inside_a_group", R"({\rtf1 a{\b b)", "[]a[b]b"},
+    {"truncated_after_backslash", "{\\rtf1 a\\", "[]a"},
+    {"truncated_hex_escape_is_text", R"({\rtf1 a\'8)", "[]a8"},
+    {"bad_hex_escape", R"({\rtf1 a\'zz})", "[]azz"},
+    {"truncated_unicode", R"({\rtf1 a\u)", "[]a"},
+    {"huge_numbers",
+     R"({\rtf1{\uc99999999999999999999 \u99999999999999999999 x}\u-99999999999 y\cf99999999999 z})",
+     "[]z"},
+    {"binary_longer_than_the_file", R"({\rtf1 a\bin99999999999999 bcd})", "[]a"},
+    {"negative_binary_length", R"({\rtf1 a\bin-5 b})", "[]ab"},
+    {"unmatched_closing_brace", R"(}}} text)", ""},
+    {"empty_input", "", ""},
+};
+INSTANTIATE_TEST_SUITE_P(damaged, rtf_reader_cases, testing::ValuesIn(kDamaged),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(rtf_reader_test, deep_nesting_without_format_changes) {
+  constexpr std::size_t kDepth = 100000;
+  const std::string rtf =
+      "{\\rtf1 " + std::string(kDepth, '{') + "x" + std::string(kDepth, '}') + "y}";
+  EXPECT_EQ(Read(rtf), "[]xy");
+}
+
+TEST(rtf_reader_test, deep_nesting_with_format_changes_restores_each_level) {
+  constexpr std::size_t kDepth = 100000;
+  std::string rtf = "{\\rtf1 ";
+  for (std::size_t i = 0; i < kDepth; ++i) {
+    rtf += i % 2 == 0 ? "{\\b " : "{\\b0 ";
+  }
+  rtf += "x" + std::string(kDepth - 1, '}') + "y}z}";
+  // The innermost level is plain; its parent is bold; the outermost text is plain again.
+  EXPECT_EQ(Read(rtf), "[]x[b]y[]z");
+}
+
+TEST(rtf_reader_test, deep_nesting_unclosed) {
+  EXPECT_EQ(Read(std::string(100000, '{') + "x"), "[]x");
+}
+
+TEST(rtf_reader_test, every_prefix_of_a_document_reads) {
+  const std::string rtf =
+      R"({\rtf1\ansi\deff0{\fonttbl{\f0\fcharset128 \'82\'6c\'82\'72;}}{\colortbl;\red1\green2\blue3;})"
+      R"({\*\generator x;}\uc1\pard\b\f0\fs24\cf1 \'82\'a0\u12354?{\pict\bin2 ab}\i x\par})";
+  for (std::size_t length = 0; length <= rtf.size(); ++length) {
+    const Document document = ReadRtf(Bytes(std::string_view(rtf).substr(0, length)));
+    ASSERT_FALSE(document.paragraphs.empty()) << length;
+  }
+  EXPECT_EQ(Read(rtf), "[b f=ＭＳ s=24 c=010203]ああ[bi f=ＭＳ s=24 c=010203]x|");
+}
+
+TEST(rtf_reader_test, random_bytes_read_without_fault) {
+  std::mt19937 random(12345);
+  // Markup characters are over-represented so that the garbage exercises the parser's states.
+  constexpr std::string_view kAlphabet = "{}\\\\\\'*ubfinpar0123456789-;  \x82\xa0\r\n";
+  for (int trial = 0; trial < 200; ++trial) {
+    std::string garbage(4096, '\0');
+    for (char& c : garbage) {
+      c = random() % 2 == 0 ? kAlphabet[random() % kAlphabet.size()]
+                            : static_cast<char>(random() % 256);
+    }
+    const Document document = ReadRtf(Bytes(garbage));
+    ASSERT_FALSE(document.paragraphs.empty());
+    for (const Paragraph& paragraph : document.paragraphs) {
+      for (const rtf::Run& run : paragraph.runs) {
+        ASSERT_FALSE(run.text.empty());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillora::rtf
