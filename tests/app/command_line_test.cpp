@@ -16,7 +16,6 @@ TEST(ParseCommandLine, SplitsTheArguments) {
       {u"-D a.txt", u"a.txt", u""},
       {u"-d", u"", u""},
       {u"-D \"C:\\My Mail\\a.txt\" \"b c.txt\"", u"C:\\My Mail\\a.txt", u"b c.txt"},
-      {u"\"/My Mail/a.txt\"", u"/My Mail/a.txt", u""},
       {u"\"/My Mail/a.txt out", u"/My Mail/a.txt out", u""},  // no closing quote
       {u"a.txt \"o u", u"a.txt", u"o u"},
       {u"a.txt \"o u.txt\" more words", u"a.txt", u"o u.txt"},

@@ -17,8 +17,8 @@ QComboBox* List(frmOption& dialog) {
   return dialog.findChild<QComboBox*>(QStringLiteral("cboDecodeType"));
 }
 
-QPushButton* Button(frmOption& dialog, const char* name) {
-  return dialog.findChild<QPushButton*>(QLatin1String(name));
+QPushButton* Button(frmOption& dialog, const QString& name) {
+  return dialog.findChild<QPushButton*>(name);
 }
 
 QString Stored() {
@@ -36,81 +36,61 @@ class frmOption_test : public QObject {
     App().DefaultDecodeType = u"0";
   }
 
-  void layout_is_as_designed() {
+  void texts() {
     frmOption dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
-    QCOMPARE(dialog.size(), QSize(417, 359));  // 6255 x 5385 twips at 96 DPI
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    auto* tab = dialog.findChild<QTabWidget*>(QStringLiteral("tabOption"));
-    QCOMPARE(tab->count(), 1);
-    QCOMPARE(tab->tabText(0), QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
-    QCOMPARE(tab->geometry(), QRect(8, 8, 401, 313));
-    QCOMPARE(dialog.findChild<QWidget*>(QStringLiteral("fraOption"))->geometry(),
-             QRect(16, 32, 385, 281));
+    QCOMPARE(dialog.findChild<QTabWidget*>(QStringLiteral("tabOption"))->tabText(0),
+             QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
     auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblDecodeType"));
     QCOMPARE(label->text(), QStringLiteral(u"標準のﾃﾞｺｰﾄﾞﾀｲﾌﾟ(&T)"));
-    QCOMPARE(label->pos(), QPoint(16, 24));
     QCOMPARE(label->buddy(), List(dialog));
-    QCOMPARE(List(dialog)->pos(), QPoint(32, 40));
-    QCOMPARE(List(dialog)->width(), 177);
     QVERIFY(!List(dialog)->isEditable());
     QCOMPARE(Button(dialog, "cmdOk")->text(), QStringLiteral("&OK"));
-    QCOMPARE(Button(dialog, "cmdOk")->geometry(), QRect(240, 328, 81, 25));
     QCOMPARE(Button(dialog, "cmdCancel")->text(), QStringLiteral(u"ｷｬﾝｾﾙ(&C)"));
-    QCOMPARE(Button(dialog, "cmdCancel")->geometry(), QRect(328, 328, 81, 25));
   }
 
+  // A stored value that names no entry, which only a hand-edited settings file gives, selects none.
   void opens_with_the_stored_default_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("selected");
     QTest::newRow("first") << "0" << 0;
-    QTest::newRow("MIME") << "3" << 3;
     QTest::newRow("last") << "4" << 4;
     QTest::newRow("leading zero") << "03" << 3;
     QTest::newRow("past the list") << "5" << -1;
     QTest::newRow("negative") << "-1" << -1;
     QTest::newRow("not a number") << "MIME" << -1;
-    QTest::newRow("empty") << "" << -1;
   }
   void opens_with_the_stored_default() {
     QFETCH(QString, stored);
     QFETCH(int, selected);
     App().DefaultDecodeType = ToText(stored);
     frmOption dialog;
-    QComboBox* list = List(dialog);
-    QCOMPARE(list->count(), 5);
+    QCOMPARE(List(dialog)->count(), 5);
     for (int i = 0; i < 5; ++i) {
-      QCOMPARE(list->itemText(i), ToQString(App().DecodeTypeNames[i]));
+      QCOMPARE(List(dialog)->itemText(i), ToQString(App().DecodeTypeNames[i]));
     }
-    QCOMPARE(list->currentIndex(), selected);
+    QCOMPARE(List(dialog)->currentIndex(), selected);
   }
 
-  // pick -1 leaves the list as it opened.
+  // pick -1 leaves the list as it opened; an empty button closes the window.
   void closing_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("pick");
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("OK stores the pick") << "3" << 1 << "cmdOk"
-                                        << "1";
-    QTest::newRow("OK without change") << "3" << -1 << "cmdOk"
-                                       << "3";
-    QTest::newRow("OK normalises the text") << "03" << -1 << "cmdOk"
-                                            << "3";
-    QTest::newRow("OK with nothing selected keeps an invalid value") << "9" << -1 << "cmdOk"
-                                                                     << "9";
-    QTest::newRow("OK repairs an invalid value") << "9" << 2 << "cmdOk"
-                                                 << "2";
-    QTest::newRow("cancel") << "3" << 1 << "cmdCancel"
-                            << "3";
-    QTest::newRow("window close") << "3" << 1 << ""
-                                  << "3";
+    QTest::addColumn<int>("expected");
+    QTest::newRow("OK stores the pick") << "3" << 1 << "cmdOk" << 1;
+    QTest::newRow("OK normalises the text") << "03" << -1 << "cmdOk" << 3;
+    QTest::newRow("OK with nothing selected keeps an invalid value") << "9" << -1 << "cmdOk" << 9;
+    QTest::newRow("OK repairs an invalid value") << "9" << 2 << "cmdOk" << 2;
+    QTest::newRow("cancel") << "3" << 1 << "cmdCancel" << 3;
+    QTest::newRow("window close") << "3" << 1 << "" << 3;
   }
   void closing() {
     QFETCH(QString, stored);
     QFETCH(int, pick);
     QFETCH(QString, button);
-    QFETCH(QString, expected);
+    QFETCH(int, expected);
     App().DefaultDecodeType = ToText(stored);
     frmOption dialog;
     dialog.show();
@@ -120,23 +100,10 @@ class frmOption_test : public QObject {
     if (button.isEmpty()) {
       dialog.close();
     } else {
-      QTest::mouseClick(Button(dialog, button.toLatin1().constData()), Qt::LeftButton);
+      QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
     }
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(Stored(), expected);
-  }
-
-  void reopening_after_cancel_shows_the_stored_default() {
-    App().DefaultDecodeType = u"3";
-    {
-      frmOption first;
-      first.show();
-      List(first)->setCurrentIndex(0);
-      QTest::mouseClick(Button(first, "cmdCancel"), Qt::LeftButton);
-    }
-    frmOption second;
-    QCOMPARE(List(second)->count(), 5);
-    QCOMPARE(List(second)->currentIndex(), 3);
+    QCOMPARE(Stored(), QString::number(expected));
   }
 
   void escape_does_nothing() {
@@ -154,16 +121,16 @@ class frmOption_test : public QObject {
   void enter_presses_only_a_focused_button_data() {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<bool>("closed");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("list") << "cboDecodeType" << false << "0";
-    QTest::newRow("tab strip") << "tabOption" << false << "0";
-    QTest::newRow("OK") << "cmdOk" << true << "4";
-    QTest::newRow("cancel") << "cmdCancel" << true << "0";
+    QTest::addColumn<int>("expected");
+    QTest::newRow("list") << "cboDecodeType" << false << 0;
+    QTest::newRow("tab strip") << "tabOption" << false << 0;
+    QTest::newRow("OK") << "cmdOk" << true << 4;
+    QTest::newRow("cancel") << "cmdCancel" << true << 0;
   }
   void enter_presses_only_a_focused_button() {
     QFETCH(QString, focus);
     QFETCH(bool, closed);
-    QFETCH(QString, expected);
+    QFETCH(int, expected);
     frmOption dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -173,7 +140,7 @@ class frmOption_test : public QObject {
     QVERIFY(!Button(dialog, "cmdCancel")->isDefault());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(!dialog.isVisible(), closed);
-    QCOMPARE(Stored(), expected);
+    QCOMPARE(Stored(), QString::number(expected));
   }
 
   void access_key_t_focuses_the_list() {

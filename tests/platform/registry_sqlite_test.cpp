@@ -63,14 +63,14 @@ TEST_F(RegistrySqlite, KeysAreCreatedWithTheirParentsAndFoundWithoutRegardToCase
 
 TEST_F(RegistrySqlite, ValuesKeepTheirTypeBytesAndTheCaseOfTheirName) {
   ASSERT_EQ(store.RegCreateKeyExA(kCurrentUser, "Software", 0, kKeyAllAccess, &key), kSuccess);
+  const auto set = [&](const char* name, std::uint32_t type, std::string_view data) {
+    return store.RegSetValueExA(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                                static_cast<std::uint32_t>(data.size()));
+  };
   const std::uint8_t build[] = {0x11, 0x27, 0x00, 0x00};
-  EXPECT_EQ(store.RegSetValueExA(key, "Build", kRegDword, build, 4), kSuccess);
-  EXPECT_EQ(store.RegSetValueExA(key, "Author", kRegSz,
-                                 reinterpret_cast<const std::uint8_t*>("Tovik"), 6),
-            kSuccess);
-  EXPECT_EQ(
-      store.RegSetValueExA(key, "author", kRegSz, reinterpret_cast<const std::uint8_t*>("X"), 2),
-      kSuccess);
+  EXPECT_EQ(set("Build", kRegDword, {"\x11\x27\0\0", 4}), kSuccess);
+  EXPECT_EQ(set("Author", kRegSz, {"Tovik", 6}), kSuccess);
+  EXPECT_EQ(set("author", kRegSz, {"X", 2}), kSuccess);
   EXPECT_EQ(store.RegSetValueExA(key, "Empty", kRegSz, nullptr, 0), kSuccess);
   EXPECT_EQ(RegistryDatabase(user).Values(),
             (Rows{"Software|Author|1|5800", "Software|Build|4|11270000", "Software|Empty|1|"}));

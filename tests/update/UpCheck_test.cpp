@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 
 #include "platform/registry_database.h"
@@ -83,7 +82,9 @@ TEST(UpCheck, RaisesBeforeWritingAnything) {
       {true, write, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
       {true, check, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
       {true, write, u"m", u"a", u"u", Program(), -1, upcheck::kNegativeIconIndex},
-      {true, write, u"m", u"a", u"u", Program(4, 0, 0), 0, upcheck::kOverflow},
+      // The build is 16-bit arithmetic: 3.27.67 is the largest version.
+      {true, write, u"m", u"a", u"u", Program(3, 27, 68), 0, upcheck::kOverflow},
+      {true, write, u"m", u"a", u"u", Program(0, 328, 0), 0, upcheck::kOverflow},
       {true, check, u"m", u"a", u"u", Program(4, 0, 0), 0, upcheck::kOverflow},
       {true, check, u"", u"a", u"u", Program(), 0, upcheck::kNoMailAddress},
       {true, check, u"m", u"a", u"u", Program(), 0, upcheck::kRegistryError},  // no record
@@ -113,13 +114,13 @@ TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
   Store store;
   store.Put(kSoftware, "LatestBuild", 4, "12270000");
   store.Put(kDeveloper, "DisplayHost", 1, "6F6C6400");  // an empty property keeps it
-  UpCheck upcheck(store.registry, Program());
+  UpCheck upcheck(store.registry, Program(3, 27, 67));
   Ready(upcheck);
   upcheck.InfoURL(u"http://b/", 3);  // written at once
   upcheck.FilePath(true);
   upcheck.DisplayName(u"日本語のメール文字コード変換器");  // 15 double-byte characters
   upcheck.WriteData();
-  EXPECT_EQ(upcheck.Build(), 10001);
+  EXPECT_EQ(upcheck.Build(), 32767);
   EXPECT_EQ(upcheck.DistinctName(), u"Mailer");
   upcheck.IconIndex(7);
   upcheck.FilePath(false);
@@ -132,7 +133,7 @@ TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
           dev + "Author|1|546F76696B00", dev + "DisplayHost|1|6F6C6400",
           dev + "InfoURL|1|687474703A2F2F7777772E6578616D706C652E636F6D2F746F76696B2F75706461"
                 "74652E696E6600",
-          dev + "InfoURL3|1|687474703A2F2F622F00", sw + "Build|4|11270000",
+          dev + "InfoURL3|1|687474703A2F2F622F00", sw + "Build|4|FF7F0000",
           // 30 bytes of text and the terminator
           sw + "DisplayName|1|93FA967B8CEA82CC8381815B838B95B68E9A8352815B836895CF8AB78AED00",
           sw + "DistinctName|1|4D61696C657200",
@@ -140,41 +141,22 @@ TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
           sw + "IconIndex|4|07000000", sw + "LatestBuild|4|12270000"));
 }
 
+// Only a root folder ends in the separator; a length rule would eat the one of "/ab".
 TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
-  const struct {
-    const char16_t* folder;
-    const char* expected_hex;
-  } cases[] = {
 #ifdef _WIN32
-      {u"C:\\", "433A5C512E45584500"},          // C:\Q.EXE
-      {u"C:\\ab", "433A5C61625C512E45584500"},  // C:\ab\Q.EXE
+  const std::pair<const char16_t*, const char*> cases[] = {{u"C:\\", "433A5C512E45584500"},
+                                                           {u"C:\\ab", "433A5C61625C512E45584500"}};
 #else
-      {u"/", "2F512E45584500"},          // /Q.EXE
-      {u"/ab", "2F61622F512E45584500"},  // /ab/Q.EXE
+  const std::pair<const char16_t*, const char*> cases[] = {{u"/", "2F512E45584500"},
+                                                           {u"/ab", "2F61622F512E45584500"}};
 #endif
-  };
-  for (const auto& c : cases) {
+  for (const auto& [folder, hex] : cases) {
     Store store;
-    UpCheck upcheck(store.registry, {c.folder, u"Q", u"Mailer", 1, 0, 1});
+    UpCheck upcheck(store.registry, {folder, u"Q", u"Mailer", 1, 0, 1});
     Ready(upcheck);
     upcheck.FilePath(true);
     upcheck.WriteData();
-    EXPECT_THAT(store.db.Values(),
-                ::testing::Contains(kSoftware + "|FilePath|1|" + c.expected_hex));
-  }
-}
-
-TEST(UpCheck, DerivesTheBuildFromTheVersionIn16Bits) {
-  const struct {
-    std::int16_t major, minor, revision;
-    std::int32_t build;  // 0: overflow
-  } cases[] = {{1, 0, 1, 10001}, {3, 27, 67, 32767}, {3, 27, 68, 0}, {0, 328, 0, 0}, {3, 28, 0, 0}};
-  for (const auto& c : cases) {
-    Store store;
-    UpCheck upcheck(store.registry, Program(c.major, c.minor, c.revision));
-    Ready(upcheck);
-    EXPECT_EQ(ErrorOf([&] { upcheck.WriteData(); }), c.build == 0 ? upcheck::kOverflow : 0U);
-    EXPECT_EQ(upcheck.Build(), c.build);
+    EXPECT_THAT(store.db.Values(), ::testing::Contains(kSoftware + "|FilePath|1|" + hex));
   }
 }
 
@@ -213,8 +195,6 @@ TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
 // Each registry call in turn fails: the operation raises (or not), keeps what it wrote before and
 // leaves no key open.
 TEST(UpCheck, FailsAtEachRegistryCall) {
-  constexpr std::uint32_t kA = upcheck::kRegistryError;
-  constexpr std::uint32_t kN = upcheck::kNotInstalled;
   const auto write_everything = [](UpCheck& u) {
     u.DisplayHost(u"www.example.com");
     u.IconIndex(1);
@@ -222,58 +202,39 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
     u.DisplayName(u"M");
     u.WriteData();
   };
+  const std::string upcheck = "open Software\\Upcheck";
   const struct {
     bool with_record;  // a record from an earlier start, with a newer build
     std::function<void(UpCheck&)> act;
-    std::vector<std::pair<std::string, std::uint32_t>> calls;  // and the error when each fails
+    std::vector<std::string> calls;
+    std::string errors;  // when each call fails: N not installed, R registry error, - none
   } cases[] = {
       {false,
        write_everything,
-       {{"open Software\\Upcheck", kN},
-        {"close", kA},
-        {"create " + kDeveloper, kA},
-        {"set Author", kA},
-        {"set InfoURL", kA},
-        {"set DisplayHost", kA},
-        {"close", kA},
-        {"create " + kSoftware, kA},
-        {"set DistinctName", kA},
-        {"set Build", kA},
-        {"set IconIndex", kA},
-        {"set FilePath", kA},
-        {"set DisplayName", kA},
-        {"close", kA}}},
+       {upcheck, "close", "create " + kDeveloper, "set Author", "set InfoURL", "set DisplayHost",
+        "close", "create " + kSoftware, "set DistinctName", "set Build", "set IconIndex",
+        "set FilePath", "set DisplayName", "close"},
+       "NRRRRRRRRRRRRR"},
       // A failed creation is reported only by the open that follows it.
       {true,
        [](UpCheck& u) { u.WriteData(); },
-       {{"open Software\\Upcheck", kN},
-        {"close", kA},
-        {"create " + kDeveloper, 0},
-        {"set Author", kA},
-        {"set InfoURL", kA},
-        {"close", kA},
-        {"create " + kSoftware, 0},
-        {"set DistinctName", kA},
-        {"set Build", kA},
-        {"close", kA}}},
+       {upcheck, "close", "create " + kDeveloper, "set Author", "set InfoURL", "close",
+        "create " + kSoftware, "set DistinctName", "set Build", "close"},
+       "NR-RRR-RRR"},
       {false,
        [](UpCheck& u) { u.InfoURL(u"http://b/", 3); },
-       {{"open Software\\Upcheck", kN},
-        {"close", kA},
-        {"create " + kDeveloper, kA},
-        {"set InfoURL3", kA},
-        {"close", kA}}},
+       {upcheck, "close", "create " + kDeveloper, "set InfoURL3", "close"},
+       "NRRRR"},
       // A build that cannot be read counts as 0.
       {true,
        [](UpCheck& u) { (void)u.CheckNewVer(); },
-       {{"open " + kSoftware, kA},
-        {"query LatestBuild", 0},
-        {"query NextBuild", 0},
-        {"close", kA}}},
+       {"open " + kSoftware, "query LatestBuild", "query NextBuild", "close"},
+       "R--R"},
   };
   for (const auto& c : cases) {
+    ASSERT_EQ(c.calls.size(), c.errors.size());
     for (std::size_t fail_at = 0; fail_at <= c.calls.size(); ++fail_at) {
-      SCOPED_TRACE(c.calls.back().first + " " + std::to_string(fail_at));
+      SCOPED_TRACE(c.calls.back() + " " + std::to_string(fail_at));
       Store store;
       if (c.with_record) {
         UpCheck earlier(store.registry, Program());
@@ -288,17 +249,17 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
       EXPECT_TRUE(failing.open_keys.empty());
       if (fail_at == 0) {
         EXPECT_EQ(error, 0U);
-        EXPECT_EQ(failing.calls.size(), c.calls.size());
-        for (std::size_t i = 0; i < std::min(failing.calls.size(), c.calls.size()); ++i) {
-          EXPECT_EQ(failing.calls[i], c.calls[i].first);
-        }
+        EXPECT_EQ(failing.calls, c.calls);
         continue;
       }
-      EXPECT_EQ(error, c.calls[fail_at - 1].second);
+      const char expected = c.errors[fail_at - 1];
+      EXPECT_EQ(error, expected == 'N'   ? upcheck::kNotInstalled
+                       : expected == 'R' ? upcheck::kRegistryError
+                                         : 0U);
       if (!c.with_record) {
         std::size_t written = 0;  // the values set before the failing call
         for (std::size_t i = 0; i + 1 < fail_at; ++i) {
-          written += c.calls[i].first.starts_with("set ") ? 1 : 0;
+          written += c.calls[i].starts_with("set ") ? 1 : 0;
         }
         EXPECT_EQ(store.db.Values().size(), written);
       }
