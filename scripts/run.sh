@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libicu-dev libsqlite3-dev googletest libgtest-dev
-                libgmock-dev qt6-base-dev libgl-dev fontconfig)
+                libgmock-dev qt6-base-dev libgl-dev fontconfig
+                python3 desktop-file-utils appstream man-db)
 
 install_missing() {
   local missing=()
@@ -33,7 +34,7 @@ build() {
 case "${1:-}" in
   demo)
     build release >&2
-    build/release/quillora-convert --to utf-8 1 samples/jis_mail.txt
+    build/release/src/quillora-convert --to utf-8 1 samples/jis_mail.txt
     ;;
   test)
     build debug

@@ -84,12 +84,34 @@ Text CommandLineFromArguments(std::span<const Text> arguments) {
   return line;
 }
 
-Text CommandLineFromArgv(int argc, const char* const* argv) {
+namespace {
+
+std::vector<Text> ArgumentsFromArgv(int argc, const char* const* argv) {
   std::vector<Text> arguments;
   for (int i = 1; i < argc; ++i) {
     arguments.push_back(argv[i] == nullptr ? Text() : TextFromUtf8Lossy(argv[i]));
   }
-  return CommandLineFromArguments(arguments);
+  return arguments;
+}
+
+}  // namespace
+
+Text CommandLineFromArgv(int argc, const char* const* argv) {
+  return CommandLineFromArguments(ArgumentsFromArgv(argc, argv));
+}
+
+void ParseCommandArgv(int argc, const char* const* argv, AppState& state) {
+  const std::vector<Text> arguments = ArgumentsFromArgv(argc, argv);
+  const bool quotes = std::any_of(arguments.begin(), arguments.end(), [](const Text& argument) {
+    return argument.find(u'"') != Text::npos;
+  });
+  if (!quotes) {
+    ParseCommandLine(CommandLineFromArguments(arguments), state);
+    return;
+  }
+  const std::size_t first = arguments[0] == u"-d" || arguments[0] == u"-D" ? 1 : 0;
+  state.CommandFile = first < arguments.size() ? arguments[first] : Text();
+  state.CommandOutput = first + 1 < arguments.size() ? arguments[first + 1] : Text();
 }
 
 }  // namespace quillora

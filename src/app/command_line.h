@@ -20,4 +20,10 @@ void ParseCommandLine(const Text& strCommandLine, AppState& state = App());
 // The same for main's argv: argv[0] is skipped, the rest are read as UTF-8.
 [[nodiscard]] Text CommandLineFromArgv(int argc, const char* const* argv);
 
+// ParseCommandLine(CommandLineFromArgv(argc, argv)), except where that text cannot carry the
+// arguments: a POSIX file name may hold a double quote, which the grammar has no way to escape.
+// Such arguments are taken whole by the same rules (the switch only as the first one, then the
+// input and the output), so that no other file is read or written in their stead.
+void ParseCommandArgv(int argc, const char* const* argv, AppState& state = App());
+
 }  // namespace quillora

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -21,6 +22,14 @@ std::string Reason(std::string_view path, int error) {
   reason += path;
   reason += "': ";
   reason += std::generic_category().message(error);
+  return reason;
+}
+
+std::string Reason(std::string_view path, std::string_view why) {
+  std::string reason = "cannot write '";
+  reason += path;
+  reason += "': ";
+  reason += why;
   return reason;
 }
 
@@ -83,6 +92,37 @@ bool FillAndClose(const TemporaryFile& temporary, const std::string& target,
   return filled;
 }
 
+// A device or a pipe (/dev/null, /dev/full, a FIFO) is written into, as a shell's ">" would:
+// renaming a file over it would destroy the node and report a write that never reached it.
+std::string WriteInto(const std::string& target, std::span<const std::uint8_t> bytes) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    return Reason(target, errno);
+  }
+  errno = 0;
+  const bool wrote = WriteAll(fd, bytes);
+  const int error = errno == 0 ? EIO : errno;
+  if (::close(fd) != 0 && wrote) {
+    return Reason(target, errno);
+  }
+  return wrote ? std::string() : Reason(target, error);
+}
+
+// Through a symbolic link to the file it names, so that the link survives.
+std::string Resolved(const std::string& target) {
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+    return target;
+  }
+  char* real = ::realpath(target.c_str(), nullptr);
+  if (real == nullptr) {  // dangling: the link itself is replaced
+    return target;
+  }
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
+}
+
 }  // namespace
 
 std::string WriteFileAtomically(const Text& path, std::span<const std::uint8_t> bytes) {
@@ -93,10 +133,19 @@ std::string WriteFileAtomically(const Text& path, std::span<const std::uint8_t> 
   if (target->empty() || target->back() == '/') {
     return Reason(*target, EISDIR);
   }
-  const std::size_t slash = target->rfind('/');
+  struct stat existing {};
+  if (::stat(target->c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) {
+      return WriteInto(*target, bytes);
+    }
+    return S_ISDIR(existing.st_mode) ? Reason(*target, EISDIR)
+                                     : Reason(*target, "not a regular file");
+  }
+  const std::string replaced = Resolved(*target);
+  const std::size_t slash = replaced.rfind('/');
   const std::string folder =
-      slash == std::string::npos ? std::string() : target->substr(0, slash + 1);
-  const std::string base = target->substr(folder.size());
+      slash == std::string::npos ? std::string() : replaced.substr(0, slash + 1);
+  const std::string base = replaced.substr(folder.size());
 
   errno = 0;
   const std::optional<TemporaryFile> temporary = CreateTemporary(folder, base);
@@ -104,8 +153,8 @@ std::string WriteFileAtomically(const Text& path, std::span<const std::uint8_t> 
     return Reason(*target, errno == 0 ? EEXIST : errno);
   }
   errno = 0;
-  if (!FillAndClose(*temporary, *target, bytes) ||
-      ::rename(temporary->path.c_str(), target->c_str()) != 0) {
+  if (!FillAndClose(*temporary, replaced, bytes) ||
+      ::rename(temporary->path.c_str(), replaced.c_str()) != 0) {
     const int error = errno == 0 ? EIO : errno;
     ::unlink(temporary->path.c_str());
     return Reason(*target, error);

@@ -1,6 +1,7 @@
 // Pieces shared by the byte converters: Shift_JIS byte classes and their two output disciplines.
 #pragma once
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "byte_buffer.h"
 #include "convert_result.h"
+#include "large_buffer.h"
 
 namespace quillora::detail {
 
@@ -40,12 +42,24 @@ inline void AppendGuardByte(ByteBuffer& input) {
 // rest of the zeros. The size must be an upper bound of what the converter can emit.
 class FixedOutput {
  public:
-  FixedOutput(ByteBuffer& out, std::size_t size) : out_(out) { out_.assign(size, 0x00); }
+  FixedOutput(ByteBuffer& out, std::size_t size) : out_(out) {
+    out_.clear();
+    ReserveLarge(out_, size);
+    out_.resize(size);
+  }
 
   void Put(std::uint8_t b) {
     assert(count_ < out_.size());
     out_[count_++] = b;
   }
+
+  // Where the next n bytes go; Advance(n) once they are written. Hot loops write through it, as
+  // stores through a byte pointer would otherwise make the compiler reload count_ after each one.
+  std::uint8_t* Room([[maybe_unused]] std::size_t n) {
+    assert(out_.size() - count_ >= n);
+    return out_.data() + count_;
+  }
+  void Advance(std::size_t n) { count_ += n; }
 
   ConvertResult Finish() {
     out_.resize(count_);
@@ -61,36 +75,62 @@ class FixedOutput {
 
 // An output that behaves as if grown before each emission to one position more than it needs:
 // after a failure it holds the bytes so far and one zero byte, and the caller's buffer is untouched
-// when nothing was emitted. The bytes are collected apart, in one allocation of the worst case.
+// when nothing was emitted. The bytes are collected apart, in one reservation of the worst case
+// that is sized (zero-filled) a stretch at a time, so that it is only touched where it is written.
 class GrowingOutput {
  public:
-  explicit GrowingOutput(std::size_t max_bytes) { bytes_.reserve(max_bytes + 1); }
-
-  void Put(std::uint8_t b) { bytes_.push_back(b); }
-
-  void Put(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
-    Put(b1);
-    Put(b2);
-    Put(b3);
+  // max_bytes bounds what the converter can emit; expected is what it usually does.
+  GrowingOutput(std::size_t max_bytes, std::size_t expected) {
+    ReserveLarge(bytes_, max_bytes + 1, expected + 1);
   }
 
+  void Put(std::uint8_t b) {
+    *Room(1) = b;
+    ++count_;
+  }
+
+  void Put(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
+    std::uint8_t* to = Room(3);
+    to[0] = b1;
+    to[1] = b2;
+    to[2] = b3;
+    count_ += 3;
+  }
+
+  // Where the next n bytes go (n within the bound); Advance(n) once they are written.
+  std::uint8_t* Room(std::size_t n) {
+    if (bytes_.size() - count_ < n) {
+      Stretch(n);
+    }
+    return bytes_.data() + count_;
+  }
+  void Advance(std::size_t n) { count_ += n; }
+
   ConvertResult Finish(ByteBuffer& out) {
-    const std::size_t count = bytes_.size();
+    bytes_.resize(count_);
     out = std::move(bytes_);
-    return {ConvertError::none, count};
+    return {ConvertError::none, count_};
   }
 
   ConvertResult Fail(ByteBuffer& out, ConvertError error) {
-    const std::size_t count = bytes_.size();
-    if (count > 0) {
+    if (count_ > 0) {
+      bytes_.resize(count_);
       bytes_.push_back(0x00);
       out = std::move(bytes_);
     }
-    return {error, count};
+    return {error, count_};
   }
 
  private:
+  void Stretch(std::size_t n) {
+    constexpr std::size_t kStretch = std::size_t{1} << 16;
+    const std::size_t want = count_ + std::max(n, std::max(kStretch, count_ / 4));
+    assert(count_ + n <= bytes_.capacity());
+    bytes_.resize(std::min(want, bytes_.capacity()));
+  }
+
   ByteBuffer bytes_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace quillora::detail

@@ -4,11 +4,15 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+
+#include "direct_cp932.h"
+#include "large_buffer.h"
 
 namespace quillora {
 namespace {
@@ -17,13 +21,26 @@ namespace {
 constexpr char16_t kUndecodable = u'\u30FB';
 constexpr std::uint8_t kQuestionMark = 0x3F;
 
-constexpr bool IsLeadByte(unsigned b) {
+constexpr bool IsLeadByte(unsigned b) noexcept {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-constexpr bool IsTrailByte(unsigned b) {
+constexpr bool IsTrailByte(unsigned b) noexcept {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 constexpr std::size_t kLeadByteCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
+
+// The lead bytes in order of their rows.
+constexpr std::array<std::uint8_t, kLeadByteCount> MakeLeadBytes() {
+  std::array<std::uint8_t, kLeadByteCount> leads{};
+  std::size_t row = 0;
+  for (unsigned b = 0; b < 256; ++b) {
+    if (IsLeadByte(b)) {
+      leads[row++] = static_cast<std::uint8_t>(b);
+    }
+  }
+  return leads;
+}
+constexpr std::array<std::uint8_t, kLeadByteCount> kLeadBytes = MakeLeadBytes();
 
 struct SingleByteFix {
   std::uint8_t byte;
@@ -120,6 +137,13 @@ struct Cp932Tables {
   std::array<std::array<char16_t, 256>, kLeadByteCount> pair{};
   // The code of each BMP unit: one byte below 0x100, lead << 8 | trail above; "?" where none.
   std::array<std::uint16_t, 0x10000> encode{};
+  // Re-encoding bytes without the text, one step per character: what single or pair decodes to,
+  // encoded. A step holds the output bytes (first in bits 0-7, second in 8-15), how many there are
+  // (bits 16-19) and how many input bytes it takes (bits 20-23). Indexed by a byte taken alone,
+  // and by a lead byte's row with the byte after it (a pair, or the lead alone before a byte that
+  // is no trail byte).
+  std::array<std::uint32_t, 256> single_step{};
+  std::array<std::array<std::uint32_t, 256>, kLeadByteCount> lead_step{};
 };
 
 Cp932Tables::Cp932Tables() {
@@ -152,6 +176,38 @@ Cp932Tables::Cp932Tables() {
   for (const EncodeFix& fix : kEncodeFixes) {
     encode.at(fix.unit) = fix.code;
   }
+  // Decoding gives one BMP unit per character and never a surrogate, so that text encodes
+  // character by character and the composed tables below are exact.
+  const auto check = [](char16_t unit) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) {
+      throw std::logic_error("code page 932 decodes to a surrogate");
+    }
+  };
+  const auto step = [this](char16_t unit, std::uint32_t taken) {
+    const std::uint16_t code = encode.at(unit);
+    const bool two = code > 0xFF;
+    const std::uint32_t first = two ? code >> 8 : code;
+    const std::uint32_t second = two ? code & 0xFFU : 0U;
+    return first | second << 8 | (two ? 2U : 1U) << 16 | taken << 20;
+  };
+  for (unsigned b = 0; b < 256; ++b) {
+    check(single.at(b));
+    single_step.at(b) = step(single.at(b), 1);
+  }
+  for (std::size_t row = 0; row < pair.size(); ++row) {
+    const unsigned lead = kLeadBytes.at(row);
+    for (unsigned next = 0; next < 256; ++next) {
+      // A lead byte and a trail byte always make one character, assigned or not.
+      const char16_t unit = pair.at(row).at(next);
+      if ((unit != 0) != IsTrailByte(next)) {
+        throw std::logic_error("code page 932 pairs a lead byte with a non-trail byte");
+      }
+      if (unit != 0) {
+        check(unit);
+      }
+      lead_step.at(row).at(next) = unit != 0 ? step(unit, 2) : single_step.at(lead);
+    }
+  }
 }
 
 const Cp932Tables& Tables() {
@@ -168,12 +224,16 @@ constexpr bool IsLowSurrogate(char16_t unit) {
 
 }  // namespace
 
-Text BytesToText(std::span<const std::uint8_t> bytes) {
+void AppendBytesAsText(std::span<const std::uint8_t> bytes, Text& text) {
   const Cp932Tables& tables = Tables();
-  Text text(bytes.size(), u'\0');  // never more units than bytes
+  const std::size_t start = text.size();
+  if (text.capacity() < start + bytes.size()) {
+    ReserveLarge(text, start + bytes.size());
+  }
+  text.resize(start + bytes.size());  // never more units than bytes
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
-  char16_t* out = text.data();
+  char16_t* out = text.data() + start;
   while (in != end) {
     // ASCII maps to itself; take it eight bytes at a time.
     if (end - in >= 8) {
@@ -199,12 +259,20 @@ Text BytesToText(std::span<const std::uint8_t> bytes) {
     *out++ = unit;
   }
   text.resize(static_cast<std::size_t>(out - text.data()));
+}
+
+Text BytesToText(std::span<const std::uint8_t> bytes) {
+  Text text;
+  AppendBytesAsText(bytes, text);
   return text;
 }
 
 void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
   const auto& encode = Tables().encode;
   const std::size_t start = out.size();
+  if (out.capacity() < start + 2 * text.size()) {
+    ReserveLarge(out, start + 2 * text.size());
+  }
   out.resize(start + 2 * text.size());  // never more than two bytes per unit
   std::uint8_t* to = out.data() + start;
   const char16_t* in = text.data();
@@ -223,6 +291,18 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
         continue;
       }
     }
+    // Runs of units that are no ASCII and no surrogate, as Japanese text is.
+    while (in != end && *in >= 0x80 && (*in & 0xF800) != 0xD800) {
+      // Both bytes are stored whatever the width; two bytes of room for each unit allow it.
+      const std::uint16_t code = encode[*in++];
+      const bool two = code > 0xFF;
+      to[0] = static_cast<std::uint8_t>(two ? code >> 8 : code);
+      to[1] = static_cast<std::uint8_t>(code);
+      to += two ? 2 : 1;
+    }
+    if (in == end) {
+      break;
+    }
     const char16_t unit = *in++;
     if (IsHighSurrogate(unit) && in != end && IsLowSurrogate(*in)) {
       // One code point outside the BMP, and code page 932 holds none.
@@ -237,6 +317,91 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
     *to++ = static_cast<std::uint8_t>(code);
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out,
+                               bool last) noexcept {
+  const Cp932Tables& tables = Tables();
+  const std::uint8_t* in = bytes.data();
+  const std::uint8_t* const end = in + bytes.size();
+  std::uint8_t* to = out;
+  while (in != end) {
+    const std::uint8_t b = *in;
+    // ASCII maps to itself both ways; take it eight bytes at a time.
+    if (b < 0x80 && end - in >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, in, sizeof word);
+      if ((word & 0x8080808080808080U) == 0) {
+        std::memcpy(to, in, sizeof word);
+        in += 8;
+        to += 8;
+        continue;
+      }
+    }
+    std::uint32_t step = tables.single_step[b];
+    if (const unsigned row = tables.lead_row[b]; row != 0) {
+      if (end - in >= 2) {
+        step = tables.lead_step[row - 1][in[1]];
+      } else if (!last) {
+        break;  // the next piece decides what this lead byte is
+      }
+    }
+    // Both bytes are stored whatever the width: the room of two bytes for each byte read
+    // allows it, and the width then costs no branch.
+    to[0] = static_cast<std::uint8_t>(step);
+    to[1] = static_cast<std::uint8_t>(step >> 8);
+    to += (step >> 16) & 0xFU;
+    in += step >> 20;
+  }
+  return {static_cast<std::size_t>(in - bytes.data()), static_cast<std::size_t>(to - out)};
+}
+
+bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
+  const std::uint8_t* in = bytes.data();
+  const std::uint8_t* const end = in + bytes.size();
+  std::uint64_t any = 0;
+  for (; end - in >= 32; in += 32) {
+    std::array<std::uint64_t, 4> words{};
+    std::memcpy(words.data(), in, sizeof words);
+    any |= words[0] | words[1] | words[2] | words[3];
+    if ((any & 0x8080808080808080U) != 0) {
+      return false;
+    }
+  }
+  for (; in != end; ++in) {
+    any |= *in;
+  }
+  return (any & 0x8080808080808080U) == 0;
+}
+
+void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out) {
+  // A stretch at a time, so that the room for the worst case, twice the input, is reserved but
+  // only touched as far as it is written.
+  constexpr std::size_t kStretch = std::size_t{1} << 16;
+  if (out.capacity() < out.size() + 2 * bytes.size()) {
+    ReserveLarge(out, out.size() + 2 * bytes.size(), out.size() + bytes.size() + kStretch);
+  }
+  while (!bytes.empty()) {
+    const std::size_t take = std::min(kStretch, bytes.size());
+    const std::size_t start = out.size();
+    out.resize(start + 2 * take);
+    const ReencodeProgress progress =
+        ReencodeBytes(bytes.first(take), out.data() + start, take == bytes.size());
+    out.resize(start + progress.written);
+    bytes = bytes.subspan(progress.read);
+  }
+}
+
+std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes, bool last) noexcept {
+  const Cp932Tables& tables = Tables();
+  const unsigned row = tables.lead_row[bytes[0]];
+  if (row == 0) {
+    return 1;
+  }
+  if (bytes.size() == 1) {
+    return last ? 1 : 0;
+  }
+  return tables.pair[row - 1][bytes[1]] != 0 ? 2 : 1;
 }
 
 ByteBuffer TextToBytes(std::u16string_view text) {

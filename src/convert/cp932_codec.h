@@ -12,11 +12,36 @@ namespace quillora {
 // Decodes bytes as code page 932. Never fails: bytes without a mapping decode as U+30FB.
 [[nodiscard]] Text BytesToText(std::span<const std::uint8_t> bytes);
 
+// Appends the decoding of bytes to text.
+void AppendBytesAsText(std::span<const std::uint8_t> bytes, Text& text);
+
 // Encodes text as code page 932. Never fails: a character without a mapping encodes as "?".
 [[nodiscard]] ByteBuffer TextToBytes(std::u16string_view text);
 
 // Appends the encoding of text to out (no reallocation per character).
 void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out);
+
+// How far ReencodeBytes got.
+struct ReencodeProgress {
+  std::size_t read = 0;     // input bytes consumed
+  std::size_t written = 0;  // output bytes written
+};
+
+// TextToBytes(BytesToText(bytes)) without the text in between: each character decoded from bytes
+// is encoded again, so unassigned codes, duplicates and lone lead bytes come out as the text
+// round trip makes them. Writes at most 2 * bytes.size() bytes to out. Unless `last`, a lead byte
+// at the very end is left unread: the byte after it, in the next piece, decides what it is.
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out,
+                               bool last) noexcept;
+
+// Appends ReencodeBytes of all of bytes to out.
+void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out);
+
+// The number of bytes (1 or 2) of the first character BytesToText reads from non-empty bytes. A
+// lead byte at the very end counts as one unless more bytes may follow (`last` false), when the
+// answer is 0: the next byte decides.
+[[nodiscard]] std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes,
+                                               bool last) noexcept;
 
 // The full-width form of one half-width character (katakana, ASCII 0x21-0x7E, blank); every other
 // character comes back unchanged.

@@ -2,12 +2,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <string_view>
 #include <utility>
 
 #include "clsConvert.h"
 #include "converter_support.h"
 #include "cp932_codec.h"
+#include "cp932_sink.h"
+#include "direct_cp932.h"
+#include "large_buffer.h"
 
 namespace quillora {
 namespace {
@@ -66,48 +71,92 @@ const Text& FullwidthOfByte(std::uint8_t b) {
   return table[b];
 }
 
-}  // namespace
-
-// Each step's bytes would be decoded on their own. They are batched and decoded together, which
-// gives the same text as long as no batched step ends in a lead byte left alone; the one step that
-// can (a first byte that is no Shift_JIS lead, then a trail that is one) is decoded apart.
-Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
-  const Bytes in(bytConvertStrings);
-  const std::size_t n = in.size();
-  Text text;
-  ByteBuffer batch;
-  batch.reserve(n);
+// The steps of EucToSjisConvert, handed to a sink: Decode(span) takes bytes to be read as code
+// page 932 text, Append(view) text. Each step's bytes would be decoded on their own. They are
+// batched and decoded together, which gives the same text as long as no batched step ends in a lead
+// byte left alone; the one step that can (a first byte that is no Shift_JIS lead, then a trail that
+// is one) is handed on apart. A batch may end after any step, so it is handed on whenever it fills.
+template <typename Sink>
+void EucToSjisSteps(Bytes in, Sink& sink) {
+  constexpr std::size_t kBatch = std::size_t{1} << 15;
+  std::array<std::uint8_t, kBatch> batch;  // NOLINT: filled before it is read
+  std::size_t used = 0;
   const auto flush = [&] {
-    text += BytesToText(batch);
-    batch.clear();
+    if (used > 0) {
+      sink.Decode(std::span(batch).first(used));
+      used = 0;
+    }
   };
+  const std::size_t n = in.size();
   std::size_t i = 0;
-  for (; i + 1 < n; ++i) {
+  while (i + 1 < n) {
+    if (kBatch - used < 16) {
+      flush();
+    }
+    // ASCII eight steps at a time, while a byte follows each.
+    if (n - i > 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, in.data() + i, sizeof word);
+      if ((word & 0x8080808080808080U) == 0) {
+        std::memcpy(batch.data() + used, &word, sizeof word);
+        used += 8;
+        i += 8;
+        continue;
+      }
+    }
     const std::uint8_t a = in[i];
     if (a <= 0x7F) {
-      batch.push_back(a);
+      batch[used++] = a;
+      i += 1;
     } else if (a == kSingleShift) {
       flush();
-      text += FullwidthOfByte(in[i + 1]);
-      ++i;
+      sink.Append(FullwidthOfByte(in[i + 1]));
+      i += 2;
     } else {
       const auto [lead, trail] = EucPairToSjis(a, in[i + 1]);
-      batch.push_back(lead);
+      batch[used++] = lead;
       if (!(detail::IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
           detail::IsSjisLeadByte(trail)) {
         flush();
-        text += BytesToText(std::span(&trail, 1));
+        sink.Decode(std::span(&trail, 1));
       } else {
-        batch.push_back(trail);
+        batch[used++] = trail;
       }
-      ++i;
+      i += 2;
     }
   }
   if (i + 1 == n) {
-    batch.push_back(in[i]);
+    batch[used++] = in[i];
   }
   flush();
+}
+
+struct TextSink {
+  Text& text;
+  void Decode(std::span<const std::uint8_t> bytes) { AppendBytesAsText(bytes, text); }
+  void Append(std::u16string_view more) { text += more; }
+};
+
+struct Cp932StepSink {
+  Cp932Sink& out;
+  void Decode(std::span<const std::uint8_t> bytes) { out.Reencode(bytes); }
+  void Append(std::u16string_view more) { out.Encode(more); }
+};
+
+}  // namespace
+
+Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
+  Text text;
+  // No step gives more characters than it reads bytes.
+  ReserveLarge(text, bytConvertStrings.size());
+  TextSink sink{text};
+  EucToSjisSteps(bytConvertStrings, sink);
   return text;
+}
+
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink) {
+  Cp932StepSink steps{sink};
+  EucToSjisSteps(euc, steps);
 }
 
 ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
@@ -123,7 +172,7 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
   const Bytes in(bytConvertStrings);
   const std::size_t n = in.size();
   // Worst case: escape and pair alternating with escape and single byte, 9 bytes for 3.
-  detail::GrowingOutput out(3 * n);
+  detail::GrowingOutput out(3 * n, n + n / 4);
   bool kanji = false;
   for (std::size_t k = 0; k < n;) {
     const std::uint8_t b = in[k];

@@ -3,17 +3,23 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unicode/uchar.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <new>
+#include <span>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include "clsConvert.h"
 #include "cp932_codec.h"
+#include "direct_cp932.h"
+#include "large_buffer.h"
 #include "mail_text.h"
 #include "utf8.h"
 
@@ -62,7 +68,7 @@ std::optional<ByteBuffer> ReadOpenFile(int fd, const struct stat& status) {
   const bool sized = S_ISREG(status.st_mode) && status.st_size > 0;
   ByteBuffer bytes;
   const std::size_t length = sized ? static_cast<std::size_t>(status.st_size) : kStreamChunk;
-  bytes.reserve(length + 1);
+  ReserveLarge(bytes, length + 1);
   bytes.resize(length);
   std::size_t filled = 0;
   for (;;) {
@@ -75,6 +81,7 @@ std::optional<ByteBuffer> ReadOpenFile(int fd, const struct stat& status) {
       break;
     }
     filled = *now;
+    ReserveLarge(bytes, bytes.size() * 2 + 1);
     bytes.resize(bytes.size() * 2);
   }
   bytes.reserve(bytes.size() + 1);
@@ -82,9 +89,9 @@ std::optional<ByteBuffer> ReadOpenFile(int fd, const struct stat& status) {
 }
 
 bool HoldsKanjiIn(const ByteBuffer& bytes) {
-  static constexpr std::array<std::uint8_t, 3> kEscDollarB{0x1B, 0x24, 0x42};
-  return std::search(bytes.begin(), bytes.end(), kEscDollarB.begin(), kEscDollarB.end()) !=
-         bytes.end();
+  static constexpr std::string_view kEscDollarB = "\x1B$B";
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return text.find(kEscDollarB) != std::string_view::npos;
 }
 
 FrontDoorOutcome FromBytes(ByteBuffer bytes) {
@@ -113,16 +120,22 @@ ByteBuffer Produced(ByteBuffer output, ConvertResult result) {
 }
 
 // UTF-16 little-endian bytes, byte-order mark included; an odd final byte is no whole unit.
+void AppendUtf16LeUnits(std::span<const std::uint8_t> bytes, Text& units) {
+  const std::size_t start = units.size();
+  units.resize(start + (bytes.size() + 1) / 2);
+  char16_t* to = units.data() + start;
+  for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
+    *to++ = static_cast<char16_t>(bytes[k] | (bytes[k + 1] << 8));
+  }
+  if (bytes.size() % 2 != 0) {
+    *to = u'\uFFFD';
+  }
+}
+
 Text Utf16LeUnits(const ByteBuffer& bytes) {
   Text units;
-  units.reserve(bytes.size() / 2 + 1);
-  std::size_t k = 0;
-  for (; k + 1 < bytes.size(); k += 2) {
-    units.push_back(static_cast<char16_t>(bytes[k] | (bytes[k + 1] << 8)));
-  }
-  if (k < bytes.size()) {
-    units.push_back(u'\uFFFD');
-  }
+  ReserveLarge(units, bytes.size() / 2 + 1);
+  AppendUtf16LeUnits(bytes, units);
   return units;
 }
 
@@ -132,6 +145,237 @@ FrontDoorOutcome Utf16LeToSjis(const ByteBuffer& input) {
   Text text = BytesToText(TextToBytes(Utf16LeUnits(input)));
   text.erase(0, std::min<std::size_t>(1, text.size()));
   return FromText(std::move(text));
+}
+
+// The same as code page 932, a stretch of units at a time. Encoded text reads back as itself,
+// character for character, so the result is the encoded units less the first character's code.
+void Utf16LeToCp932(const ByteBuffer& input, Cp932Sink& sink) {
+  constexpr std::size_t kStretch = std::size_t{1} << 16;  // bytes of input
+  Text units;
+  ByteBuffer encoded;
+  bool skip_first = true;
+  std::span<const std::uint8_t> rest(input);
+  while (!rest.empty()) {
+    std::size_t take = std::min(kStretch, rest.size());
+    // A surrogate pair is one character for the encoder: keep its halves together.
+    if (take < rest.size() && (rest[take - 1] & 0xFC) == 0xD8) {
+      take = std::min(take + 2, rest.size());
+    }
+    units.clear();
+    AppendUtf16LeUnits(rest.first(take), units);
+    rest = rest.subspan(take);
+    encoded.clear();
+    AppendTextAsBytes(units, encoded);
+    std::span<const std::uint8_t> bytes(encoded);
+    if (skip_first) {
+      bytes = bytes.subspan(FirstCharacterLength(bytes, true));  // a stretch holds a unit or more
+      skip_first = false;
+    }
+    sink.Copy(bytes);
+  }
+}
+
+// What KanjiConv makes of each mode, for the two kinds of result: the text (and the bytes it was
+// made from), or the text's code page 932 bytes only.
+struct TextTarget {
+  FrontDoorOutcome FromBytes(ByteBuffer bytes) { return quillora::FromBytes(std::move(bytes)); }
+  FrontDoorOutcome FromJis(ByteBuffer& input) {
+    ByteBuffer output{0};
+    const ConvertResult result = clsConvert().JisToSJis(output, input);
+    return FromBytes(Produced(std::move(output), result));
+  }
+  FrontDoorOutcome FromEncoded(ByteBuffer bytes) { return FromBytes(std::move(bytes)); }
+  FrontDoorOutcome FromDecoded(Text text, ByteBuffer bytes) {
+    return {std::move(text), std::move(bytes), true};
+  }
+  FrontDoorOutcome FromEuc(ByteBuffer& input) {
+    return FromText(clsConvert().EucToSjisConvert(input));
+  }
+  FrontDoorOutcome FromUtf16Le(const ByteBuffer& input) { return Utf16LeToSjis(input); }
+  FrontDoorOutcome Nothing() { return {{}, {}, true}; }
+};
+
+struct Cp932Target {
+  Cp932Sink& sink;
+
+  bool FromBytes(const ByteBuffer& bytes) {
+    sink.Reencode(bytes);
+    return true;
+  }
+  bool FromJis(ByteBuffer& input) {
+    (void)JisToSjisAsCp932(input, sink);  // a failure keeps what was produced before it
+    return true;
+  }
+  // Bytes that are TextToBytes of a text already read back as themselves.
+  bool FromEncoded(const ByteBuffer& bytes) {
+    sink.Copy(bytes);
+    return true;
+  }
+  bool FromDecoded(const Text& /*text*/, const ByteBuffer& bytes) { return FromBytes(bytes); }
+  bool FromEuc(const ByteBuffer& input) {
+    EucToSjisAsCp932(input, sink);
+    return true;
+  }
+  bool FromUtf16Le(const ByteBuffer& input) {
+    Utf16LeToCp932(input, sink);
+    return true;
+  }
+  bool Nothing() { return true; }
+};
+
+// Mode 10's test, LowerCase(text).find(word) for an ASCII word without NUL, without the lowered
+// copy: each character lowered as it is compared, by the same simple case mapping. Few characters
+// above ASCII lower into it (U+0130 and U+212A do); a table of all of them is made once.
+bool LoweredContains(std::u16string_view text, std::u16string_view word) {
+  static const auto* const kLowerAscii = [] {
+    auto* lower = new std::array<char16_t, 0x10000>{};  // 0: does not lower into ASCII
+    for (UChar32 c = 0; c < 0x10000; ++c) {
+      const UChar32 lowered = u_tolower(c);
+      if (lowered < 0x80 && !(c >= 0xD800 && c <= 0xDFFF)) {
+        (*lower)[static_cast<std::size_t>(c)] = static_cast<char16_t>(lowered);
+      }
+    }
+    return lower;
+  }();
+  const std::array<char16_t, 0x10000>& lower = *kLowerAscii;
+  if (word.empty()) {
+    return true;
+  }
+  // A surrogate never lowers into ASCII, so taking the units one by one matches LowerCase's
+  // code points.
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    if (lower[text[at]] != word[0]) {
+      continue;
+    }
+    std::size_t k = 1;
+    while (k < word.size() && lower[text[at + k]] == word[k]) {
+      ++k;
+    }
+    if (k == word.size()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// LowerCase(text).find(word) for ASCII text given as its bytes.
+bool LoweredContains(std::string_view ascii, std::string_view word) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+  };
+  const auto matches_at = [&](std::size_t at) {
+    for (std::size_t k = 0; k < word.size(); ++k) {
+      if (lower(ascii[at + k]) != word[k]) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (word.empty()) {
+    return true;
+  }
+  if (word.size() > ascii.size()) {
+    return false;
+  }
+  const std::size_t last = ascii.size() - word.size();
+  // Eight bytes at a time, looking for the first letter in either case: OR-ing 0x20 turns both
+  // into the lower-case letter (and other bytes into bytes the check below rejects).
+  constexpr std::uint64_t kOnes = 0x0101010101010101U;
+  const std::uint64_t first = kOnes * static_cast<unsigned char>(word[0]);
+  const std::uint64_t fold = word[0] >= 'a' && word[0] <= 'z' ? kOnes * 0x20 : 0;
+  std::size_t at = 0;
+  for (; at + 8 <= last + 1; at += 8) {
+    std::uint64_t block = 0;
+    std::memcpy(&block, ascii.data() + at, sizeof block);
+    const std::uint64_t x = (block | fold) ^ first;  // a zero byte where the letter may stand
+    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) {
+      continue;
+    }
+    for (std::size_t k = 0; k < 8; ++k) {
+      if (matches_at(at + k)) {
+        return true;
+      }
+    }
+  }
+  for (; at <= last; ++at) {
+    if (matches_at(at)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string_view AsChars(const ByteBuffer& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+template <typename Target>
+auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+              std::int16_t intOption, Target& target) {
+  clsConvert convert;
+  ByteBuffer output{0};
+  const bool booHankakuKana = intOption != 0;
+  ConvertResult result;
+  switch (intConversionMode) {
+    case 1:
+      if (!HoldsKanjiIn(input)) {
+        return target.FromBytes(std::move(input));
+      }
+      return target.FromJis(input);
+    case 2:
+      result = convert.JisToEuc(output, input);
+      break;
+    case 4:
+      result = convert.SjisToJis(output, input, booHankakuKana);
+      break;
+    case 5:
+      // The second stage sees only what the first produced.
+      result = convert.SjisToJis(output, input, booHankakuKana);
+      input = Produced(output, result);
+      result = convert.JisToEuc(output, input);
+      break;
+    case 7:
+      result = convert.EucToJis(output, input, booHankakuKana);
+      break;
+    case 8:
+      return target.FromEuc(input);
+    case 9: {
+      // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
+      if (IsAscii(input)) {
+        Base64AsciiToSJis(output, AsChars(input));
+      } else {
+        Text record = BytesToText(input);
+        input = ByteBuffer();  // no longer read; its memory can serve the output
+        convert.Base64ToSJis(output, record);
+      }
+      return target.FromEncoded(std::move(output));  // the decoder's output is encoded text
+    }
+    case 10: {
+      if (IsAscii(input)) {
+        const std::string_view record = AsChars(input);
+        if (!LoweredContains(record, "begin ") || !LoweredContains(record, "end")) {
+          return target.FromBytes(std::move(input));  // the text of an ASCII file is its bytes
+        }
+        result = UuencodeAsciiToSJis(output, record, strFileName);
+        break;
+      }
+      Text record = BytesToText(input);
+      if (!LoweredContains(record, u"begin ") || !LoweredContains(record, u"end")) {
+        return target.FromDecoded(std::move(record), std::move(input));
+      }
+      input = ByteBuffer();
+      result = convert.UuencodeToSJis(output, record, strFileName);
+      break;
+    }
+    case 11:
+      if (input.empty() || input[0] != 0xFF) {
+        return target.FromBytes(std::move(input));
+      }
+      return target.FromUtf16Le(input);
+    default:
+      return target.Nothing();
+  }
+  return target.FromBytes(Produced(std::move(output), result));
 }
 
 }  // namespace
@@ -160,57 +404,24 @@ std::optional<ByteBuffer> ReadWholeFile(const Text& path) {
 
 FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
                                      std::int16_t intConversionMode, std::int16_t intOption) {
-  clsConvert convert;
-  ByteBuffer output{0};
-  const bool booHankakuKana = intOption != 0;
-  ConvertResult result;
-  switch (intConversionMode) {
-    case 1:
-      if (!HoldsKanjiIn(input)) {
-        return FromBytes(std::move(input));
-      }
-      result = convert.JisToSJis(output, input);
-      break;
-    case 2:
-      result = convert.JisToEuc(output, input);
-      break;
-    case 4:
-      result = convert.SjisToJis(output, input, booHankakuKana);
-      break;
-    case 5:
-      // The second stage sees only what the first produced.
-      result = convert.SjisToJis(output, input, booHankakuKana);
-      input = Produced(output, result);
-      result = convert.JisToEuc(output, input);
-      break;
-    case 7:
-      result = convert.EucToJis(output, input, booHankakuKana);
-      break;
-    case 8:
-      return FromText(convert.EucToSjisConvert(input));
-    case 9: {
-      Text record = BytesToText(input);
-      convert.Base64ToSJis(output, record);
-      break;
-    }
-    case 10: {
-      Text record = BytesToText(input);
-      const Text lowered = LowerCase(record);
-      if (lowered.find(u"begin ") == Text::npos || lowered.find(u"end") == Text::npos) {
-        return {std::move(record), std::move(input), true};
-      }
-      result = convert.UuencodeToSJis(output, record, strFileName);
-      break;
-    }
-    case 11:
-      if (input.empty() || input[0] != 0xFF) {
-        return FromBytes(std::move(input));
-      }
-      return Utf16LeToSjis(input);
-    default:
-      return {{}, {}, true};
+  TextTarget target;
+  return Dispatch(std::move(input), strFileName, intConversionMode, intOption, target);
+}
+
+bool RunFrontDoorOnBytesToCp932(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+                                std::int16_t intOption, Cp932Sink& sink) {
+  Cp932Target target{sink};
+  return Dispatch(std::move(input), strFileName, intConversionMode, intOption, target);
+}
+
+bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
+                         Cp932Sink& sink) {
+  std::optional<ByteBuffer> input = ReadWholeFile(strFileName);
+  if (!input) {
+    return false;
   }
-  return FromBytes(Produced(std::move(output), result));
+  return RunFrontDoorOnBytesToCp932(std::move(*input), strFileName, intConversionMode, intOption,
+                                    sink);
 }
 
 FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,

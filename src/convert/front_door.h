@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "byte_buffer.h"
+#include "cp932_sink.h"
 
 namespace quillora {
 
@@ -26,5 +27,16 @@ struct FrontDoorOutcome {
 [[nodiscard]] FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
                                                    std::int16_t intConversionMode,
                                                    std::int16_t intOption);
+
+// KanjiConv's text as code page 932, handed to sink: the bytes TextToBytes makes of the text, made
+// without the text where the converters' bytes allow (quillora-convert's output). False when the
+// file cannot be read.
+[[nodiscard]] bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode,
+                                       std::int16_t intOption, Cp932Sink& sink);
+
+// The same on bytes read elsewhere.
+[[nodiscard]] bool RunFrontDoorOnBytesToCp932(ByteBuffer input, Text& strFileName,
+                                              std::int16_t intConversionMode,
+                                              std::int16_t intOption, Cp932Sink& sink);
 
 }  // namespace quillora

@@ -3,10 +3,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "clsConvert.h"
 #include "converter_support.h"
+#include "cp932_sink.h"
+#include "direct_cp932.h"
 
 namespace quillora {
 namespace {
@@ -56,7 +59,7 @@ std::size_t KanjiOutLength(Bytes in, std::size_t p) {
 // JIS X 0208 row and cell to Shift_JIS lead and trail, in place. Returns false (overflow, both
 // bytes unchanged) when a value would leave 0-255. Each step is checked, not only the result: a
 // row byte of 0x00 steps below 0 and would come back into range.
-[[nodiscard]] bool JisPairToSjis(std::uint8_t& b1, std::uint8_t& b2) noexcept {
+[[nodiscard]] constexpr bool JisPairToSjis(std::uint8_t& b1, std::uint8_t& b2) noexcept {
   int row = b1;
   int cell = b2;
   const int offset = row > 0x5E ? 0xC1 : 0x81;
@@ -78,8 +81,32 @@ std::size_t KanjiOutLength(Bytes in, std::size_t p) {
   return true;
 }
 
+// JisPairToSjis for every pair, indexed by row | cell << 8; the value is lead | trail << 8, or 0 on
+// overflow (no lead byte is 0). Made at compile time from JisPairToSjis itself.
+constexpr std::array<std::uint16_t, 0x10000> MakePairTable() {
+  std::array<std::uint16_t, 0x10000> table{};
+  for (std::size_t index = 0; index < table.size(); ++index) {
+    auto row = static_cast<std::uint8_t>(index & 0xFF);
+    auto cell = static_cast<std::uint8_t>(index >> 8);
+    if (JisPairToSjis(row, cell)) {
+      table[index] = static_cast<std::uint16_t>(row | cell << 8);
+    }
+  }
+  return table;
+}
+constexpr std::array<std::uint16_t, 0x10000> kPairTable = MakePairTable();
+
 // The loop both decoders share. `in` ends with the guard byte; n excludes it. The sink's Single(b)
 // takes a byte of the single-byte set, its Pair(b1, b2) a kanji pair and returns false on overflow.
+// Between escapes the sink takes whole stretches: Run(first, last) a run of single bytes, and
+// Pairs(in, i, n) the pairs from i up to the first escape or the end, returning where it stopped
+// (or kOverflow). Only an escape byte can start a sequence, so neither escape test can match
+// inside a stretch.
+constexpr std::size_t kOverflow = static_cast<std::size_t>(-1);
+
+// How much a sink writes between looks at its room.
+constexpr std::size_t kStretch = 4096;
+
 template <typename Sink>
 ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
   bool kanji = false;
@@ -87,6 +114,14 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
   // An escape matches only non-zero bytes, so a skipped one ends at the guard at the latest.
   while (i < n) {
     if (kanji) {
+      if (in[i] != kEsc) {
+        // i < n, so each pair's second byte is at most the guard.
+        i = sink.Pairs(in.data(), i, n);
+        if (i == kOverflow) {
+          return ConvertError::overflow;
+        }
+        continue;
+      }
       if (const std::size_t len = KanjiOutLength(in, i); len > 0) {
         kanji = false;
         i += len;
@@ -101,6 +136,16 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
       }
       i += 2;
     } else {
+      if (in[i] != kEsc) {
+        const void* esc = std::memchr(in.data() + i, kEsc, n - i);
+        const std::size_t end =
+            esc == nullptr
+                ? n
+                : static_cast<std::size_t>(static_cast<const std::uint8_t*>(esc) - in.data());
+        sink.Run(in.data() + i, in.data() + end);
+        i = end;
+        continue;
+      }
       if (const std::size_t len = KanjiInLength(in, i); len > 0) {
         kanji = true;
         i += len;
@@ -114,10 +159,20 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
   return ConvertError::none;
 }
 
+// Out is the FixedOutput of JisToSJis, or a ChunkOutput handing the bytes on as they come.
+template <typename Out>
 struct SjisSink {
-  detail::FixedOutput& out;
+  Out& out;
 
   void Single(std::uint8_t b) { out.Put(b); }
+  void Run(const std::uint8_t* first, const std::uint8_t* last) {
+    while (first != last) {
+      const auto count = std::min(static_cast<std::size_t>(last - first), kStretch);
+      std::memcpy(out.Room(count), first, count);
+      out.Advance(count);
+      first += count;
+    }
+  }
   bool Pair(std::uint8_t b1, std::uint8_t b2) {
     if (!JisPairToSjis(b1, b2)) {
       return false;
@@ -126,21 +181,106 @@ struct SjisSink {
     out.Put(b2);
     return true;
   }
+  std::size_t Pairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
+    while (i < n && in[i] != kEsc) {
+      // A pair never outgrows what it consumed, and kanji mode began with an escape that emitted
+      // nothing, so room up to the end, the guard included, is within the output's bound.
+      const std::size_t room = std::min(kStretch, n - i + 1);
+      std::uint8_t* const start = out.Room(room);
+      std::uint8_t* to = start;
+      for (std::size_t k = 0; k + 2 <= room && i < n && in[i] != kEsc; k += 2) {
+        const std::uint16_t sjis = kPairTable[in[i] | in[i + 1] << 8];
+        if (sjis == 0) {
+          out.Advance(static_cast<std::size_t>(to - start));
+          return kOverflow;
+        }
+        to[0] = static_cast<std::uint8_t>(sjis);
+        to[1] = static_cast<std::uint8_t>(sjis >> 8);
+        to += 2;
+        i += 2;
+      }
+      out.Advance(static_cast<std::size_t>(to - start));
+    }
+    return i;
+  }
 };
+
+// Shift_JIS bytes handed on a piece at a time to a code page 932 sink, as the bytes of one text.
+class ChunkOutput {
+ public:
+  explicit ChunkOutput(Cp932Sink& sink) : sink_(sink), buffer_(kStretch * 4) {}
+
+  void Put(std::uint8_t b) {
+    *Room(1) = b;
+    ++used_;
+  }
+  // n is at most kStretch; what a flush leaves is one lead byte at most.
+  std::uint8_t* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) {
+      Flush(false);
+    }
+    return buffer_.data() + used_;
+  }
+  void Advance(std::size_t n) { used_ += n; }
+  void Finish() { Flush(true); }
+
+ private:
+  void Flush(bool last) {
+    const std::size_t read = sink_.Reencode(std::span(buffer_).first(used_), last);
+    std::memmove(buffer_.data(), buffer_.data() + read, used_ - read);
+    used_ -= read;
+  }
+
+  Cp932Sink& sink_;
+  ByteBuffer buffer_;
+  std::size_t used_ = 0;
+};
+
+constexpr bool IsHalfwidthKatakana(std::uint8_t b) noexcept {
+  return b >= 0xA0 && b <= 0xDF;
+}
 
 struct EucSink {
   detail::GrowingOutput& out;
 
   void Single(std::uint8_t b) {
-    if (b >= 0xA0 && b <= 0xDF) {
+    if (IsHalfwidthKatakana(b)) {
       out.Put(0x8E);  // single shift: half-width katakana
     }
     out.Put(b);
+  }
+  void Run(const std::uint8_t* first, const std::uint8_t* last) {
+    // Each byte grows to two at most.
+    while (first != last) {
+      const auto count = std::min(static_cast<std::size_t>(last - first), kStretch);
+      std::uint8_t* const start = out.Room(2 * count);
+      std::uint8_t* to = start;
+      for (const std::uint8_t* const end = first + count; first != end; ++first) {
+        *to = 0x8E;
+        to += IsHalfwidthKatakana(*first) ? 1 : 0;
+        *to++ = *first;
+      }
+      out.Advance(static_cast<std::size_t>(to - start));
+    }
   }
   bool Pair(std::uint8_t b1, std::uint8_t b2) {
     out.Put(b1 | 0x80);
     out.Put(b2 | 0x80);
     return true;
+  }
+  std::size_t Pairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
+    while (i < n && in[i] != kEsc) {
+      // At most two bytes for each byte read so far, so this stays within the bound of 2n.
+      std::uint8_t* const start = out.Room(std::min(kStretch, n - i) + 2);
+      std::uint8_t* to = start;
+      for (const std::size_t stop = std::min(n, i + kStretch); i < stop && in[i] != kEsc; i += 2) {
+        to[0] = in[i] | 0x80;
+        to[1] = in[i + 1] | 0x80;
+        to += 2;
+      }
+      out.Advance(static_cast<std::size_t>(to - start));
+    }
+    return i;
   }
 };
 
@@ -152,15 +292,25 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   // A pair never outgrows what it consumed, and a byte taken from the guard follows an escape
   // that emitted nothing, so n positions always suffice.
   detail::FixedOutput out(bytConverted, n);
-  SjisSink sink{out};
+  SjisSink<detail::FixedOutput> sink{out};
   const ConvertError error = DecodeJis(bytConvertStrings, n, sink);
   return error == ConvertError::none ? out.Finish() : out.Fail(error);
+}
+
+ConvertError JisToSjisAsCp932(ByteBuffer& bytConvertStrings, Cp932Sink& sink) {
+  const std::size_t n = bytConvertStrings.size();
+  detail::AppendGuardByte(bytConvertStrings);
+  ChunkOutput out(sink);
+  SjisSink<ChunkOutput> decoder{out};
+  const ConvertError error = DecodeJis(bytConvertStrings, n, decoder);
+  out.Finish();
+  return error;
 }
 
 ConvertResult clsConvert::JisToEuc(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
-  detail::GrowingOutput out(2 * n);
+  detail::GrowingOutput out(2 * n, n);
   EucSink sink{out};
   const ConvertError error = DecodeJis(bytConvertStrings, n, sink);
   return error == ConvertError::none ? out.Finish(bytConverted) : out.Fail(bytConverted, error);

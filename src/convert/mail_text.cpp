@@ -6,17 +6,50 @@
 
 namespace quillora {
 
-std::optional<LineSpan> NextLine(std::u16string_view text, std::size_t start) noexcept {
-  const std::size_t lf = text.find(u'\n', start);
-  if (lf == std::u16string_view::npos) {
+namespace {
+
+template <typename Char>
+std::optional<LineSpan> NextLineIn(std::basic_string_view<Char> text, std::size_t start) noexcept {
+  const std::size_t lf = text.find(Char{'\n'}, start);
+  if (lf == std::basic_string_view<Char>::npos) {
     return std::nullopt;
   }
-  const bool after_cr = lf > start && text[lf - 1] == u'\r';
+  const bool after_cr = lf > start && text[lf - 1] == Char{'\r'};
   return LineSpan{after_cr ? lf - 1 : lf, lf + 1};
 }
 
+template <typename Char>
+bool OnlyBlanksIn(std::basic_string_view<Char> text, std::size_t start) noexcept {
+  return start >= text.size() ||
+         text.find_first_not_of(Char{' '}, start) == std::basic_string_view<Char>::npos;
+}
+
+}  // namespace
+
+std::optional<LineSpan> NextLine(std::u16string_view text, std::size_t start) noexcept {
+  return NextLineIn(text, start);
+}
+
+std::optional<LineSpan> NextLine(std::string_view ascii, std::size_t start) noexcept {
+  return NextLineIn(ascii, start);
+}
+
 bool OnlyBlanksFrom(std::u16string_view text, std::size_t start) noexcept {
-  return start >= text.size() || text.find_first_not_of(u' ', start) == std::u16string_view::npos;
+  return OnlyBlanksIn(text, start);
+}
+
+bool OnlyBlanksFrom(std::string_view ascii, std::size_t start) noexcept {
+  return OnlyBlanksIn(ascii, start);
+}
+
+std::string LowerCase(std::string_view ascii) {
+  std::string lowered(ascii);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c + ('a' - 'A'));
+    }
+  }
+  return lowered;
 }
 
 Text LowerCase(std::u16string_view text) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "byte_buffer.h"
@@ -23,8 +24,16 @@ struct LineSpan {
 // True when text from `start` on is empty or holds blanks only.
 [[nodiscard]] bool OnlyBlanksFrom(std::u16string_view text, std::size_t start) noexcept;
 
+// The same for ASCII text given as its bytes, one byte for each character.
+[[nodiscard]] std::optional<LineSpan> NextLine(std::string_view ascii, std::size_t start) noexcept;
+[[nodiscard]] bool OnlyBlanksFrom(std::string_view ascii, std::size_t start) noexcept;
+
 // Lower case by each character's simple case mapping, as a file name written in capitals is
 // shown in lower case.
 [[nodiscard]] Text LowerCase(std::u16string_view text);
+
+// The same for ASCII text given as its bytes: its capitals lowered, as the simple case mapping
+// lowers them.
+[[nodiscard]] std::string LowerCase(std::string_view ascii);
 
 }  // namespace quillora

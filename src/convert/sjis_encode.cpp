@@ -57,7 +57,7 @@ ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   const std::span<const std::uint8_t> in(bytConvertStrings);
   const std::size_t n = in.size();
   // Worst case: escape and pair alternating with escape and single byte, 9 bytes for 3.
-  detail::GrowingOutput out(3 * n);
+  detail::GrowingOutput out(3 * n, n + n / 4);
   bool kanji = false;
   for (std::size_t k = 0; k < n;) {
     const std::uint8_t b = in[k];

@@ -2,16 +2,23 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "clsConvert.h"
 #include "cp932_codec.h"
+#include "direct_cp932.h"
+#include "large_buffer.h"
 #include "mail_text.h"
 
 namespace quillora {
 namespace {
 
-constexpr std::u16string_view kBegin = u"begin ";
+template <typename Char>
+using View = std::basic_string_view<Char>;
+
+constexpr std::string_view kBegin = "begin ";
 constexpr std::size_t kBeginSkip = kBegin.size() + 1;  // "begin " and one character more
 
 // A character's code in code page 932: a one-byte character gives its byte, a double-byte one its
@@ -30,21 +37,53 @@ class CharacterCodes {
     }
     return static_cast<std::int16_t>((scratch_[0] << 8) | scratch_[1]);
   }
+  // An ASCII character given as its byte is its own code.
+  int operator()(char c) { return static_cast<unsigned char>(c); }
 
  private:
   ByteBuffer scratch_;
 };
 
+// Where an ASCII word first stands in text, or npos.
+std::size_t FindAscii(std::string_view text, std::string_view word) {
+  return text.find(word);
+}
+
+template <typename Char>
+std::size_t FindAscii(View<Char> text, std::string_view word) {
+  if (word.size() > text.size()) {
+    return View<Char>::npos;
+  }
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    std::size_t k = 0;
+    while (k < word.size() && text[at + k] == static_cast<Char>(word[k])) {
+      ++k;
+    }
+    if (k == word.size()) {
+      return at;
+    }
+  }
+  return View<Char>::npos;
+}
+
+Text AsText(std::u16string_view text) {
+  return Text(text);
+}
+Text AsText(std::string_view ascii) {
+  return Text(ascii.begin(), ascii.end());
+}
+
 // The name on a lower-cased begin line: past "begin " and the character after it, then past the
 // first blank if there is one ("begin 644 photo.txt" gives "photo.txt").
-Text NameFromBeginLine(std::u16string_view lowered, std::size_t begin_at) {
+template <typename Char>
+Text NameFromBeginLine(View<Char> lowered, std::size_t begin_at) {
   const std::size_t from = begin_at + kBeginSkip;
-  std::u16string_view rest = from < lowered.size() ? lowered.substr(from) : std::u16string_view{};
-  const std::size_t blank = rest.find(u' ');
-  if (blank != std::u16string_view::npos) {
+  View<Char> rest = from < lowered.size() ? lowered.substr(from) : View<Char>{};
+  const std::size_t blank = rest.find(Char{' '});
+  if (blank != View<Char>::npos) {
     rest.remove_prefix(blank + 1);
   }
-  return Text(rest);
+  return AsText(rest);
 }
 
 struct BeginSearch {
@@ -53,7 +92,8 @@ struct BeginSearch {
   std::size_t consumed = 0;  // the lines up to and including the begin line
 };
 
-BeginSearch FindBeginLine(std::u16string_view record, Text& strFileName) {
+template <typename Char>
+BeginSearch FindBeginLine(View<Char> record, Text& strFileName) {
   BeginSearch search;
   for (;;) {
     const auto line = NextLine(record, search.consumed);
@@ -61,10 +101,10 @@ BeginSearch FindBeginLine(std::u16string_view record, Text& strFileName) {
       search.failed = true;
       return search;
     }
-    const Text lowered = LowerCase(record.substr(search.consumed, line->end - search.consumed));
-    const std::size_t at = lowered.find(kBegin);
-    if (at != Text::npos) {
-      strFileName = NameFromBeginLine(lowered, at);
+    const auto lowered = LowerCase(record.substr(search.consumed, line->end - search.consumed));
+    const std::size_t at = FindAscii(View<Char>(lowered), kBegin);
+    if (at != View<Char>::npos) {
+      strFileName = NameFromBeginLine(View<Char>(lowered), at);
       search.found = true;
     }
     search.consumed = line->next;
@@ -86,24 +126,29 @@ DecodedBlock Failed(ConvertError error) {
 
 // Data lines up to the "end" line or the first line whose length character is not "M"; groups
 // never span lines.
-DecodedBlock DecodeDataLines(std::u16string_view data) {
+template <typename Char>
+DecodedBlock DecodeDataLines(View<Char> data) {
   CharacterCodes code_of;
   DecodedBlock block;
-  block.bytes.reserve(data.size() / 4 * 3 + 1);
+  // Three bytes for four characters at most.
+  ReserveLarge(block.bytes, data.size() / 4 * 3 + 1);
+  block.bytes.resize(data.size() / 4 * 3 + 1);
+  std::uint8_t* const start_of_bytes = block.bytes.data();
+  std::uint8_t* to = start_of_bytes;
   std::size_t start = 0;
   for (;;) {
     const auto line = NextLine(data, start);
     if (!line) {
       return Failed(ConvertError::out_of_range);
     }
-    const std::u16string_view text = data.substr(start, line->end - start);
-    if (text.find(u"end") != std::u16string_view::npos) {
+    const View<Char> text = data.substr(start, line->end - start);
+    if (FindAscii(text, "end") != View<Char>::npos) {
       break;
     }
     if (text.empty()) {  // no length character to read
       return Failed(ConvertError::out_of_range);
     }
-    const bool last_line = text[0] != u'M';
+    const bool last_line = text[0] != Char{'M'};
     if (last_line) {
       const long long surplus =
           static_cast<long long>((text.size() - 1) / 4 * 3) - (code_of(text[0]) - 32);
@@ -115,7 +160,25 @@ DecodedBlock DecodeDataLines(std::u16string_view data) {
     }
     std::array<std::uint8_t, 4> g{};
     std::size_t held = 0;
-    for (const char16_t c : text.substr(1)) {
+    View<Char> rest = text.substr(1);
+    if constexpr (std::is_same_v<Char, char>) {
+      // Whole groups of ASCII characters, each its own code, while all four are data.
+      while (rest.size() >= 4) {
+        const int v0 = static_cast<unsigned char>(rest[0]) - 32;
+        const int v1 = static_cast<unsigned char>(rest[1]) - 32;
+        const int v2 = static_cast<unsigned char>(rest[2]) - 32;
+        const int v3 = static_cast<unsigned char>(rest[3]) - 32;
+        if (((v0 | v1 | v2 | v3) & ~0xFF) != 0) {
+          break;  // one is below 32: the character by character loop fails on it
+        }
+        to[0] = static_cast<std::uint8_t>(((v0 & 0x3F) << 2) | ((v1 >> 4) & 0x03));
+        to[1] = static_cast<std::uint8_t>(((v1 & 0x0F) << 4) | ((v2 >> 2) & 0x0F));
+        to[2] = static_cast<std::uint8_t>(((v2 & 0x03) << 6) | (v3 & 0x3F));
+        to += 3;
+        rest.remove_prefix(4);
+      }
+    }
+    for (const Char c : rest) {
       const int value = code_of(c) - 32;
       if (value < 0 || value > 0xFF) {
         return Failed(ConvertError::overflow);
@@ -123,11 +186,10 @@ DecodedBlock DecodeDataLines(std::u16string_view data) {
       g[held++] = static_cast<std::uint8_t>(value);
       if (held == g.size()) {
         held = 0;
-        block.bytes.push_back(
-            static_cast<std::uint8_t>(((g[0] & 0x3F) << 2) | ((g[1] >> 4) & 0x03)));
-        block.bytes.push_back(
-            static_cast<std::uint8_t>(((g[1] & 0x0F) << 4) | ((g[2] >> 2) & 0x0F)));
-        block.bytes.push_back(static_cast<std::uint8_t>(((g[2] & 0x03) << 6) | (g[3] & 0x3F)));
+        to[0] = static_cast<std::uint8_t>(((g[0] & 0x3F) << 2) | ((g[1] >> 4) & 0x03));
+        to[1] = static_cast<std::uint8_t>(((g[1] & 0x0F) << 4) | ((g[2] >> 2) & 0x0F));
+        to[2] = static_cast<std::uint8_t>(((g[2] & 0x03) << 6) | (g[3] & 0x3F));
+        to += 3;
       }
     }
     if (last_line) {
@@ -135,16 +197,18 @@ DecodedBlock DecodeDataLines(std::u16string_view data) {
     }
     start = line->next;
   }
+  block.bytes.resize(static_cast<std::size_t>(to - start_of_bytes));
   return block;
 }
 
-}  // namespace
-
-ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& strRecord,
-                                         Text& strFileName) {
+// UuencodeToSJis on either kind of text; `consumed` receives how much of the record the lines up
+// to the begin line took.
+template <typename Char>
+ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text& strFileName,
+                          std::size_t& consumed) {
   strFileName.clear();
-  const BeginSearch search = FindBeginLine(strRecord, strFileName);
-  strRecord.erase(0, search.consumed);
+  const BeginSearch search = FindBeginLine(record, strFileName);
+  consumed = search.consumed;
   if (search.failed) {
     return {ConvertError::out_of_range, 0};
   }
@@ -152,7 +216,7 @@ ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& st
     return {ConvertError::none, bytConvertStrings.size()};
   }
 
-  DecodedBlock block = DecodeDataLines(strRecord);
+  DecodedBlock block = DecodeDataLines(record.substr(search.consumed));
   if (block.error != ConvertError::none) {
     return {block.error, 0};
   }
@@ -164,6 +228,23 @@ ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& st
   }
   bytConvertStrings = std::move(bytes);
   return {ConvertError::none, bytConvertStrings.size()};
+}
+
+}  // namespace
+
+ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& strRecord,
+                                         Text& strFileName) {
+  std::size_t consumed = 0;
+  const ConvertResult result =
+      DecodeBlock(bytConvertStrings, std::u16string_view(strRecord), strFileName, consumed);
+  strRecord.erase(0, consumed);
+  return result;
+}
+
+ConvertResult UuencodeAsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record,
+                                  Text& strFileName) {
+  std::size_t consumed = 0;
+  return DecodeBlock(bytConvertStrings, record, strFileName, consumed);
 }
 
 }  // namespace quillora

@@ -4,40 +4,47 @@
 
 #include <string>
 
+#include "convert/clsConvert.h"
+#include "convert/cp932_codec.h"
+
 namespace quillora {
 namespace {
-
-struct ModeCase {
-  const char16_t* decode_type;
-  std::optional<std::int16_t> mode;
-};
-
-class ConversionModeOfTest : public ::testing::TestWithParam<ModeCase> {};
-
-TEST_P(ConversionModeOfTest, MapsExactlyTheFiveDecodeTypes) {
-  EXPECT_EQ(ConversionModeOf(GetParam().decode_type), GetParam().mode);
-}
-
-INSTANTIATE_TEST_SUITE_P(DecodeTypes, ConversionModeOfTest,
-                         ::testing::Values(ModeCase{u"0", 1}, ModeCase{u"1", 8},
-                                           ModeCase{u"2", 10}, ModeCase{u"3", 9},
-                                           ModeCase{u"4", 11}, ModeCase{u"00", std::nullopt},
-                                           ModeCase{u"5", std::nullopt},
-                                           ModeCase{u" 1", std::nullopt},
-                                           ModeCase{u"", std::nullopt}));
 
 Text Sample(std::string_view name) {
   const std::string path = std::string(QUILLORA_SAMPLES_DIR "/") + std::string(name);
   return {path.begin(), path.end()};
 }
 
-TEST(DecodeFileTest, AnUnknownDecodeTypeReadsNothing) {
-  Text file = Sample("jis_mail.txt");
-  EXPECT_TRUE(DecodeFile(file, u"5").empty());
-  EXPECT_FALSE(DecodeFile(file, u"0").empty());
+// The bytes are made without the text; they must be what the text would have saved to.
+TEST(DecodeFile, GivesTheBytesOfKanjiConvsTextForEachDecodeType) {
+  const struct {
+    const char* sample;
+    const char16_t* decode_type;
+    std::int16_t mode;
+  } cases[] = {{"jis_mail.txt", u"0", 1},
+               {"euc_halfwidth.txt", u"1", 8},
+               {"uuencoded_message.txt", u"2", 10},
+               {"base64_mail.eml", u"3", 9},
+               {"utf16le_bom.txt", u"4", 11}};
+  for (const auto& c : cases) {
+    Text file = Sample(c.sample);
+    Text same_file = file;
+    const ByteBuffer bytes = DecodeFile(file, c.decode_type);
+    EXPECT_FALSE(bytes.empty()) << c.sample;
+    EXPECT_EQ(bytes, TextToBytes(clsConvert().KanjiConv(same_file, c.mode, 0))) << c.sample;
+    EXPECT_EQ(ConversionModeOf(c.decode_type), c.mode);
+  }
 }
 
-TEST(DecodeFileTest, UuencodeRenamesTheFileToItsBeginLine) {
+TEST(DecodeFile, OnlyTheFiveExactDecodeTypesReadAnything) {
+  for (const char16_t* type : {u"00", u"5", u" 1", u""}) {
+    Text file = Sample("jis_mail.txt");
+    EXPECT_EQ(ConversionModeOf(type), std::nullopt);
+    EXPECT_TRUE(DecodeFile(file, type).empty());
+  }
+}
+
+TEST(DecodeFile, UuencodeRenamesTheFileToItsBeginLine) {
   Text file = Sample("uuencoded_message.txt");
   EXPECT_FALSE(DecodeFile(file, u"2").empty());
   EXPECT_EQ(file, u"recipe.txt");

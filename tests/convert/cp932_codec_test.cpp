@@ -276,6 +276,114 @@ TEST(cp932_codec_test, random_strings_convert_as_reference) {
   }
 }
 
+// The text round trip, done the slow way.
+ByteBuffer RoundTrip(std::span<const std::uint8_t> bytes) {
+  return TextToBytes(BytesToText(bytes));
+}
+
+ByteBuffer Reencoded(std::span<const std::uint8_t> bytes) {
+  ByteBuffer out(2 * bytes.size());
+  const ReencodeProgress progress = ReencodeBytes(bytes, out.data(), true);
+  EXPECT_EQ(progress.read, bytes.size());
+  out.resize(progress.written);
+  return out;
+}
+
+// Decoding and encoding each work character by character, so every one- and two-byte input
+// covers every character the composed tables hold.
+TEST(cp932_codec_test, reencoding_every_one_and_two_byte_sequence_matches_the_round_trip) {
+  for (unsigned first = 0; first < 256; ++first) {
+    const ByteBuffer one{static_cast<std::uint8_t>(first)};
+    ASSERT_EQ(Reencoded(one), RoundTrip(one)) << std::hex << first;
+    for (unsigned second = 0; second < 256; ++second) {
+      const ByteBuffer two{static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second)};
+      ASSERT_EQ(Reencoded(two), RoundTrip(two)) << std::hex << first << " " << second;
+    }
+  }
+}
+
+TEST(cp932_codec_test, reencoding_spot_checks) {
+  struct Row {
+    const char* name;
+    ByteBuffer in;
+    ByteBuffer out;
+  };
+  const Row rows[] = {
+      {"ascii block and tail",
+       {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49},
+       {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49}},
+      {"NEC-selected IBM extension becomes IBM", {0xED, 0x40}, {0xFA, 0x5C}},
+      {"unassigned pair becomes one middle dot", {0x85, 0x40}, {0x81, 0x45}},
+      {"lone lead at the end", {0x41, 0x88}, {0x41, 0x81, 0x45}},
+      {"lead before a non-trail byte", {0x88, 0x0A}, {0x81, 0x45, 0x0A}},
+      {"private use survives", {0xF0, 0x40}, {0xF0, 0x40}},
+      {"special single bytes survive",
+       {0x80, 0xA0, 0xFD, 0xFE, 0xFF},
+       {0x80, 0xA0, 0xFD, 0xFE, 0xFF}},
+      {"trail byte in an ASCII block is paired",
+       {0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x88, 0x9F},
+       {0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x88, 0x9F}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Reencoded(row.in), row.out) << row.name;
+    EXPECT_EQ(RoundTrip(row.in), row.out) << row.name;
+  }
+}
+
+// Encoded text reads back as itself: every character's code is a whole character whatever follows
+// it (a single byte is no lead byte; a pair is a lead and a trail byte) and re-encodes to itself.
+// So TextToBytes(BytesToText(TextToBytes(text))) is TextToBytes(text), and output that was
+// encoded once need not be re-encoded.
+TEST(cp932_codec_test, encoded_text_reads_back_as_itself) {
+  for (unsigned unit = 0; unit < 0x10000; ++unit) {
+    const std::u16string text(1, static_cast<char16_t>(unit));
+    const ByteBuffer code = TextToBytes(text);
+    ASSERT_TRUE(code.size() == 1 || code.size() == 2) << std::hex << unit;
+    if (code.size() == 1) {
+      ASSERT_FALSE(IsLead(code[0])) << std::hex << unit;
+    } else {
+      ASSERT_TRUE(IsLead(code[0]) && IsTrail(code[1])) << std::hex << unit;
+    }
+    ASSERT_EQ(Reencoded(code), code) << std::hex << unit;
+  }
+  const ByteBuffer pair = TextToBytes(u"\xD83D\xDE00");
+  EXPECT_EQ(Reencoded(pair), pair);
+}
+
+// Pieces cut anywhere, a lead byte at a cut waiting for the next piece, give the same bytes as the
+// whole.
+TEST(cp932_codec_test, reencoding_in_pieces_matches_the_whole) {
+  std::mt19937 rng(31);
+  const ByteBuffer alphabet = {0x00, 0x0A, 0x41, 0x5C, 0x7F, 0x80, 0x81, 0x82, 0x85, 0x88, 0x9F,
+                               0xA0, 0xB1, 0xE0, 0xED, 0xEE, 0xF0, 0xFA, 0xFC, 0xFD, 0xFF, 0x40};
+  for (int trial = 0; trial < 3000; ++trial) {
+    ByteBuffer bytes(rng() % 40);
+    for (std::uint8_t& b : bytes) {
+      b = rng() % 3 == 0 ? 0x61 : alphabet[rng() % alphabet.size()];
+    }
+    const ByteBuffer expected = RoundTrip(bytes);
+    ASSERT_EQ(Reencoded(bytes), expected) << ::testing::PrintToString(bytes);
+
+    ByteBuffer pieces;
+    ByteBuffer held;  // what the previous piece left unread
+    std::size_t at = 0;
+    do {
+      const std::size_t take = std::min<std::size_t>(rng() % 9, bytes.size() - at);
+      held.insert(held.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(at + take));
+      at += take;
+      const bool last = at == bytes.size();
+      ByteBuffer out(2 * held.size());
+      const ReencodeProgress progress = ReencodeBytes(held, out.data(), last);
+      ASSERT_LE(held.size() - progress.read, last ? 0U : 1U);
+      pieces.insert(pieces.end(), out.begin(),
+                    out.begin() + static_cast<std::ptrdiff_t>(progress.written));
+      held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(progress.read));
+    } while (at < bytes.size() || !held.empty());
+    ASSERT_EQ(pieces, expected) << ::testing::PrintToString(bytes);
+  }
+}
+
 TEST(cp932_codec_test, halfwidth_katakana_widen_to_the_euc_grid) {
   // The EUC-JP codes of the full-width forms of U+FF61..U+FF9F.
   const std::string grid =

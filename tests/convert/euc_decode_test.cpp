@@ -1,9 +1,12 @@
 // EUC-JP decoding: to Shift_JIS text, to JIS, and half-width katakana widening.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
 #include "convert/cp932_codec.h"
+#include "convert/direct_cp932.h"
 
 namespace quillora::convert_test {
 namespace {
@@ -107,6 +110,95 @@ TEST(euc_decode_test, widening_matches_unicode_composition) {
       EXPECT_EQ(c.EucToSjisConvert(out), expected + u"\n") << ToHex(in);
     }
   }
+}
+
+// EucToSjisConvert read literally: each step's bytes decoded on their own and appended.
+Text ReferenceToSjisText(const ByteBuffer& in) {
+  const auto decoded = [](std::initializer_list<std::uint8_t> bytes) {
+    return BytesToText(ByteBuffer(bytes));
+  };
+  Text text;
+  const std::size_t n = in.size();
+  std::size_t i = 0;
+  for (; i + 1 < n; ++i) {
+    int a = in[i];
+    int b = in[i + 1];
+    if (a <= 0x7F) {
+      text += decoded({static_cast<std::uint8_t>(a)});
+    } else if (a == 0x8E) {
+      for (const char16_t c : decoded({static_cast<std::uint8_t>(b)})) {
+        text += HalfwidthToFullwidth(c);
+      }
+      ++i;
+    } else {
+      a &= 0x7F;
+      b &= 0x7F;
+      b += a % 2 == 1 ? 0x1F : 0x7D;
+      if (b >= 0x7F) {
+        b += 1;
+      }
+      a = (a - 0x21) / 2 + 0x81;
+      if (a > 0x9F) {
+        a += 0x40;
+      }
+      text += decoded({static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)});
+      ++i;
+    }
+  }
+  if (i + 1 == n) {
+    text += decoded({in[i]});
+  }
+  return text;
+}
+
+// Random bytes weighted toward what the batching must get right: single shifts, pairs whose
+// second Shift_JIS byte is a lead byte, ASCII runs long enough for the eight-byte steps.
+TEST(euc_decode_test, random_inputs_convert_as_the_literal_steps) {
+  const ByteBuffer alphabet = {0x00, 0x0A, 0x41, 0x7F, 0x80, 0x84, 0x8E, 0x8F, 0xA0,
+                               0xA1, 0xA4, 0xB0, 0xB1, 0xDE, 0xDF, 0xE0, 0xFE, 0xFF};
+  std::mt19937 rng(8);
+  clsConvert c;
+  for (int trial = 0; trial < 20000; ++trial) {
+    ByteBuffer input(rng() % 40);
+    for (std::uint8_t& b : input) {
+      b = rng() % 3 == 0 ? 0x61 : alphabet[rng() % alphabet.size()];
+    }
+    ByteBuffer in = input;
+    const Text text = c.EucToSjisConvert(in);
+    ASSERT_EQ(text, ReferenceToSjisText(input)) << ToHex(input);
+
+    ByteBuffer direct;
+    Cp932Sink sink([&](std::span<const std::uint8_t> piece) {
+      direct.insert(direct.end(), piece.begin(), piece.end());
+      return true;
+    });
+    EucToSjisAsCp932(input, sink);
+    ASSERT_TRUE(sink.Finish());
+    ASSERT_EQ(direct, TextToBytes(text)) << ToHex(input);
+  }
+}
+
+// Inputs longer than the internal batch, with a small output piece, cross every boundary.
+TEST(euc_decode_test, long_inputs_convert_as_the_literal_steps) {
+  const Jis0208Codes all = AllJis0208Codes();
+  ByteBuffer input;
+  for (int round = 0; round < 8; ++round) {
+    input.insert(input.end(), all.euc.begin(), all.euc.end());
+    input.insert(input.end(), {0x8E, 0xB6, 0x41, 0x0D, 0x0A, 0x80, 0x84});
+  }
+  ByteBuffer in = input;
+  const Text text = clsConvert().EucToSjisConvert(in);
+  EXPECT_EQ(text, ReferenceToSjisText(input));
+  ByteBuffer direct;
+  Cp932Sink sink(
+      [&](std::span<const std::uint8_t> piece) {
+        direct.insert(direct.end(), piece.begin(), piece.end());
+        return true;
+      },
+      100);
+  EucToSjisAsCp932(input, sink);
+  EXPECT_TRUE(sink.Finish());
+  EXPECT_EQ(direct, TextToBytes(text));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // JIS decoding to Shift_JIS and EUC-JP: escapes, the guard byte, and the buffers after a failure.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
+
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
 
@@ -56,6 +59,148 @@ TEST(jis_decode_test, to_euc_cases) {
   RunCases(
       kToEuc, [&](ByteBuffer& out, ByteBuffer& in) { return c.JisToEuc(out, in); },
       InputAfter::guard_appended);
+}
+
+// The decoding loop read literally, one byte at a time: the oracle for inputs that mix escapes,
+// pairs and runs, which the decoders take a stretch at a time.
+struct Reference {
+  ByteBuffer out;
+  ConvertError error = ConvertError::none;
+};
+
+Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
+  const std::size_t n = in.size();
+  in.push_back(0x00);
+  const auto at = [&](std::size_t p) -> int { return p < in.size() ? in[p] : -1; };
+  const auto kanji_in = [&](std::size_t p) -> std::size_t {
+    if (at(p) != 0x1B) {
+      return 0;
+    }
+    if (at(p + 1) == 0x24) {
+      if (at(p + 2) == 0x42 || at(p + 2) == 0x40) {
+        return 3;
+      }
+      if (at(p + 2) != 0x28) {
+        return 0;
+      }
+      return at(p + 3) == 0x42 ? 4 : 0;
+    }
+    return at(p + 1) == 0x4B ? 2 : 0;
+  };
+  const auto kanji_out = [&](std::size_t p) -> std::size_t {
+    if (at(p) != 0x1B) {
+      return 0;
+    }
+    if (at(p + 1) == 0x28) {
+      return at(p + 2) == 0x42 || at(p + 2) == 0x4A ? 3 : 0;
+    }
+    return at(p + 1) == 0x48 ? 2 : 0;
+  };
+  Reference r;
+  bool kanji = false;
+  for (std::size_t i = 0; i < n;) {
+    if (kanji) {
+      if (const std::size_t len = kanji_out(i); len > 0) {
+        kanji = false;
+        i += len;
+        continue;
+      }
+      i += kanji_in(i);
+      if (i + 1 >= in.size()) {
+        r.error = ConvertError::out_of_range;
+        return r;
+      }
+      int b1 = in[i];
+      int b2 = in[i + 1];
+      if (to_euc) {
+        r.out.push_back(static_cast<std::uint8_t>(b1 | 0x80));
+        r.out.push_back(static_cast<std::uint8_t>(b2 | 0x80));
+      } else {
+        const int offset = b1 > 0x5E ? 0xC1 : 0x81;
+        if (b1 % 2 == 1) {
+          b2 += b2 <= 0x5F ? 0x1F : 0x20;
+        } else {
+          b1 -= 1;
+          b2 += 0x7E;
+        }
+        const bool fits = b1 >= 0 && b2 <= 0xFF;
+        b1 = (b1 - 0x21) / 2 + offset;
+        if (!fits || b1 < 0 || b1 > 0xFF) {
+          r.error = ConvertError::overflow;
+          return r;
+        }
+        r.out.push_back(static_cast<std::uint8_t>(b1));
+        r.out.push_back(static_cast<std::uint8_t>(b2));
+      }
+      i += 2;
+    } else {
+      if (const std::size_t len = kanji_in(i); len > 0) {
+        kanji = true;
+        i += len;
+        continue;
+      }
+      i += kanji_out(i);
+      if (to_euc && in[i] >= 0xA0 && in[i] <= 0xDF) {
+        r.out.push_back(0x8E);
+      }
+      r.out.push_back(in[i]);
+      i += 1;
+    }
+  }
+  return r;
+}
+
+TEST(jis_decode_test, random_mixtures_decode_as_the_literal_loop) {
+  const std::vector<ByteBuffer> pieces = {
+      Hex("1B 24 42"), Hex("1B 24 40"), Hex("1B 24 28 42"),
+      Hex("1B 4B"),    Hex("1B 28 42"), Hex("1B 28 4A"),
+      Hex("1B 48"),    Hex("1B"),       Hex("1B 24"),
+      Hex("1B 24 28"), Hex("1B 28"),    Hex("1B 28 49"),
+      Hex("30 21"),    Hex("24 22"),    Hex("0D 0A"),
+      Hex("B1"),       Hex("A0"),       Hex("00"),
+      Hex("9F 21"),    Hex("22 82"),    Hex("41 42 43 44 45 46 47 48 49 4A")};
+  std::mt19937 rng(2022);
+  for (int trial = 0; trial < 20000; ++trial) {
+    ByteBuffer input;
+    for (std::size_t k = rng() % 14; k > 0; --k) {
+      const ByteBuffer& piece = pieces[rng() % pieces.size()];
+      input.insert(input.end(), piece.begin(), piece.end());
+      if (rng() % 8 == 0) {
+        input.push_back(static_cast<std::uint8_t>(rng()));
+      }
+    }
+    for (const bool to_euc : {false, true}) {
+      const Reference expected = ReferenceDecode(input, to_euc);
+      ByteBuffer in = input;
+      ByteBuffer out{0};
+      const ConvertResult result =
+          to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
+      ASSERT_EQ(result.error, expected.error) << ToHex(input) << (to_euc ? " euc" : " sjis");
+      ASSERT_EQ(result.count, expected.out.size()) << ToHex(input);
+      out.resize(std::min(out.size(), result.count));
+      ASSERT_EQ(ToHex(out), ToHex(expected.out)) << ToHex(input) << (to_euc ? " euc" : " sjis");
+    }
+  }
+}
+
+// Long inputs cross the decoders' internal stretches.
+TEST(jis_decode_test, long_runs_decode_as_the_literal_loop) {
+  const Jis0208Codes all = AllJis0208Codes();
+  ByteBuffer input = Hex("1B 24 42");
+  input.insert(input.end(), all.jis.begin(), all.jis.end());
+  input.insert(input.end(), {0x1B, 0x28, 0x42});
+  for (int k = 0; k < 20000; ++k) {
+    input.push_back(static_cast<std::uint8_t>(0xA0 + k % 0x50));
+  }
+  for (const bool to_euc : {false, true}) {
+    ByteBuffer in = input;
+    ByteBuffer out{0};
+    const ConvertResult result =
+        to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
+    const Reference expected = ReferenceDecode(input, to_euc);
+    EXPECT_EQ(result.error, expected.error);
+    EXPECT_EQ(out, expected.out) << (to_euc ? "euc" : "sjis");
+  }
 }
 
 }  // namespace

@@ -46,14 +46,15 @@ class CliTest : public testing::Test {
   ~CliTest() override { fs::remove_all(folder_); }
 
   // Runs the program through the shell: `setup` runs first (limits, signals), stdin comes from
-  // `input`.
+  // `input`, stdout goes to `output` when given (and is then not captured).
   Outcome Run(const std::vector<std::string>& arguments, const std::string& input = "/dev/null",
-              const std::string& setup = "") const {
+              const std::string& setup = "", const std::string& output = "") const {
     std::string command = setup + " exec " + Quoted(QUILLORA_CONVERT_EXE);
     for (const std::string& argument : arguments) {
       command += " " + Quoted(argument);
     }
-    command += " <" + Quoted(input) + " >" + Quoted((folder_ / "out").string()) + " 2>" +
+    command += " <" + Quoted(input) + " >" +
+               Quoted(output.empty() ? (folder_ / "out").string() : output) + " 2>" +
                Quoted((folder_ / "err").string());
     const int raw = std::system(("sh -c " + Quoted(command)).c_str());
     Outcome outcome;
@@ -200,6 +201,55 @@ TEST_F(CliTest, DashReadsStandardInput) {
     const Outcome piped = Run({"--to", "utf-8", c.mode, "-"}, Sample(c.file));
     EXPECT_EQ(piped.status, 0) << c.file;
     EXPECT_EQ(piped.out, c.utf8) << c.file;
+  }
+}
+
+TEST_F(CliTest, StandardInputIsReadWhole) {
+  // Sizes around the reader's 64 KiB steps. Mode 1 gives text without an ESC $ B back as it is,
+  // and numbered lines show a chunk lost or read twice.
+  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 3 * 65536 + 17};
+  std::string lines;
+  for (int k = 0; lines.size() < 3 * 65536 + 17; ++k) {
+    lines += "line " + std::to_string(k) + "\r\n";
+  }
+  for (const std::size_t size : sizes) {
+    const fs::path input = Folder() / "input.txt";
+    std::ofstream(input, std::ios::binary) << lines.substr(0, size);
+    const Outcome piped = Run({"1", "-"}, input.string());
+    EXPECT_EQ(piped.status, 0) << size;
+    EXPECT_EQ(piped.out.size(), size);
+    EXPECT_TRUE(piped.out == lines.substr(0, size)) << size;
+  }
+}
+
+TEST_F(CliTest, DashAsOutputIsStandardOutput) {
+  const std::string in_folder = "cd " + Quoted(Folder().string()) + ";";
+  const Outcome dashed =
+      Run({"-o", "-", "--to", "utf-8", "1", Sample("jis_mail.txt")}, "/dev/null", in_folder);
+  EXPECT_EQ(dashed.status, 0);
+  EXPECT_EQ(dashed.out, kSampleCases[0].utf8);
+  EXPECT_FALSE(fs::exists(Folder() / "-"));
+}
+
+TEST_F(CliTest, StreamFailuresEndWithStatusOne) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string input;
+    std::string output;
+  };
+  const Row rows[] = {
+      {"standard input is a folder", {"1", "-"}, "/", ""},
+      {"standard output is full", {"1", Sample("jis_mail.txt")}, "/dev/null", "/dev/full"},
+      {"standard output is full, UTF-8",
+       {"--to", "utf-8", "9", Sample("base64_mail.eml")},
+       "/dev/null",
+       "/dev/full"},
+  };
+  for (const Row& row : rows) {
+    const Outcome outcome = Run(row.arguments, row.input, "", row.output);
+    EXPECT_EQ(outcome.status, 1) << row.name;
+    EXPECT_NE(outcome.err, "") << row.name;
   }
 }
 

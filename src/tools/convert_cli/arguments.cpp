@@ -49,7 +49,8 @@ Command ParseArguments(const std::vector<std::string>& arguments) {
       }
       const std::string& value = arguments[++k];
       if (argument == "-o") {
-        request.output = value;
+        // "-" is standard output, as "-" for FILE is standard input.
+        request.output = value == "-" ? std::nullopt : std::optional<std::string>(value);
       } else if (argument == "--to") {
         if (value != "cp932" && value != "utf-8") {
           return UsageError{"--to takes cp932 or utf-8, not '" + value + "'"};
@@ -98,7 +99,7 @@ Options:
               any other value keeps them
   --bytes     write the bytes the result was made from instead of the text
   --to ENC    write the text as cp932 (the default) or utf-8
-  -o FILE     write to FILE, replacing it whole, instead of to standard output
+  -o FILE     write to FILE, replacing it whole, instead of to standard output (-)
   --help      show this text
   --version   show the version
 

@@ -17,7 +17,7 @@ struct Request {
   bool bytes = false;
   OutputEncoding encoding = OutputEncoding::cp932;
   std::string input;                  // "-" for standard input
-  std::optional<std::string> output;  // standard output when absent
+  std::optional<std::string> output;  // standard output when absent (or given as "-")
 };
 
 struct ShowHelp {};

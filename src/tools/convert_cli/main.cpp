@@ -1,7 +1,11 @@
 // quillora-convert: runs the conversion engine's front door on one file from the command line.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <new>
+#include <span>
 #include <string>
 #include <system_error>
 #include <variant>
@@ -10,6 +14,7 @@
 #include "arguments.h"
 #include "convert/atomic_file.h"
 #include "convert/cp932_codec.h"
+#include "convert/cp932_sink.h"
 #include "convert/front_door.h"
 #include "convert/utf8.h"
 
@@ -58,18 +63,17 @@ ByteBuffer OutputBytes(FrontDoorOutcome& outcome, const Request& request) {
 
 // One large write; stdio hands a block this size straight to the system.
 bool WriteStandardOutput(const ByteBuffer& bytes) {
-  const bool wrote =
-      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
   return std::fflush(stdout) == 0 && wrote;
 }
 
 FrontDoorOutcome Convert(const Request& request) {
+  Text name = u"-";
   if (request.input == "-") {
     std::optional<ByteBuffer> input = ReadStandardInput();
     if (!input) {
       return {};
     }
-    Text name = u"-";
     return RunFrontDoorOnBytes(std::move(*input), name, request.mode, request.option);
   }
   std::optional<Text> path = TextFromUtf8(request.input);
@@ -79,7 +83,92 @@ FrontDoorOutcome Convert(const Request& request) {
   return RunFrontDoor(*path, request.mode, request.option);
 }
 
+// The code page 932 text made straight from the converters' bytes, without the text in between;
+// false when the input cannot be read.
+bool ConvertToCp932(const Request& request, Cp932Sink& sink) {
+  Text name = u"-";
+  if (request.input == "-") {
+    std::optional<ByteBuffer> input = ReadStandardInput();
+    return input &&
+           RunFrontDoorOnBytesToCp932(std::move(*input), name, request.mode, request.option, sink);
+  }
+  std::optional<Text> path = TextFromUtf8(request.input);
+  return path && RunFrontDoorToCp932(*path, request.mode, request.option, sink);
+}
+
+// Writes each piece straight to the descriptor; remembers the first error.
+class DescriptorWriter {
+ public:
+  explicit DescriptorWriter(int fd) : fd_(fd) {}
+  bool operator()(std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+      const ssize_t wrote = ::write(fd_, bytes.data(), bytes.size());
+      if (wrote < 0 && errno == EINTR) {
+        continue;
+      }
+      if (wrote <= 0) {
+        error_ = wrote < 0 ? errno : EIO;
+        return false;
+      }
+      bytes = bytes.subspan(static_cast<std::size_t>(wrote));
+    }
+    return true;
+  }
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  int fd_;
+  int error_ = 0;
+};
+
+int ComplainUnreadable(const Request& request) {
+  Complain((request.input == "-" ? std::string("standard input") : request.input) +
+           " cannot be read");
+  return kFailed;
+}
+
+int ComplainUnwritable(int error) {
+  Complain("cannot write to standard output: " + std::generic_category().message(error));
+  return kFailed;
+}
+
+// The default output, code page 932 text, made and written a piece at a time.
+int RunCp932(const Request& request) {
+  if (request.output) {
+    ByteBuffer out;
+    Cp932Sink sink([&out](std::span<const std::uint8_t> piece) {
+      out.insert(out.end(), piece.begin(), piece.end());
+      return true;
+    });
+    if (!ConvertToCp932(request, sink)) {
+      return ComplainUnreadable(request);
+    }
+    (void)sink.Finish();
+    const std::optional<Text> path = TextFromUtf8(*request.output);
+    const std::string problem = path ? WriteFileAtomically(*path, out)
+                                     : "cannot write '" + *request.output + "': invalid name";
+    if (!problem.empty()) {
+      Complain(problem);
+      return kFailed;
+    }
+    return kDone;
+  }
+  std::fflush(stdout);
+  DescriptorWriter writer(STDOUT_FILENO);
+  Cp932Sink sink(std::ref(writer), std::size_t{1} << 20);
+  if (!ConvertToCp932(request, sink)) {
+    return ComplainUnreadable(request);
+  }
+  if (!sink.Finish()) {
+    return ComplainUnwritable(writer.error());
+  }
+  return kDone;
+}
+
 int Run(const Request& request) {
+  if (!request.bytes && request.encoding == OutputEncoding::cp932) {
+    return RunCp932(request);
+  }
   FrontDoorOutcome outcome = Convert(request);
   if (!outcome.file_read) {
     Complain((request.input == "-" ? std::string("standard input") : request.input) +

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Whole-process comparison of quillora-convert with nkf, iconv, base64 and uudecode, and with cat
+# as the floor: every command reads the same generated input and writes its output to a file.
+#
+#   bench/compare.sh [--size MB] [--reps N] [--style japanese|ascii] [--build DIR] [--work DIR]
+#                    [--batch]
+#
+# Prints one row per conversion with the median wall-clock times, the ratio fastest peer / ours
+# (above 1: ours is faster) and ours / cat, then as its last line "worst ratio X", the smallest
+# peer / ours ratio of all rows. --batch adds the desktop program's batch run (quillora IN OUT)
+# on the JIS input, with its peak memory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+size=64
+reps=11
+style=japanese
+build=build/bench
+work=
+batch=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --size) size=$2; shift 2 ;;
+    --reps) reps=$2; shift 2 ;;
+    --style) style=$2; shift 2 ;;
+    --build) build=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --batch) batch=1; shift ;;
+    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+  esac
+done
+work=${work:-$build/compare-$style-$size}
+
+# The peers, from Debian's own packages.
+install_missing() {
+  local missing=()
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >&2
+}
+install_missing nkf sharutils libc-bin coreutils time
+
+# A release build with the benchmarks.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORA_BUILD_BENCH=ON \
+  -DQUILLORA_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target quillora-convert quillora-bench-inputs >/dev/null
+[ "$batch" -eq 1 ] && cmake --build "$build" --target quillora >/dev/null
+ours=$(realpath "$build/src/quillora-convert")
+[ "$batch" -eq 1 ] && quillora=$(realpath "$build/src/quillora")
+
+mkdir -p "$work"
+work=$(realpath "$work")
+if [ ! -f "$work/.done" ]; then
+  echo "Generating $size MB inputs ($style) in $work" >&2
+  "$build/bench/quillora-bench-inputs" "$work" "$size" "$style"
+  touch "$work/.done"
+fi
+cd "$work"
+out=$work/out
+trap 'rm -f "$out".*' EXIT
+
+# Rows: title, ours (mode input), then the peers; $OUT is each command's output file.
+# Each command is a shell snippet run by bash -c, the same way for every command.
+declare -a titles inputs modes peers
+add_row() { titles+=("$1"); modes+=("$2"); inputs+=("$3"); peers+=("$4"); }
+add_row "JIS -> Shift_JIS"    1  jis.txt       'nkf -J -s jis.txt > $OUT|iconv -f ISO-2022-JP -t CP932 jis.txt > $OUT'
+add_row "EUC-JP -> Shift_JIS" 8  euc.txt       'nkf -E -s euc.txt > $OUT|iconv -f EUC-JP -t CP932 euc.txt > $OUT'
+add_row "UTF-16 -> Shift_JIS" 11 utf16.txt     'iconv -f UTF-16 -t CP932 utf16.txt > $OUT'
+add_row "MIME Base64"         9  base64.eml    'base64 -d base64_body.txt > $OUT'
+add_row "uuencode"            10 uuencoded.txt 'uudecode -o $OUT uuencoded.txt'
+
+# Seconds taken by one run of a snippet, from bash's microsecond clock.
+time_once() {
+  local start end
+  start=$EPOCHREALTIME
+  OUT=$2 bash -c "$1"
+  end=$EPOCHREALTIME
+  echo "$start $end" | awk '{printf "%.6f\n", $2 - $1}'
+}
+
+median() { sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
+
+# Runs the snippets of a row in turn, rotating their order each repetition so that none always
+# follows the same neighbour; prints the median of each, in the order given.
+measure() {
+  local n=$# rep k j
+  local -a cmds=("$@")
+  for ((k = 0; k < n; k++)); do
+    : >"$out.t$k"
+    OUT=$out.$k bash -c "${cmds[$k]}"  # warm-up: page cache, dynamic loader
+  done
+  for ((rep = 0; rep < reps; rep++)); do
+    for ((j = 0; j < n; j++)); do
+      k=$(((j + rep) % n))
+      time_once "${cmds[$k]}" "$out.$k" >>"$out.t$k"
+    done
+  done
+  for ((k = 0; k < n; k++)); do median <"$out.t$k"; done
+}
+
+echo "quillora-convert against its peers: $size MB $style inputs, median of $reps runs"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-22s %9s %9s  %-40s %7s %10s %9s\n' conversion ours cat "fastest peer" peer "peer/ours" "ours/cat"
+worst=
+for ((r = 0; r < ${#titles[@]}; r++)); do
+  IFS='|' read -r -a row_peers <<<"${peers[$r]}"
+  cmds=("\"$ours\" ${modes[$r]} ${inputs[$r]} > \$OUT" "cat ${inputs[$r]} > \$OUT" "${row_peers[@]}")
+  mapfile -t medians < <(measure "${cmds[@]}")
+  ours_s=${medians[0]}
+  cat_s=${medians[1]}
+  best=
+  best_name=
+  for ((p = 2; p < ${#cmds[@]}; p++)); do
+    if [ -z "$best" ] || awk -v a="${medians[$p]}" -v b="$best" 'BEGIN {exit !(a < b)}'; then
+      best=${medians[$p]}
+      best_name=$(echo "${cmds[$p]}" | sed 's/ *[<>].*//; s/ -o \$OUT//')
+    fi
+  done
+  ratio=$(awk -v p="$best" -v o="$ours_s" 'BEGIN {printf "%.2f", p / o}')
+  floor=$(awk -v o="$ours_s" -v c="$cat_s" 'BEGIN {printf "%.2f", o / c}')
+  printf '%-22s %9.3f %9.3f  %-40s %7.3f %10s %9s\n' "${titles[$r]}" "$ours_s" "$cat_s" \
+    "$best_name" "$best" "$ratio" "$floor"
+  if [ -z "$worst" ] || awk -v a="$ratio" -v b="$worst" 'BEGIN {exit !(a < b)}'; then
+    worst=$ratio
+  fi
+done
+
+# The outputs agree where the peers decode the same characters.
+check() {
+  if cmp -s "$1" "$2"; then echo "  same bytes: $3"; else echo "  DIFFERENT: $3"; fi
+}
+echo "outputs:"
+"$ours" 1 jis.txt >"$out.a"; iconv -f ISO-2022-JP -t CP932 jis.txt >"$out.b"
+check "$out.a" "$out.b" "quillora-convert 1 and iconv on jis.txt"
+"$ours" 8 euc.txt >"$out.a"; iconv -f EUC-JP -t CP932 euc.txt >"$out.b"
+check "$out.a" "$out.b" "quillora-convert 8 and iconv on euc.txt"
+"$ours" 11 utf16.txt >"$out.a"; iconv -f UTF-16 -t CP932 utf16.txt >"$out.b"
+check "$out.a" "$out.b" "quillora-convert 11 and iconv on utf16.txt"
+"$ours" 10 uuencoded.txt >"$out.a"; uudecode -o "$out.b" uuencoded.txt
+check "$out.a" "$out.b" "quillora-convert 10 and uudecode on uuencoded.txt"
+"$ours" 9 base64.eml | tail -c "$(base64 -d base64_body.txt | wc -c)" >"$out.a"
+base64 -d base64_body.txt >"$out.b"
+check "$out.a" "$out.b" "decoded body of quillora-convert 9 and base64 -d"
+
+if [ "$batch" -eq 1 ]; then
+  export QT_QPA_PLATFORM=offscreen
+  echo "batch run (default decode type 0, JIS -> Shift_JIS):"
+  mapfile -t medians < <(measure "\"$quillora\" jis.txt \$OUT" "\"$ours\" 1 jis.txt > \$OUT")
+  printf '  quillora IN OUT %.3f s, quillora-convert %.3f s, ratio %.2f\n' "${medians[0]}" \
+    "${medians[1]}" "$(awk -v a="${medians[0]}" -v b="${medians[1]}" 'BEGIN {print a / b}')"
+  /usr/bin/time -v "$quillora" jis.txt "$out.m" 2>"$out.v" >/dev/null || true
+  peak=$(awk -F: '/Maximum resident/ {gsub(/ /, "", $2); print $2}' "$out.v")
+  input=$(stat -c %s jis.txt)
+  printf '  peak memory %d MB for a %d MB input (limit 4 x input + 100 MB = %d MB)\n' \
+    $((peak / 1024)) $((input >> 20)) $((4 * (input >> 20) + 100))
+fi
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "worst ratio $worst"

@@ -1,0 +1,234 @@
+// Micro-benchmarks of every converter, the code page 932 codec and the front door (text, and the
+// code page 932 bytes quillora-convert writes), on generated Japanese-dense and ASCII-heavy mail
+// of 1 MB and 64 MB.
+//   quillora-bench --benchmark_filter=JisToSJis/japanese
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "convert/clsConvert.h"
+#include "convert/cp932_codec.h"
+#include "convert/cp932_sink.h"
+#include "convert/front_door.h"
+#include "mail_corpus.h"
+
+namespace quillora::bench {
+namespace {
+
+const Corpus& CorpusFor(Style style, std::size_t megabytes) {
+  static std::map<std::pair<Style, std::size_t>, std::unique_ptr<Corpus>> cache;
+  auto& slot = cache[{style, megabytes}];
+  if (!slot) {
+    CorpusSpec spec;
+    spec.style = style;
+    spec.bytes = megabytes << 20;
+    spec.halfwidth_kana = true;
+    slot = std::make_unique<Corpus>(MakeCorpus(spec));
+  }
+  return *slot;
+}
+
+using Field = ByteBuffer Corpus::*;
+
+void SetBytes(benchmark::State& state, std::size_t per_iteration) {
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(per_iteration));
+}
+using ByteConverter = std::function<void(ByteBuffer& out, ByteBuffer& in)>;
+
+// Converters that only append the guard byte get their input back by dropping it; those that
+// replace their input get a fresh copy, outside the timed region.
+enum class Input { kept, replaced };
+
+void RunConverter(benchmark::State& state, const ByteBuffer& source, const ByteConverter& convert,
+                  Input input) {
+  ByteBuffer in;
+  in.reserve(source.size() + 1);
+  in = source;
+  for (auto _ : state) {
+    if (input == Input::replaced) {
+      state.PauseTiming();
+      in.reserve(source.size() + 1);
+      in = source;
+      state.ResumeTiming();
+    }
+    ByteBuffer out{0};
+    convert(out, in);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+    if (input == Input::kept) {
+      in.resize(source.size());
+    }
+  }
+  SetBytes(state, source.size());
+}
+
+struct ConverterCase {
+  const char* name;
+  Field input;
+  Input effect;
+  ByteConverter convert;
+};
+
+const ConverterCase kConverters[] = {
+    {"JisToSJis", &Corpus::jis, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().JisToSJis(out, in); }},
+    {"JisToEuc", &Corpus::jis, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().JisToEuc(out, in); }},
+    {"EucToSjisConvert", &Corpus::euc, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) {
+       Text text = clsConvert().EucToSjisConvert(in);
+       benchmark::DoNotOptimize(text.data());
+       out.clear();
+     }},
+    {"EucToJis/widen", &Corpus::euc, Input::replaced,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().EucToJis(out, in, false); }},
+    {"EucToJis/keep", &Corpus::euc, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().EucToJis(out, in, true); }},
+    {"EUCHankakuKanaConvert", &Corpus::euc, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().EUCHankakuKanaConvert(out, in); }},
+    {"SjisToJis/widen", &Corpus::sjis, Input::replaced,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().SjisToJis(out, in, false); }},
+    {"SjisToJis/keep", &Corpus::sjis, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().SjisToJis(out, in, true); }},
+    {"SjisToEucConvert", &Corpus::sjis, Input::replaced,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().SjisToEucConvert(out, in); }},
+    {"HankakuKanaToZenkakuKana", &Corpus::sjis, Input::kept,
+     [](ByteBuffer& out, ByteBuffer& in) { clsConvert().HankakuKanaToZenkakuKana(out, in); }},
+};
+
+// The transfer decoders take the whole mail as text, as the front door hands it over; they
+// consume it, so each run gets a fresh copy outside the timed region.
+enum class TextDecoder { base64, uuencode };
+
+void RunTextDecoder(benchmark::State& state, const ByteBuffer& source, TextDecoder decoder) {
+  const Text record = BytesToText(source);
+  for (auto _ : state) {
+    state.PauseTiming();
+    Text in = record;
+    state.ResumeTiming();
+    ByteBuffer out{0};
+    if (decoder == TextDecoder::base64) {
+      clsConvert().Base64ToSJis(out, in);
+    } else {
+      Text name = u"mail";
+      clsConvert().UuencodeToSJis(out, in, name);
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetBytes(state, source.size());
+}
+
+// The front door on bytes already read: the text, as the desktop program takes it, or its code
+// page 932 bytes made straight from the converters' bytes, as quillora-convert writes them.
+enum class Result { text, cp932 };
+
+void RunFrontDoor(benchmark::State& state, const ByteBuffer& source, std::int16_t mode,
+                  Result result) {
+  ByteBuffer in;
+  std::size_t written = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    in.reserve(source.size() + 1);
+    in = source;
+    state.ResumeTiming();
+    Text name = u"mail";
+    if (result == Result::text) {
+      FrontDoorOutcome outcome = RunFrontDoorOnBytes(std::move(in), name, mode, 0);
+      benchmark::DoNotOptimize(outcome.text.data());
+    } else {
+      Cp932Sink sink([&written](std::span<const std::uint8_t> piece) {
+        written += piece.size();
+        benchmark::DoNotOptimize(piece.data());
+        return true;
+      });
+      benchmark::DoNotOptimize(RunFrontDoorOnBytesToCp932(std::move(in), name, mode, 0, sink));
+      benchmark::DoNotOptimize(sink.Finish());
+    }
+    in = ByteBuffer();
+  }
+  SetBytes(state, source.size());
+}
+
+struct FrontDoorCase {
+  const char* name;
+  Field input;
+  std::int16_t mode;
+};
+
+const FrontDoorCase kFrontDoorModes[] = {
+    {"1-jis", &Corpus::jis, 1},         {"8-euc", &Corpus::euc, 8},
+    {"9-base64", &Corpus::base64, 9},   {"10-uuencode", &Corpus::uuencoded, 10},
+    {"11-utf16", &Corpus::utf16le, 11},
+};
+
+template <typename Fn>
+void Register(const std::string& name, Style style, std::size_t megabytes, Fn fn) {
+  const std::string full = name + "/" + StyleName(style) + "/" + std::to_string(megabytes) + "MB";
+  benchmark::RegisterBenchmark(
+      full.c_str(),
+      [style, megabytes, fn](benchmark::State& state) { fn(state, CorpusFor(style, megabytes)); })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+void RegisterAll() {
+  for (const std::size_t megabytes : {std::size_t{1}, std::size_t{64}}) {
+    for (const Style style : {Style::japanese, Style::ascii}) {
+      for (const ConverterCase& c : kConverters) {
+        Register(c.name, style, megabytes, [&c](benchmark::State& state, const Corpus& corpus) {
+          RunConverter(state, corpus.*c.input, c.convert, c.effect);
+        });
+      }
+      Register("Base64ToSJis", style, megabytes, [](benchmark::State& state, const Corpus& corpus) {
+        RunTextDecoder(state, corpus.base64, TextDecoder::base64);
+      });
+      Register("UuencodeToSJis", style, megabytes,
+               [](benchmark::State& state, const Corpus& corpus) {
+                 RunTextDecoder(state, corpus.uuencoded, TextDecoder::uuencode);
+               });
+      Register("BytesToText", style, megabytes, [](benchmark::State& state, const Corpus& corpus) {
+        for (auto _ : state) {
+          Text text = BytesToText(corpus.sjis);
+          benchmark::DoNotOptimize(text.data());
+        }
+        SetBytes(state, corpus.sjis.size());
+      });
+      Register("TextToBytes", style, megabytes, [](benchmark::State& state, const Corpus& corpus) {
+        for (auto _ : state) {
+          ByteBuffer bytes = TextToBytes(corpus.text);
+          benchmark::DoNotOptimize(bytes.data());
+        }
+        SetBytes(state, corpus.sjis.size());
+      });
+      for (const FrontDoorCase& c : kFrontDoorModes) {
+        Register(std::string("Text/") + c.name, style, megabytes,
+                 [&c](benchmark::State& state, const Corpus& corpus) {
+                   RunFrontDoor(state, corpus.*c.input, c.mode, Result::text);
+                 });
+        Register(std::string("Cp932/") + c.name, style, megabytes,
+                 [&c](benchmark::State& state, const Corpus& corpus) {
+                   RunFrontDoor(state, corpus.*c.input, c.mode, Result::cp932);
+                 });
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillora::bench
+
+int main(int argc, char** argv) {
+  quillora::bench::RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,15 @@
+// clsConvert::JisToEuc on any bytes.
+#include "convert/clsConvert.h"
+#include "converter_properties.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace quillora;
+  const ByteBuffer original(data, data + size);
+  ByteBuffer in = original;
+  ByteBuffer out = fuzz::Sentinel();
+  const ConvertResult result = clsConvert().JisToEuc(out, in);
+  fuzz::CheckGrowingOutput(out, result);
+  FUZZ_CHECK(result.count <= 2 * size);
+  FUZZ_CHECK(in == fuzz::WithGuardByte(original));
+  return 0;
+}

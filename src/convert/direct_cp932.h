@@ -1,0 +1,33 @@
+// Conversions that write KanjiConv's result straight as code page 932 bytes, for callers that
+// want the bytes rather than the text (quillora-convert, the batch run): the same bytes that
+// TextToBytes makes of the text, without the text.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "byte_buffer.h"
+#include "convert_result.h"
+#include "cp932_sink.h"
+
+namespace quillora {
+
+// TextToBytes(BytesToText(...)) of what clsConvert().JisToSJis makes of jis (the bytes it
+// produced, should it fail), without its output buffer. jis gets the guard byte, as there.
+ConvertError JisToSjisAsCp932(ByteBuffer& jis, Cp932Sink& sink);
+
+// TextToBytes(clsConvert().EucToSjisConvert(euc)).
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink);
+
+// True when every byte is below 0x80: then BytesToText gives one character for each byte, its
+// value unchanged, and the mail decoders can read the bytes as the text.
+[[nodiscard]] bool IsAscii(std::span<const std::uint8_t> bytes) noexcept;
+
+// clsConvert::Base64ToSJis and UuencodeToSJis on a text all of whose characters are ASCII, given
+// as its bytes: the same output, without the text (strRecord's consumption aside).
+void Base64AsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record);
+ConvertResult UuencodeAsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record,
+                                  Text& strFileName);
+
+}  // namespace quillora

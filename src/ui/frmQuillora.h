@@ -1,0 +1,109 @@
+// The main frame: menus, the tool band, the status bar and the documents area; its handlers are
+// the program's commands. Which commands are enabled is computed in one place, UpdateCommandState.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+
+#include "convert/byte_buffer.h"
+#include "ui/frame_menus.h"
+
+class QComboBox;
+class QMdiArea;
+
+namespace quillora {
+
+class frmDocument;
+class StatusPanels;
+class ToolBand;
+
+class frmQuillora : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmQuillora(QWidget* parent = nullptr);
+  ~frmQuillora() override;
+  frmQuillora(const frmQuillora&) = delete;
+  frmQuillora& operator=(const frmQuillora&) = delete;
+
+  // The load handler. A batch run converts and saves, and leaves the window closed and never
+  // shown; otherwise the window takes its saved placement, is shown, opens the command-line file
+  // and registers with the update notifier.
+  void MDIForm_Load();
+  // After a batch run: why it wrote no output, in one line; empty when it succeeded.
+  [[nodiscard]] const QString& BatchFailure() const { return batch_failure_; }
+
+  [[nodiscard]] QComboBox& cboFonts() const;
+  [[nodiscard]] QComboBox& cboFontSize() const;
+  // Start-up fills the font lists while events run; they stay disabled until it is done.
+  void SetFontListsFilling(bool filling);
+  // "標準のﾃﾞｺｰﾄﾞﾀｲﾌﾟ - " and the default decode type's name; an invalid default leaves the item's
+  // caption as it is.
+  void ShowDefaultDecodeCaption();
+
+  // The no-source-file state; starts the document numbering again.
+  void ResetCommandState();
+  // Applies the current font name, then size, to every document, newest first.
+  void SetChangeFonts();
+
+  [[nodiscard]] frmDocument* ActiveDocument() const;
+  // In the order they were created.
+  [[nodiscard]] QList<frmDocument*> Documents() const;
+
+  // The commands. Menus, toolbar, batch run and tests all come through these.
+  void mnuFileOpen_Click();
+  void mnuFileClose_Click();
+  void mnuFileSave_Click();
+  void mnuFileSaveAs_Click();
+  void mnuPrint_Click();
+  void mnuFileExit_Click();
+  void mnuConvertRun_Click(std::int16_t Index);
+  void mnuConvertRunDefault_Click();
+  void cboFonts_Click(int index);
+  void cboFontSize_Click(int index);
+  void mnuViewToolbar_Click();
+  void mnuViewStatusBar_Click();
+  void mnuWindowCascade_Click();
+  void mnuWindowTileHorizontal_Click();
+  void mnuWindowTileVertical_Click();
+  void mnuToolsOptions_Click();
+  void mnuHelpAbout_Click();
+  void mnuHelpSearchForHelpOn_Click();
+  void tbToolBar_ButtonClick(const QString& key);
+
+ protected:
+  // The close handler: keeps the placement and the settings, except in a batch run.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ConnectCommands();
+  void UpdateCommandState();
+  [[nodiscard]] QRect DesignPlacement() const;
+  // Moves and sizes the window so that its outside, frame included, covers outer.
+  void PlaceOuter(const QRect& outer);
+  void RegisterWithUpdateNotifier();
+  void RunBatch();
+
+  frmDocument* NewDocument();
+  // True when the file can be read.
+  bool OpenDocument(const Text& path);
+  void DocumentClosing(frmDocument* document);
+  void ArrangeDocuments(Qt::Orientation orientation);
+  void RebuildWindowList();
+
+  // Writes a document's text, or tells the user why it could not; true when written.
+  bool SaveDocument(frmDocument& document, const QString& path);
+
+  FrameMenus menus_;
+  ToolBand* cbrTool_;
+  StatusPanels* sbStatusBar_;
+  QMdiArea* mdiArea_;
+  QList<QAction*> window_list_;
+
+  bool source_opened_ = false;
+  bool font_lists_filling_ = false;
+  QString last_chosen_file_;  // both file dialogs propose the name last chosen in either
+  QString batch_failure_;
+};
+
+}  // namespace quillora

@@ -1,0 +1,111 @@
+// The main frame's file commands.
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QPointer>
+
+#include "app/identity.h"
+#include "convert/atomic_file.h"
+#include "ui/frmDocument.h"
+#include "ui/frmQuillora.h"
+#include "ui/outside_world.h"
+#include "ui/qt_text.h"
+
+namespace quillora {
+
+namespace {
+
+FileDialogRequest DialogRequest(const QString& title, const QString& last_chosen_file) {
+  return {title, QStringLiteral("すべてのﾌｧｲﾙ (*.*)"), ToQString(App().LastOpenFolder),
+          QFileInfo(last_chosen_file).fileName()};
+}
+
+}  // namespace
+
+void frmQuillora::mnuFileOpen_Click() {
+  const std::optional<QString> chosen =
+      Outside().ChooseOpenFile(this, DialogRequest(QStringLiteral("開く"), last_chosen_file_));
+  if (!chosen || chosen->isEmpty()) {
+    return;
+  }
+  last_chosen_file_ = *chosen;
+  OpenDocument(ToText(*chosen));
+}
+
+void frmQuillora::mnuFileClose_Click() {
+  QList<frmDocument*> documents = Documents();
+  // Newest first; closing the source document may already have closed the rest.
+  for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
+    if (Documents().contains(*it)) {
+      (*it)->close();
+    }
+  }
+  ResetCommandState();
+}
+
+void frmQuillora::mnuFileSave_Click() {
+  const frmDocument* active = ActiveDocument();
+  // A source file, or a result already saved under a name, is never written back.
+  if (active != nullptr && active->IsConverted()) {
+    mnuFileSaveAs_Click();
+  }
+}
+
+void frmQuillora::mnuFileSaveAs_Click() {
+  frmDocument* active = ActiveDocument();
+  if (active == nullptr || !active->IsConverted()) {
+    return;
+  }
+  const std::optional<QString> chosen = Outside().ChooseSaveFile(
+      this, DialogRequest(QStringLiteral("名前を付けて保存"), last_chosen_file_));
+  if (!chosen || chosen->isEmpty()) {
+    return;
+  }
+  last_chosen_file_ = *chosen;
+  if (SaveDocument(*active, *chosen)) {
+    // From now on the window counts as saved; Save and Save As no longer act on it.
+    active->setWindowTitle(*chosen);
+    UpdateCommandState();
+  }
+}
+
+bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
+  const std::string problem = WriteFileAtomically(ToText(path), document.BytesForSaving());
+  if (!problem.empty()) {
+    Outside().ShowMessage(this, ToQString(identity::kTitle),
+                          QStringLiteral("\"%1\" に保存できませんでした。\n%2")
+                              .arg(path, QString::fromStdString(problem)),
+                          MessageIcon::critical);
+  }
+  return problem.empty();
+}
+
+void frmQuillora::mnuPrint_Click() {
+  frmDocument* active = ActiveDocument();
+  const QString caption = active != nullptr ? active->windowTitle() : QString();
+  const QString title = ToQString(identity::kTitle);
+  if (!Outside().AskOkCancel(this, title,
+                             QStringLiteral("\"%1\" を印刷します よろしいですか").arg(caption),
+                             MessageIcon::question) ||
+      active == nullptr) {
+    return;
+  }
+  switch (Outside().PrintText(&active->rtfText(), caption)) {
+    case PrintOutcome::printed:
+      break;
+    case PrintOutcome::no_printer:
+      Outside().ShowMessage(this, title,
+                            QStringLiteral("ﾌﾟﾘﾝﾀが見つからないため、印刷できません。"),
+                            MessageIcon::warning);
+      break;
+    case PrintOutcome::failed:
+      Outside().ShowMessage(this, title, QStringLiteral("印刷できませんでした。"),
+                            MessageIcon::warning);
+      break;
+  }
+}
+
+void frmQuillora::mnuFileExit_Click() {
+  close();
+}
+
+}  // namespace quillora
