@@ -3,12 +3,13 @@
 # as the floor: every command reads the same generated input and writes its output to a file.
 #
 #   bench/compare.sh [--size MB] [--reps N] [--style japanese|ascii] [--build DIR] [--work DIR]
-#                    [--batch]
+#                    [--batch] [--instructions]
 #
 # Prints one row per conversion with the median wall-clock times, the ratio fastest peer / ours
 # (above 1: ours is faster) and ours / cat, then as its last line "worst ratio X", the smallest
 # peer / ours ratio of all rows. --batch adds the desktop program's batch run (quillora IN OUT)
-# on the JIS input, with its peak memory.
+# on the JIS input, with its peak memory. --instructions counts the instructions each command
+# executes instead of timing it (valgrind; slow, but the same on a busy machine as on an idle one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,7 @@ style=japanese
 build=build/bench
 work=
 batch=0
+instructions=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
@@ -26,6 +28,7 @@ while [ $# -gt 0 ]; do
     --build) build=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --batch) batch=1; shift ;;
+    --instructions) instructions=1; shift ;;
     *) sed -n '2,12p' "$0" >&2; exit 2 ;;
   esac
 done
@@ -46,6 +49,7 @@ install_missing() {
     "${missing[@]}" >&2
 }
 install_missing nkf sharutils libc-bin coreutils time
+[ "$instructions" -eq 1 ] && install_missing valgrind
 
 # A release build with the benchmarks.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORA_BUILD_BENCH=ON \
@@ -87,9 +91,21 @@ time_once() {
 
 median() { sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
 
+# Instructions one run of a snippet executes, in millions.
+count_once() {
+  OUT=$2 valgrind --tool=cachegrind --cache-sim=no --trace-children=yes \
+    --cachegrind-out-file=/dev/null bash -c "exec ${1}" 2>&1 >/dev/null |
+    awk '/I *refs:/ {gsub(/,/, "", $NF); total += $NF} END {printf "%.1f\n", total / 1e6}'
+}
+
 # Runs the snippets of a row in turn, rotating their order each repetition so that none always
 # follows the same neighbour; prints the median of each, in the order given.
 measure() {
+  if [ "$instructions" -eq 1 ]; then
+    local cmd
+    for cmd in "$@"; do count_once "$cmd" "$out.0"; done
+    return
+  fi
   local n=$# rep k j
   local -a cmds=("$@")
   for ((k = 0; k < n; k++)); do
@@ -105,7 +121,11 @@ measure() {
   for ((k = 0; k < n; k++)); do median <"$out.t$k"; done
 }
 
-echo "quillora-convert against its peers: $size MB $style inputs, median of $reps runs"
+if [ "$instructions" -eq 1 ]; then
+  echo "quillora-convert against its peers: $size MB $style inputs, millions of instructions"
+else
+  echo "quillora-convert against its peers: $size MB $style inputs, median of $reps runs"
+fi
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-22s %9s %9s  %-40s %7s %10s %9s\n' conversion ours cat "fastest peer" peer "peer/ours" "ours/cat"
 worst=
@@ -150,11 +170,16 @@ base64 -d base64_body.txt >"$out.b"
 check "$out.a" "$out.b" "decoded body of quillora-convert 9 and base64 -d"
 
 if [ "$batch" -eq 1 ]; then
-  export QT_QPA_PLATFORM=offscreen
+  # Settings and registry of its own: no settings file means decode type 0, JIS to Shift_JIS.
+  export QT_QPA_PLATFORM=offscreen QUILLORA_SETTINGS=$work/no-settings.ini
+  export QUILLORA_REGISTRY=$work/registry.db
+  rm -f "$QUILLORA_SETTINGS"
   echo "batch run (default decode type 0, JIS -> Shift_JIS):"
   mapfile -t medians < <(measure "\"$quillora\" jis.txt \$OUT" "\"$ours\" 1 jis.txt > \$OUT")
-  printf '  quillora IN OUT %.3f s, quillora-convert %.3f s, ratio %.2f\n' "${medians[0]}" \
-    "${medians[1]}" "$(awk -v a="${medians[0]}" -v b="${medians[1]}" 'BEGIN {print a / b}')"
+  unit=s
+  [ "$instructions" -eq 1 ] && unit="M instructions"
+  printf '  quillora IN OUT %.3f %s, quillora-convert %.3f %s, ratio %.2f\n' "${medians[0]}" "$unit" \
+    "${medians[1]}" "$unit" "$(awk -v a="${medians[0]}" -v b="${medians[1]}" 'BEGIN {print a / b}')"
   /usr/bin/time -v "$quillora" jis.txt "$out.m" 2>"$out.v" >/dev/null || true
   peak=$(awk -F: '/Maximum resident/ {gsub(/ /, "", $2); print $2}' "$out.v")
   input=$(stat -c %s jis.txt)

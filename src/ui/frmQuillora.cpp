@@ -56,6 +56,7 @@ frmQuillora::frmQuillora(QWidget* parent)
   setStatusBar(sbStatusBar_);
   mdiArea_->setObjectName(QStringLiteral("mdiArea"));
   setCentralWidget(mdiArea_);
+  setAcceptDrops(true);
   PlaceOuter(DesignPlacement());
   ConnectCommands();
 }

@@ -9,6 +9,9 @@
 #include "ui/frame_menus.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QMdiArea;
 
 namespace quillora {
@@ -74,6 +77,9 @@ class frmQuillora : public QMainWindow {
  protected:
   // The close handler: keeps the placement and the settings, except in a batch run.
   void closeEvent(QCloseEvent* event) override;
+  // A file dropped onto the frame opens as if chosen in the open dialog, while Open is enabled.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void ConnectCommands();
@@ -83,6 +89,8 @@ class frmQuillora : public QMainWindow {
   void PlaceOuter(const QRect& outer);
   void RegisterWithUpdateNotifier();
   void RunBatch();
+  // The local file a drag carries, when there is exactly one and Open is enabled.
+  [[nodiscard]] QString DroppableFile(const QMimeData* mime) const;
 
   frmDocument* NewDocument();
   // True when the file can be read.

@@ -113,15 +113,6 @@ class frmDocument_test : public QObject {
     QVERIFY(document.rtfText().document()->isEmpty());
     QVERIFY(document.BytesForSaving().empty());
   }
-
-  void the_caption_tells_a_result() {
-    frmDocument document;
-    QCOMPARE(document.windowTitle(), QStringLiteral("Now Loading..."));
-    document.setWindowTitle(QStringLiteral("(1) a.txt (JIS→ShiftJIS)"));
-    QVERIFY(document.IsConverted());
-    document.setWindowTitle(QStringLiteral("a.txt"));
-    QVERIFY(!document.IsConverted());
-  }
 };
 
 }  // namespace quillora

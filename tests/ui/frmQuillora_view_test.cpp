@@ -1,11 +1,9 @@
 // The main frame's fonts, View toggles, window arrangements, Window menu, toolbar dispatch and the
 // Tools and Help commands.
 #include <QApplication>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -148,23 +146,11 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
     toggle->trigger();
     QVERIFY(!toggle->isChecked());
     QVERIFY(!widget->isVisible());
+    // The tool band takes the font lists with it.
+    QCOMPARE(frame_->cboFonts().isVisible(), bar != "cbrTool");
     toggle->trigger();
     QVERIFY(toggle->isChecked());
     QVERIFY(widget->isVisible());
-  }
-
-  void hiding_the_tool_band_hides_the_font_lists() {
-    Item(*frame_, "mnuViewToolbar")->trigger();
-    QVERIFY(!frame_->cboFonts().isVisible());
-    QVERIFY(!frame_->cboFontSize().isVisible());
-  }
-
-  void the_status_bar_shows_date_and_time() {
-    auto* bar = frame_->findChild<QStatusBar*>(QStringLiteral("sbStatusBar"));
-    const auto* date = bar->findChild<QLabel*>(QStringLiteral("sbStatusBar_Date"));
-    QCOMPARE(date->text(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    QVERIFY(!bar->findChild<QLabel*>(QStringLiteral("sbStatusBar_Time"))->text().isEmpty());
-    QVERIFY(bar->findChild<QLabel*>(QStringLiteral("sbStatusBar_Text"))->text().isEmpty());
   }
 
   void arranging_no_documents_changes_nothing() {
@@ -204,14 +190,6 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
       QCOMPARE(last.top(), first.bottom() + 1);
       QCOMPARE(last.width(), area.width());
     }
-  }
-
-  void cascade_staggers_the_documents() {
-    OpenSampleAndConvert(1);
-    Item(*frame_, "mnuWindowCascade")->trigger();
-    const QRect first = frame_->Documents().at(0)->geometry();
-    const QRect second = frame_->Documents().at(1)->geometry();
-    QVERIFY(second.top() > first.top());
   }
 
   void the_window_menu_lists_the_documents() {
