@@ -40,6 +40,11 @@ constexpr bool IsSjisTrailByte(std::uint8_t b) noexcept {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
+// A byte of a JIS X 0208 character in EUC-JP.
+constexpr bool IsJisX0208Byte(std::uint8_t b) noexcept {
+  return b >= 0xA1 && b <= 0xFE;
+}
+
 // EUC-JP two-byte code to Shift_JIS. Any byte values give results within 0-255 (lead 0x71-0xF0,
 // trail 0x1F-0xFD), so nothing can overflow.
 BytePair EucPairToSjis(std::uint8_t a, std::uint8_t b) noexcept {
@@ -103,6 +108,19 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
         i += 8;
         continue;
       }
+    }
+    // Runs of JIS X 0208 codes (both bytes A1-FE, as nearly all of Japanese text is): each
+    // gives a lead and a trail byte, a whole character, so the checks below cannot apply.
+    if (IsJisX0208Byte(in[i]) && IsJisX0208Byte(in[i + 1])) {
+      do {
+        const auto [lead, trail] = EucPairToSjis(in[i], in[i + 1]);
+        batch[used] = lead;
+        batch[used + 1] = trail;
+        used += 2;
+        i += 2;
+      } while (i + 1 < n && kBatch - used >= 2 && IsJisX0208Byte(in[i]) &&
+               IsJisX0208Byte(in[i + 1]));
+      continue;
     }
     const std::uint8_t a = in[i];
     if (a <= 0x7F) {

@@ -3,15 +3,18 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "app/decode_file.h"
+#include "app/identity.h"
 #include "app/paths.h"
 #include "convert/atomic_file.h"
 #include "ui/frmDocument.h"
 #include "ui/frmDummy.h"
 #include "ui/frmQuillora.h"
 #include "ui/number_text.h"
+#include "ui/outside_world.h"
 #include "ui/qt_text.h"
 
 namespace quillora {
@@ -40,7 +43,18 @@ void frmQuillora::mnuConvertRun_Click(std::int16_t Index) {
   // belongs in the caption, but later conversions must still read the file the user opened.
   Text decoded_file = App().CurrentFile;
   const std::string index_text = std::to_string(Index);
-  ByteBuffer decoded = DecodeFile(decoded_file, Text(index_text.begin(), index_text.end()));
+  ByteBuffer decoded;
+  try {
+    decoded = DecodeFile(decoded_file, Text(index_text.begin(), index_text.end()));
+  } catch (const std::bad_alloc&) {
+    if (!App().CommandOutput.empty()) {
+      throw;  // the batch run says so on standard error
+    }
+    Outside().ShowMessage(this, ToQString(identity::kTitle),
+                          QStringLiteral("メモリが足りないため、デコードできません。"),
+                          MessageIcon::warning);
+    return;
+  }
   if (decoded.empty()) {
     return;
   }

@@ -40,7 +40,8 @@ class CrashSafeSave : public testing::Test {
  protected:
   // Kills runs of `call` at times spread over the last part of an unkilled run, where the output
   // is written, and checks the output after each.
-  void KillWhileSaving(const Invocation& call, const fs::path& output, const std::string& old_text) {
+  void KillWhileSaving(const Invocation& call, const fs::path& output,
+                       const std::string& old_text) {
     WriteFile(output, old_text);
     const Ended whole = RunToEnd(call, std::chrono::seconds(600));
     ASSERT_EQ(whole.status, 0);

@@ -26,8 +26,8 @@ struct ModeCase {
   int mode;
   int option;
 };
-constexpr ModeCase kModeCases[] = {{1, 0},  {2, 0}, {3, 0}, {4, 0}, {4, 1}, {5, 0}, {5, 1},
-                                   {7, 0},  {7, 1}, {8, 0}, {9, 0}, {10, 0}, {11, 0}};
+constexpr ModeCase kModeCases[] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {4, 1},  {5, 0}, {5, 1},
+                                   {7, 0}, {7, 1}, {8, 0}, {9, 0}, {10, 0}, {11, 0}};
 
 // The batch run's decode types and the conversion mode each stands for.
 constexpr int kModeOfDecodeType[] = {1, 8, 10, 9, 11};
@@ -277,9 +277,9 @@ TEST_F(RandomInput, EveryModeEndsWithBoundedMemory) {
   const std::size_t size = RandomInputBytes();
   WriteRandom(Path("random.bin"), size);
   for (const ModeCase& c : kModeCases) {
-    const Outcome outcome = Convert(
-        {"--option", std::to_string(c.option), "-o", "/dev/null", std::to_string(c.mode), "random.bin"},
-        std::chrono::seconds(1200));
+    const Outcome outcome = Convert({"--option", std::to_string(c.option), "-o", "/dev/null",
+                                     std::to_string(c.mode), "random.bin"},
+                                    std::chrono::seconds(1200));
     EXPECT_TRUE(EndedWith(outcome, 0)) << Describe(c);
     EXPECT_LE(outcome.ended.peak_kib, PeakBoundKib(size)) << Describe(c);
   }
@@ -302,8 +302,8 @@ TEST_F(RandomInput, TooLittleMemoryEndsWithAMessage) {
   const std::size_t size = RandomInputBytes();
   WriteRandom(Path("random.bin"), size);
   for (const ModeCase& c : kModeCases) {
-    Invocation call = ConvertCall(
-        {"--option", std::to_string(c.option), std::to_string(c.mode), "random.bin"});
+    Invocation call =
+        ConvertCall({"--option", std::to_string(c.option), std::to_string(c.mode), "random.bin"});
     call.address_space = 160u << 20;
     Child child(call);
     const Outcome outcome = Finish(child, std::chrono::seconds(1200));
@@ -344,7 +344,8 @@ std::vector<ShapeCase> Shapes() {
       {"a Base64 body on one line", base64},
       {"a uuencoded line far too long", uuencoded},
       {"escapes only", std::string(kLong / 3, '\x1B') + std::string(kLong / 3, '$')},
-      {"a UTF-16 byte-order mark and an odd byte", std::string("\xFF\xFE") + std::string(kLong + 1, 'x')},
+      {"a UTF-16 byte-order mark and an odd byte",
+       std::string("\xFF\xFE") + std::string(kLong + 1, 'x')},
   };
 }
 
@@ -352,9 +353,9 @@ TEST_F(HostileInput, LongLinesAndNulBytesConvertInEveryMode) {
   for (const ShapeCase& shape : Shapes()) {
     WriteFile(Path("shape.bin"), shape.bytes);
     for (const ModeCase& c : kModeCases) {
-      const Outcome outcome = Convert(
-          {"--option", std::to_string(c.option), std::to_string(c.mode), "shape.bin"},
-          std::chrono::seconds(600));
+      const Outcome outcome =
+          Convert({"--option", std::to_string(c.option), std::to_string(c.mode), "shape.bin"},
+                  std::chrono::seconds(600));
       EXPECT_TRUE(EndedWith(outcome, 0)) << shape.name << ", " << Describe(c);
       EXPECT_EQ(outcome.err, "") << shape.name << ", " << Describe(c);
       // NUL is an ordinary character: mode 1 without kanji, EUC and non-UTF-16 keep it.
@@ -364,7 +365,8 @@ TEST_F(HostileInput, LongLinesAndNulBytesConvertInEveryMode) {
       }
     }
 #ifdef QUILLORA_EXE
-    const Outcome batch = Batch({Path("shape.bin"), Path("out.bin")}, 0, "/", std::chrono::seconds(600));
+    const Outcome batch =
+        Batch({Path("shape.bin"), Path("out.bin")}, 0, "/", std::chrono::seconds(600));
     EXPECT_TRUE(EndedWith(batch, 0)) << shape.name;
     EXPECT_TRUE(ReadFile(Path("out.bin")) == Reference(1, Path("shape.bin"))) << shape.name;
 #endif
@@ -373,9 +375,10 @@ TEST_F(HostileInput, LongLinesAndNulBytesConvertInEveryMode) {
 
 // Names a shell or a command-line parser could take for something else.
 const char* const kOddNames[] = {
-    "with blank.txt",   "メール 添付.txt", "-leading-dash.txt", "(1) paren.txt",
-    " leading blank",   "trailing blank ", "tab\there.txt",     "back\\slash.txt",
-    "-d",               "a\"quote.txt",    "\"quoted\".txt",    "semi;colon & amp.txt",
+    "with blank.txt", "メール 添付.txt", "-leading-dash.txt",
+    "(1) paren.txt",  " leading blank",  "trailing blank ",
+    "tab\there.txt",  "back\\slash.txt", "-d",
+    "a\"quote.txt",   "\"quoted\".txt",  "semi;colon & amp.txt",
 };
 
 TEST_F(HostileInput, OddFileNamesAreTakenAsTheyAre) {
@@ -406,7 +409,8 @@ TEST_F(HostileInput, OddFileNamesAreTakenAsTheyAre) {
       }
       const Outcome batch = Batch(arguments, 0, temp_.path);
       EXPECT_TRUE(EndedWith(batch, 0)) << name << (absolute ? ", absolute" : ", relative");
-      EXPECT_TRUE(ReadFile(Path(output)) == expected) << name << (absolute ? ", absolute" : ", relative");
+      EXPECT_TRUE(ReadFile(Path(output)) == expected)
+          << name << (absolute ? ", absolute" : ", relative");
     }
 #endif
     fs::remove(Path(name));

@@ -56,17 +56,24 @@ std::vector<SettingsCase> SettingsCases() {
       {"10 MB with the key at the end", huge, 4},
       {"10 MB of garbage", Random(10u << 20, 8), 0},
       {"duplicate sections and keys",
-       "[Option]\r\nDefaultDecodeType=4\r\nDefaultDecodeType=0\r\n[Option]\r\nDefaultDecodeType=1\r\n", 4},
-      {"duplicates differing in case", "[OPTION]\r\n defaultdecodetype = 4 \r\n[Option]\r\nDefaultDecodeType=1\r\n", 4},
-      {"mixed CR LF and LF", "[View]\nLeft=1\r\n[Option]\r\nSelectFont=x\nDefaultDecodeType=4\nTop=2\r\n", 4},
+       "[Option]\r\nDefaultDecodeType=4\r\nDefaultDecodeType=0\r\n[Option]\r\nDefaultDecodeType="
+       "1\r\n",
+       4},
+      {"duplicates differing in case",
+       "[OPTION]\r\n defaultdecodetype = 4 \r\n[Option]\r\nDefaultDecodeType=1\r\n", 4},
+      {"mixed CR LF and LF",
+       "[View]\nLeft=1\r\n[Option]\r\nSelectFont=x\nDefaultDecodeType=4\nTop=2\r\n", 4},
       {"lone CR line ends", "[Option]\rDefaultDecodeType=4\r", 4},
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF[Option]\r\nDefaultDecodeType=4\r\n", 4},
       {"UTF-16 byte-order mark", Utf16Le("[Option]\r\nDefaultDecodeType=4\r\n"), 0},
       {"a NUL inside the value", std::string("[Option]\r\nDefaultDecodeType=4\0 9\r\n", 34), 4},
       {"absurd numbers and names",
        "[View]\r\nLeft=-2147483649\r\nTop=1e308\r\nWidth=99999999999999999999\r\nHeight=-0\r\n"
-       "[Option]\r\nSelectFont=" + std::string(5000, 'F') + "\r\nSelectFontsize=1e308\r\n"
-       "LastOpenFolder=/nonexistent/\xFF\xFE\r\nDefaultDecodeType=-32769\r\n", 0},
+       "[Option]\r\nSelectFont=" +
+           std::string(5000, 'F') +
+           "\r\nSelectFontsize=1e308\r\n"
+           "LastOpenFolder=/nonexistent/\xFF\xFE\r\nDefaultDecodeType=-32769\r\n",
+       0},
   };
 }
 
@@ -104,8 +111,8 @@ class HostileStartup : public testing::Test {
     Watch watch(registry, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
     Child child(Program({}, settings, registry));
     if (!watch.WaitFor(IN_OPEN, 180s)) {
-      ADD_FAILURE() << "the registry store was never opened; running: " << child.Running()
-                    << "\n" << ReadFile(Path("stderr"));
+      ADD_FAILURE() << "the registry store was never opened; running: " << child.Running() << "\n"
+                    << ReadFile(Path("stderr"));
       return std::nullopt;
     }
     const auto opened = std::chrono::steady_clock::now();
@@ -146,9 +153,9 @@ class Holder {
   Holder(const fs::path& file, const char* begin) {
     sqlite3_open(file.c_str(), &db_);
     EXPECT_EQ(sqlite3_exec(db_, begin, nullptr, nullptr, nullptr), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db_, "INSERT INTO key VALUES ('Software\\Other')", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(db_, "INSERT INTO key VALUES ('Software\\Other')", nullptr, nullptr, nullptr),
+        SQLITE_OK);
   }
   ~Holder() {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -171,8 +178,8 @@ TEST_F(HostileStartup, RegistrationGivesUpOnABadStoreWithinTwoSeconds) {
   fs::create_directory(Path("folder.sqlite3"));
   WriteFile(Path("a file"), "");
   const fs::path stores[] = {Path("exclusive.sqlite3"), Path("writing.sqlite3"),
-                             Path("garbage.sqlite3"), Path("header only.sqlite3"),
-                             Path("folder.sqlite3"), Path("a file") / "registry.sqlite3"};
+                             Path("garbage.sqlite3"),   Path("header only.sqlite3"),
+                             Path("folder.sqlite3"),    Path("a file") / "registry.sqlite3"};
   for (const fs::path& store : stores) {
     const std::string before = fs::is_regular_file(store) ? ReadFile(store) : "";
     registry::SqliteRegistry registry(store, Path("no-machine-hive"));
@@ -198,9 +205,9 @@ TEST_F(HostileStartup, SettingsGiveTheFirstMatchOrTheDefaultAndAreNeverWritten) 
   for (const SettingsCase& c : SettingsCases()) {
     WriteFile(Path("Quillora.ini"), c.bytes);
     fs::remove(Path("out.txt"));
-    const Ended ended = RunToEnd(Program({input.string(), Path("out.txt").string()}, Path("Quillora.ini"),
-                                    Path("registry.sqlite3")),
-                            300s);
+    const Ended ended = RunToEnd(Program({input.string(), Path("out.txt").string()},
+                                         Path("Quillora.ini"), Path("registry.sqlite3")),
+                                 300s);
     EXPECT_EQ(ended.status, 0) << c.name << ReadFile(Path("stderr"));
     EXPECT_TRUE(ReadFile(Path("out.txt")) == expected[c.decode_type]) << c.name;
     EXPECT_TRUE(ReadFile(Path("Quillora.ini")) == c.bytes) << c.name;
@@ -208,9 +215,9 @@ TEST_F(HostileStartup, SettingsGiveTheFirstMatchOrTheDefaultAndAreNeverWritten) 
   // A folder where the settings file should be.
   fs::remove(Path("Quillora.ini"));
   fs::create_directory(Path("Quillora.ini"));
-  const Ended ended = RunToEnd(Program({input.string(), Path("out.txt").string()}, Path("Quillora.ini"),
-                                  Path("registry.sqlite3")),
-                          300s);
+  const Ended ended = RunToEnd(Program({input.string(), Path("out.txt").string()},
+                                       Path("Quillora.ini"), Path("registry.sqlite3")),
+                               300s);
   EXPECT_EQ(ended.status, 0) << ReadFile(Path("stderr"));
   EXPECT_TRUE(ReadFile(Path("out.txt")) == expected[0]);
 }
@@ -236,6 +243,7 @@ TEST_F(HostileStartup, ABadRegistryStoreCostsStartUpLessThanTwoSeconds) {
       const std::optional<double> held = StartAndMeasure(Path("Quillora.ini"), Path(store));
       ASSERT_TRUE(held) << store;
       EXPECT_LT(*held, 2.0) << store;
+      RecordProperty(store, std::to_string(*held));
     }
   }
   EXPECT_TRUE(ReadFile(Path("garbage.sqlite3")) == garbage);

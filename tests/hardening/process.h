@@ -48,11 +48,11 @@ struct Invocation {
 };
 
 struct Ended {
-  int status = -1;            // the exit status, or -1 when ended by a signal or the deadline
-  int signal = 0;             // the signal that ended it
-  bool timed_out = false;     // killed at the deadline
-  long peak_kib = 0;          // largest resident set, KiB
-  double seconds = 0;         // wall-clock time from start to end
+  int status = -1;         // the exit status, or -1 when ended by a signal or the deadline
+  int signal = 0;          // the signal that ended it
+  bool timed_out = false;  // killed at the deadline
+  long peak_kib = 0;       // largest resident set, KiB
+  double seconds = 0;      // wall-clock time from start to end
 };
 
 class Child {
@@ -127,7 +127,8 @@ class Child {
 
   // Waits for the end, killing the child at the deadline.
   Ended Wait(std::chrono::duration<double> deadline) {
-    const auto stop = started_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline);
+    const auto stop =
+        started_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline);
     while (!ended_ && !Reap(WNOHANG)) {
       if (std::chrono::steady_clock::now() >= stop) {
         ::kill(pid_, SIGKILL);
@@ -166,7 +167,7 @@ class Child {
 };
 
 inline Ended RunToEnd(const Invocation& invocation,
-                 std::chrono::duration<double> deadline = std::chrono::seconds(120)) {
+                      std::chrono::duration<double> deadline = std::chrono::seconds(120)) {
   Child child(invocation);
   return child.Wait(deadline);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "app/command_line.h"
 #include "app/modQuillora.h"
@@ -77,7 +78,13 @@ int Main(int argc, char** argv) {
   frmQuillora frame;
   state.MainFrame = &frame;
   state.BatchMode = !state.CommandOutput.empty();
-  frame.MDIForm_Load();
+  try {
+    frame.MDIForm_Load();
+  } catch (const std::bad_alloc&) {  // only a batch run lets it through
+    std::fprintf(stderr, "quillora: not enough memory to convert '%s'\n",
+                 QString::fromStdU16String(state.CommandFile).toUtf8().constData());
+    return 1;
+  }
   if (state.BatchMode) {
     if (!frame.BatchFailure().isEmpty()) {
       std::fprintf(stderr, "quillora: %s\n", frame.BatchFailure().toUtf8().constData());
