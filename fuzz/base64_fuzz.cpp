@@ -29,8 +29,9 @@ Text Base64Lines(std::span<const std::uint8_t> bytes, std::size_t symbols_per_li
   Text symbols;
   for (std::size_t k = 0; k < bytes.size(); k += 3) {
     const std::size_t left = bytes.size() - k;
-    const unsigned group = bytes[k] << 16 | (left > 1 ? bytes[k + 1] << 8 : 0) |
-                           (left > 2 ? bytes[k + 2] : 0);
+    const unsigned group = unsigned{bytes[k]} << 16 |
+                           (left > 1 ? unsigned{bytes[k + 1]} << 8 : 0U) |
+                           (left > 2 ? unsigned{bytes[k + 2]} : 0U);
     symbols += kAlphabet[group >> 18 & 0x3F];
     symbols += kAlphabet[group >> 12 & 0x3F];
     symbols += left > 1 ? kAlphabet[group >> 6 & 0x3F] : u'=';
@@ -72,7 +73,8 @@ void CheckEncodedMail(fuzz::Choices& choices) {
   const bool lower_case = (choices.Byte() & 1) != 0;
   const std::span<const std::uint8_t> body = choices.Rest();
 
-  Text header = lower_case ? u"content-transfer-encoding: base64" : u"Content-Transfer-Encoding: Base64";
+  Text header =
+      lower_case ? u"content-transfer-encoding: base64" : u"Content-Transfer-Encoding: Base64";
   header += line_end;
   Text record = header + Text(line_end) + Base64Lines(body, per_line, line_end);
   ByteBuffer out;
@@ -80,8 +82,7 @@ void CheckEncodedMail(fuzz::Choices& choices) {
 
   ByteBuffer expected = TextToBytes(header + Text(line_end));
   // What KanjiConv makes of the decoded bytes: their text, encoded again.
-  const ByteBuffer decoded =
-      body.empty() ? ByteBuffer{0x00} : TextToBytes(BytesToText(body));
+  const ByteBuffer decoded = body.empty() ? ByteBuffer{0x00} : TextToBytes(BytesToText(body));
   expected.insert(expected.end(), decoded.begin(), decoded.end());
   FUZZ_CHECK(out == expected);
 }

@@ -9,8 +9,10 @@ namespace {
 
 using namespace quillora;
 
-// ReencodeBytes fed in pieces that end at the given cuts, as a reader fed by a stream would call it.
-ByteBuffer ReencodeInPieces(std::span<const std::uint8_t> bytes, const std::vector<std::size_t>& cuts) {
+// ReencodeBytes fed in pieces that end at the given cuts, as a reader fed by a stream would call
+// it.
+ByteBuffer ReencodeInPieces(std::span<const std::uint8_t> bytes,
+                            const std::vector<std::size_t>& cuts) {
   ByteBuffer out(2 * bytes.size());
   std::size_t read = 0;
   std::size_t written = 0;

@@ -9,12 +9,12 @@
 #include <span>
 
 // Abort rather than throw: libFuzzer records the input that made a property fail as a crash.
-#define FUZZ_CHECK(condition)                                                          \
-  do {                                                                                 \
-    if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                               \
+  do {                                                                                      \
+    if (!(condition)) {                                                                     \
       std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                    \
-    }                                                                                  \
+      std::abort();                                                                         \
+    }                                                                                       \
   } while (false)
 
 namespace quillora::fuzz {
@@ -35,7 +35,8 @@ class Choices {
   }
 
   std::span<const std::uint8_t> Take(std::size_t count) {
-    const std::span<const std::uint8_t> taken = rest_.first(count < rest_.size() ? count : rest_.size());
+    const std::span<const std::uint8_t> taken =
+        rest_.first(count < rest_.size() ? count : rest_.size());
     rest_ = rest_.subspan(taken.size());
     return taken;
   }

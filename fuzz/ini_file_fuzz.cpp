@@ -19,9 +19,10 @@ using quillora::ini::WritePrivateProfileStringA;
 // tmpfs where there is one: every iteration writes and renames the file.
 const fs::path& Folder() {
   static const fs::path folder = [] {
-    std::string pattern = (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
-                              .append("quillora-ini-fuzz-XXXXXX")
-                              .string();
+    std::string pattern =
+        (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
+            .append("quillora-ini-fuzz-XXXXXX")
+            .string();
     return fs::path(::mkdtemp(pattern.data()));
   }();
   return folder;
@@ -37,8 +38,7 @@ struct Read {
 Read Get(std::string_view section, std::string_view key, const fs::path& file) {
   char buffer[kSize + 8];
   std::memset(buffer, 0x5A, sizeof buffer);
-  const std::uint32_t count =
-      GetPrivateProfileStringA(section, key, "(none)", buffer, kSize, file);
+  const std::uint32_t count = GetPrivateProfileStringA(section, key, "(none)", buffer, kSize, file);
   FUZZ_CHECK(count < kSize);
   FUZZ_CHECK(buffer[count] == '\0');
   for (std::size_t k = kSize; k < sizeof buffer; ++k) {
@@ -79,13 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const fs::path file = Folder() / "Quillora.ini";
   std::ofstream(file, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+      .write(reinterpret_cast<const char*>(content.data()),
+             static_cast<std::streamsize>(content.size()));
 
   // The settings the program reads, from whatever the file holds.
   for (const char* setting : {"Left", "Top", "Width", "Height"}) {
     Get("View", setting, file);
   }
-  for (const char* setting : {"LastOpenFolder", "SelectFont", "SelectFontsize", "DefaultDecodeType"}) {
+  for (const char* setting :
+       {"LastOpenFolder", "SelectFont", "SelectFontsize", "DefaultDecodeType"}) {
     Get("Option", setting, file);
   }
 

@@ -101,8 +101,8 @@ FrontDoorOutcome Reference(ByteBuffer input, Text& name, std::int16_t mode, std:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Every mode that converts, and neighbours and extremes of those that do not.
-  static constexpr std::array<std::int16_t, 16> kModes{1, 2, 4, 5, 7, 8, 9, 10, 11,
-                                                       0, 3, 6, 12, -1, 32767, -32768};
+  static constexpr std::array<std::int16_t, 16> kModes{1,  2, 4, 5, 7,  8,  9,     10,
+                                                       11, 0, 3, 6, 12, -1, 32767, -32768};
   fuzz::Choices choices(data, size);
   const std::int16_t mode = kModes[choices.Byte() % kModes.size()];
   const auto option = static_cast<std::int16_t>(static_cast<std::int8_t>(choices.Byte()));

@@ -36,9 +36,7 @@ void CheckAnyText(const Text& original) {
 
 // The traditional form: 45 bytes a line behind "M", a shorter last line, a zero-length line.
 Text Uuencoded(std::span<const std::uint8_t> bytes, char16_t zero, std::u16string_view line_end) {
-  const auto symbol = [zero](unsigned v) {
-    return v == 0 ? zero : static_cast<char16_t>(v + 32);
-  };
+  const auto symbol = [zero](unsigned v) { return v == 0 ? zero : static_cast<char16_t>(v + 32); };
   Text text = u"begin 644 Photo.TXT";
   text += line_end;
   for (std::size_t k = 0; k < bytes.size(); k += 45) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -55,11 +56,21 @@ struct TemporaryFile {
 // A fresh file in folder; O_EXCL keeps a stale or foreign file of the same name safe.
 std::optional<TemporaryFile> CreateTemporary(const std::string& folder, const std::string& base) {
   static std::atomic<unsigned> serial{0};
+  // A name may take 255 bytes, and 80 Japanese characters nearly do: the temporary file keeps at
+  // most 200 bytes of it, cut between characters, to leave room for what is added.
+  constexpr std::size_t kKeep = 200;
+  const auto continues = [&](std::size_t at) {
+    return at < base.size() && (static_cast<unsigned char>(base[at]) & 0xC0) == 0x80;
+  };
+  std::size_t keep = std::min(base.size(), kKeep);
+  while (keep > 0 && continues(keep)) {
+    --keep;
+  }
   for (int attempt = 0; attempt < 100; ++attempt) {
     TemporaryFile temporary;
     temporary.path = folder;
     temporary.path += '.';
-    temporary.path += base;
+    temporary.path.append(base, 0, keep);
     temporary.path += '.';
     temporary.path += std::to_string(::getpid());
     temporary.path += '-';

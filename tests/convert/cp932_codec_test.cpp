@@ -302,6 +302,22 @@ TEST(cp932_codec_test, reencoding_every_one_and_two_byte_sequence_matches_the_ro
   }
 }
 
+// Pairs that re-encode to themselves go four at a time: any two bytes in any of the four places
+// (after other pairs, or first with pairs after it) must come out as the round trip makes them.
+TEST(cp932_codec_test, reencoding_takes_runs_of_pairs_as_the_round_trip_does) {
+  for (unsigned first = 0; first < 256; ++first) {
+    for (unsigned second = 0; second < 256; ++second) {
+      const auto b = static_cast<std::uint8_t>(first);
+      const auto t = static_cast<std::uint8_t>(second);
+      const ByteBuffer last_place{0x88, 0x9F, 0x82, 0xA0, 0x88, 0x9F, b, t, 0x88, 0x9F};
+      ASSERT_EQ(Reencoded(last_place), RoundTrip(last_place)) << std::hex << first << " " << second;
+      const ByteBuffer first_place{b, t, 0x82, 0xA0, 0x88, 0x9F, 0x82, 0xA0, 0x41};
+      ASSERT_EQ(Reencoded(first_place), RoundTrip(first_place))
+          << std::hex << first << " " << second;
+    }
+  }
+}
+
 TEST(cp932_codec_test, reencoding_spot_checks) {
   struct Row {
     const char* name;

@@ -53,7 +53,7 @@ class CrashSafeSave : public testing::Test {
     for (int k = 0; k < kKills; ++k) {
       WriteFile(output, old_text);
       Child child(call);
-      const double at = whole.seconds * (0.4 + 0.7 * k / kKills);
+      const double at = whole.seconds * (0.5 + 0.8 * k / kKills);
       while (child.Running() && child.SecondsSinceStart() < at) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }

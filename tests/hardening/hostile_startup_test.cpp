@@ -4,6 +4,7 @@
 // than two seconds.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <random>
@@ -176,10 +177,12 @@ TEST_F(HostileStartup, RegistrationGivesUpOnABadStoreWithinTwoSeconds) {
   WriteFile(Path("garbage.sqlite3"), Random(1u << 16, 9));
   WriteFile(Path("header only.sqlite3"), std::string("SQLite format 3\0", 16) + Random(4096, 10));
   fs::create_directory(Path("folder.sqlite3"));
+  ASSERT_EQ(::mkfifo(Path("pipe.sqlite3").c_str(), 0600), 0);
   WriteFile(Path("a file"), "");
-  const fs::path stores[] = {Path("exclusive.sqlite3"), Path("writing.sqlite3"),
-                             Path("garbage.sqlite3"),   Path("header only.sqlite3"),
-                             Path("folder.sqlite3"),    Path("a file") / "registry.sqlite3"};
+  const fs::path stores[] = {
+      Path("exclusive.sqlite3"),          Path("writing.sqlite3"), Path("garbage.sqlite3"),
+      Path("header only.sqlite3"),        Path("folder.sqlite3"),  Path("pipe.sqlite3"),
+      Path("a file") / "registry.sqlite3"};
   for (const fs::path& store : stores) {
     const std::string before = fs::is_regular_file(store) ? ReadFile(store) : "";
     registry::SqliteRegistry registry(store, Path("no-machine-hive"));

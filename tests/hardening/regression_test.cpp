@@ -71,6 +71,23 @@ TEST(atomic_file_regression, a_folder_is_refused_and_left_alone) {
   EXPECT_TRUE(fs::is_empty(temp.path));
 }
 
+// The temporary file's name was the target's plus about 20 bytes, so a target name near the
+// 255-byte limit (80 Japanese characters and ".txt" is 244) could not be saved at all.
+TEST(atomic_file_regression, names_up_to_the_limit_can_be_written) {
+  std::string japanese;
+  for (int k = 0; k < 80; ++k) {
+    japanese += "\xE3\x81\x82";  // あ
+  }
+  const std::string names[] = {japanese + ".txt", std::string(255, 'n'), "x" + japanese + ".txt"};
+  for (const std::string& name : names) {
+    TempFolder temp;
+    const fs::path target = temp.path / name;
+    EXPECT_EQ(WriteFileAtomically(target.u16string(), Bytes("text")), "") << name.size();
+    EXPECT_EQ(ReadFile(target), "text") << name.size();
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path), fs::directory_iterator()), 1);
+  }
+}
+
 // A file name holding a double quote cannot pass through the command-line text: "out a\"b.txt"
 // came back as "out a", and the batch run wrote its result to that other file.
 TEST(command_argv_regression, arguments_with_quotes_are_taken_whole) {
