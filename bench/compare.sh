@@ -8,7 +8,8 @@
 # Prints one row per conversion with the median wall-clock times, the ratio fastest peer / ours
 # (above 1: ours is faster) and ours / cat, then as its last line "worst ratio X", the smallest
 # peer / ours ratio of all rows. --batch adds the desktop program's batch run (quillora IN OUT)
-# on the JIS input, with its peak memory. --instructions counts the instructions each command
+# on the JIS input against quillora-convert -o, which also replaces its output file whole and
+# flushes it to the disk, with the batch run's peak memory. --instructions counts the instructions each command
 # executes instead of timing it (valgrind; slow, but the same on a busy machine as on an idle one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -174,11 +175,12 @@ if [ "$batch" -eq 1 ]; then
   export QT_QPA_PLATFORM=offscreen QUILLORA_SETTINGS=$work/no-settings.ini
   export QUILLORA_REGISTRY=$work/registry.db
   rm -f "$QUILLORA_SETTINGS"
-  echo "batch run (default decode type 0, JIS -> Shift_JIS):"
-  mapfile -t medians < <(measure "\"$quillora\" jis.txt \$OUT" "\"$ours\" 1 jis.txt > \$OUT")
+  # Both replace the output file whole and flush it to the disk, as the batch run does.
+  echo "batch run (default decode type 0, JIS -> Shift_JIS) against quillora-convert -o:"
+  mapfile -t medians < <(measure "\"$quillora\" jis.txt \$OUT" "\"$ours\" 1 jis.txt -o \$OUT")
   unit=s
   [ "$instructions" -eq 1 ] && unit="M instructions"
-  printf '  quillora IN OUT %.3f %s, quillora-convert %.3f %s, ratio %.2f\n' "${medians[0]}" "$unit" \
+  printf '  quillora IN OUT %.3f %s, quillora-convert -o %.3f %s, ratio %.2f\n' "${medians[0]}" "$unit" \
     "${medians[1]}" "$unit" "$(awk -v a="${medians[0]}" -v b="${medians[1]}" 'BEGIN {print a / b}')"
   /usr/bin/time -v "$quillora" jis.txt "$out.m" 2>"$out.v" >/dev/null || true
   peak=$(awk -F: '/Maximum resident/ {gsub(/ /, "", $2); print $2}' "$out.v")

@@ -169,10 +169,9 @@ const FrontDoorCase kFrontDoorModes[] = {
 template <typename Fn>
 void Register(const std::string& name, Style style, std::size_t megabytes, Fn fn) {
   const std::string full = name + "/" + StyleName(style) + "/" + std::to_string(megabytes) + "MB";
-  benchmark::RegisterBenchmark(
-      full.c_str(),
-      [style, megabytes, fn](benchmark::State& state) { fn(state, CorpusFor(style, megabytes)); })
-      ->Unit(benchmark::kMillisecond);  // throughput from CPU time, steadier on a shared machine
+  benchmark::RegisterBenchmark(full.c_str(), [style, megabytes, fn](benchmark::State& state) {
+    fn(state, CorpusFor(style, megabytes));
+  })->Unit(benchmark::kMillisecond);  // throughput from CPU time, steadier on a shared machine
 }
 
 void RegisterAll() {
@@ -197,6 +196,14 @@ void RegisterAll() {
         }
         SetBytes(state, corpus.sjis.size());
       });
+      Register("ReencodeBytes", style, megabytes,
+               [](benchmark::State& state, const Corpus& corpus) {
+                 ByteBuffer out(2 * corpus.sjis.size());
+                 for (auto _ : state) {
+                   benchmark::DoNotOptimize(ReencodeBytes(corpus.sjis, out.data(), true));
+                 }
+                 SetBytes(state, corpus.sjis.size());
+               });
       Register("TextToBytes", style, megabytes, [](benchmark::State& state, const Corpus& corpus) {
         for (auto _ : state) {
           ByteBuffer bytes = TextToBytes(corpus.text);

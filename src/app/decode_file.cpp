@@ -7,6 +7,7 @@
 #include "app/paths.h"
 #include "convert/cp932_sink.h"
 #include "convert/front_door.h"
+#include "convert/large_buffer.h"
 
 namespace quillora {
 
@@ -28,8 +29,9 @@ ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType) {
   // No decoding makes more text than it reads, near enough: one allocation instead of a string of
   // copies as the result grows.
   std::error_code unknown_size;
-  decoded.reserve(static_cast<std::size_t>(
-      std::filesystem::file_size(NativePath(strFileName), unknown_size) + 4096));
+  ReserveLarge(decoded,
+               static_cast<std::size_t>(
+                   std::filesystem::file_size(NativePath(strFileName), unknown_size) + 4096));
   Cp932Sink sink([&decoded](std::span<const std::uint8_t> piece) {
     decoded.insert(decoded.end(), piece.begin(), piece.end());
     return true;

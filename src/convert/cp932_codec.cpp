@@ -3,13 +3,15 @@
 #include "cp932_codec.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/uset.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "direct_cp932.h"
 #include "large_buffer.h"
@@ -85,45 +87,112 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
+struct SetCloser {
+  void operator()(USet* set) const { uset_close(set); }
+};
+
 ConverterPtr OpenWindows31j() {
   UErrorCode status = U_ZERO_ERROR;
   ConverterPtr converter(ucnv_open("windows-31j", &status));
-  // Stop instead of substituting, so that a missing mapping shows as a failure.
-  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-  ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
   if (U_FAILURE(status)) {
     throw std::runtime_error("ICU provides no windows-31j converter");
   }
   return converter;
 }
 
-// The single UTF-16 unit ICU decodes the bytes to, if it decodes them to exactly one.
-std::optional<char16_t> IcuDecode(UConverter* converter, std::span<const char> bytes) {
-  std::array<char16_t, 2> units{};
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_resetToUnicode(converter);
-  const int32_t count = ucnv_toUChars(converter, units.data(), static_cast<int32_t>(units.size()),
-                                      bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-  if (U_FAILURE(status) || count != 1) {
-    return std::nullopt;
+// For each piece of bytes, the single UTF-16 unit ICU decodes it to, if it decodes it to exactly
+// one, all in one call: a call per piece made start-up slower. A line feed follows each piece, and
+// no piece can take it as a trail byte, so a piece ICU cannot decode leaves the next one alone;
+// the offsets ICU reports tell which units came from which piece.
+std::vector<char16_t> DecodeEachPiece(UConverter* converter,
+                                      const std::vector<std::string>& pieces) {
+  std::string bytes;
+  std::vector<std::size_t> starts;
+  for (const std::string& piece : pieces) {
+    starts.push_back(bytes.size());
+    bytes += piece;
+    bytes += '\n';
   }
-  return units[0];
+  std::vector<char16_t> units(2 * bytes.size());
+  std::vector<std::int32_t> offsets(units.size());
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
+  ucnv_resetToUnicode(converter);
+  char16_t* target = units.data();
+  const char* source = bytes.data();
+  ucnv_toUnicode(converter, &target, units.data() + units.size(), &source,
+                 bytes.data() + bytes.size(), offsets.data(), true, &status);
+  if (U_FAILURE(status)) {
+    throw std::runtime_error("ICU cannot decode windows-31j");
+  }
+  // Per piece: how many units came from it, and the first of them if it came from its start.
+  std::vector<unsigned> count(pieces.size());
+  std::vector<char16_t> first(pieces.size(), kUndecodable);
+  std::size_t piece = 0;
+  for (std::size_t k = 0; k < static_cast<std::size_t>(target - units.data()); ++k) {
+    const auto offset = static_cast<std::size_t>(offsets[k]);
+    while (piece + 1 < starts.size() && starts[piece + 1] <= offset) {
+      ++piece;
+    }
+    if (offset >= starts[piece] + pieces[piece].size()) {
+      continue;  // the line feed
+    }
+    if (++count[piece] == 1 && offset == starts[piece]) {
+      first[piece] = units[k];
+    }
+  }
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    if (count[k] != 1) {
+      first[k] = kUndecodable;
+    }
+  }
+  return first;
 }
 
-// ICU's code for one BMP unit: one byte, or lead << 8 | trail. None where ICU has no mapping or,
-// as it does for default-ignorable characters even under the stop callback, writes nothing.
-std::optional<std::uint16_t> IcuEncode(UConverter* converter, char16_t unit) {
-  std::array<char, 4> bytes{};
+// ICU's code for every BMP unit (one byte, or lead << 8 | trail), in one call: a call per unit
+// made start-up tens of milliseconds slower. Units ICU writes nothing for (no mapping, a lone
+// surrogate, and, even under the stop callback, default-ignorable characters) are skipped, so the
+// offsets ICU reports tell which bytes belong to which unit; those units keep what they had.
+void EncodeEveryUnit(UConverter* converter, std::array<std::uint16_t, 0x10000>& encode) {
+  // Only the units ICU can encode at all, fallbacks included: most of the BMP has no mapping, and
+  // the callback skipping each of those would cost most of the time.
+  std::vector<char16_t> units;
   UErrorCode status = U_ZERO_ERROR;
-  ucnv_resetFromUnicode(converter);
-  const int32_t count = ucnv_fromUChars(converter, bytes.data(), static_cast<int32_t>(bytes.size()),
-                                        &unit, 1, &status);
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes.at(i)); };
-  if (U_FAILURE(status) || count < 1 || count > 2) {
-    return std::nullopt;
+  const std::unique_ptr<USet, SetCloser> encodable(uset_openEmpty());
+  ucnv_getUnicodeSet(converter, encodable.get(), UCNV_ROUNDTRIP_AND_FALLBACK_SET, &status);
+  for (std::int32_t range = 0; range < uset_getItemCount(encodable.get()); ++range) {
+    UChar32 first = 0;
+    UChar32 last = 0;
+    if (uset_getItem(encodable.get(), range, &first, &last, nullptr, 0, &status) == 0) {
+      for (UChar32 c = first; c <= std::min<UChar32>(last, 0xFFFF); ++c) {
+        units.push_back(static_cast<char16_t>(c));
+      }
+    }
   }
-  return count == 1 ? byte(0) : static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+  std::vector<char> bytes(2 * units.size());
+  std::vector<std::int32_t> offsets(bytes.size());
+  ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
+  ucnv_resetFromUnicode(converter);
+  char* target = bytes.data();
+  const char16_t* source = units.data();
+  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
+                   units.data() + units.size(), offsets.data(), true, &status);
+  if (U_FAILURE(status)) {
+    throw std::runtime_error("ICU cannot encode as windows-31j");
+  }
+  const auto written = static_cast<std::size_t>(target - bytes.data());
+  for (std::size_t k = 0; k < written;) {
+    std::size_t n = 1;
+    while (k + n < written && offsets[k + n] == offsets[k]) {
+      ++n;
+    }
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
+    if (n <= 2 && offsets[k] >= 0) {
+      encode.at(units.at(static_cast<std::size_t>(offsets[k]))) =
+          n == 1 ? byte(k) : static_cast<std::uint16_t>(byte(k) << 8 | byte(k + 1));
+    }
+    k += n;
+  }
 }
 
 struct Cp932Tables {
@@ -151,27 +220,32 @@ struct Cp932Tables {
 
 Cp932Tables::Cp932Tables() {
   const ConverterPtr converter = OpenWindows31j();
+  std::vector<std::string> pieces;
+  for (unsigned b = 0; b < 256; ++b) {
+    pieces.emplace_back(1, static_cast<char>(b));
+    for (unsigned trail = 0; IsLeadByte(b) && trail < 256; ++trail) {
+      if (IsTrailByte(trail)) {
+        pieces.push_back({static_cast<char>(b), static_cast<char>(trail)});
+      }
+    }
+  }
+  const std::vector<char16_t> decoded = DecodeEachPiece(converter.get(), pieces);
+  std::size_t decoded_at = 0;
   std::uint8_t rows = 0;
   for (unsigned b = 0; b < 256; ++b) {
-    const std::array<char, 1> alone{static_cast<char>(b)};
-    single.at(b) = IcuDecode(converter.get(), alone).value_or(kUndecodable);
+    single.at(b) = decoded.at(decoded_at++);
     if (!IsLeadByte(b)) {
       continue;
     }
     lead_row.at(b) = ++rows;
     for (unsigned trail = 0; trail < 256; ++trail) {
       if (IsTrailByte(trail)) {
-        const std::array<char, 2> both{static_cast<char>(b), static_cast<char>(trail)};
-        pair.at(rows - 1U).at(trail) = IcuDecode(converter.get(), both).value_or(kUndecodable);
+        pair.at(rows - 1U).at(trail) = decoded.at(decoded_at++);
       }
     }
   }
   encode.fill(kQuestionMark);
-  for (unsigned unit = 0; unit < encode.size(); ++unit) {
-    if (const auto code = IcuEncode(converter.get(), static_cast<char16_t>(unit))) {
-      encode.at(unit) = *code;
-    }
-  }
+  EncodeEveryUnit(converter.get(), encode);
   for (const SingleByteFix& fix : kSingleByteFixes) {
     single.at(fix.byte) = fix.unit;
     encode.at(fix.unit) = fix.byte;
@@ -395,6 +469,26 @@ bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
     any |= *in;
   }
   return (any & 0x8080808080808080U) == 0;
+}
+
+std::unique_ptr<Jis0208Steps> ComposeJis0208Steps(
+    const std::function<std::uint16_t(unsigned row, unsigned cell)>& sjis_pair) {
+  const Cp932Tables& tables = Tables();
+  auto steps = std::make_unique<Jis0208Steps>();
+  for (unsigned row = 0; row < 94; ++row) {
+    for (unsigned cell = 0; cell < 94; ++cell) {
+      const std::uint16_t pair = sjis_pair(row, cell);
+      const unsigned lead = pair & 0xFFU;
+      const unsigned trail = pair >> 8;
+      if (!IsLeadByte(lead) || !IsTrailByte(trail)) {
+        continue;
+      }
+      const std::uint32_t step = tables.lead_step[tables.lead_row[lead] - 1U][trail];
+      const std::uint32_t second = (step >> 16) == 2 ? (step >> 8) & 0xFFU : 0U;
+      (*steps)[row * 94 + cell] = static_cast<std::uint16_t>((step & 0xFFU) | second << 8);
+    }
+  }
+  return steps;
 }
 
 void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out) {

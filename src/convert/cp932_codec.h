@@ -1,7 +1,10 @@
 // Code page 932 (Shift_JIS with the Windows extensions) text codec, table-driven.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -33,6 +36,15 @@ struct ReencodeProgress {
 // at the very end is left unread: the byte after it, in the next piece, decides what it is.
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out,
                                bool last) noexcept;
+
+// What ReencodeBytes makes of each JIS X 0208 code (row and cell 0-93, at row * 94 + cell), for
+// converters that make code page 932 output straight from their own pairs, given the Shift_JIS
+// pair (lead | trail << 8) such a converter makes of a code: the first byte, and the second above
+// it (0 when there is none; no trail byte is 0); 0 where the pair is not one character. 17 KB,
+// which stays in the fastest cache.
+using Jis0208Steps = std::array<std::uint16_t, 94 * 94>;
+[[nodiscard]] std::unique_ptr<Jis0208Steps> ComposeJis0208Steps(
+    const std::function<std::uint16_t(unsigned row, unsigned cell)>& sjis_pair);
 
 // Appends ReencodeBytes of all of bytes to out.
 void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out);

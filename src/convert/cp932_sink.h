@@ -29,11 +29,15 @@ class Cp932Sink {
   void Encode(std::u16string_view text);
   // Bytes that are already the output.
   void Copy(std::span<const std::uint8_t> bytes);
+  // For output written in place: room for n bytes (n at most Stretch()), then how many of them
+  // were written.
+  [[nodiscard]] std::size_t Stretch() const { return buffer_.size() / 4; }
+  std::uint8_t* Room(std::size_t n);
+  void Advance(std::size_t n) { used_ += n; }
   // Hands on what is left; false when any delivery failed.
   bool Finish();
 
  private:
-  std::uint8_t* Room(std::size_t n);
   void Flush();
 
   Deliver deliver_;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -76,11 +77,14 @@ const Text& FullwidthOfByte(std::uint8_t b) {
   return table[b];
 }
 
-// The steps of EucToSjisConvert, handed to a sink: Decode(span) takes bytes to be read as code
-// page 932 text, Append(view) text. Each step's bytes would be decoded on their own. They are
-// batched and decoded together, which gives the same text as long as no batched step ends in a lead
-// byte left alone; the one step that can (a first byte that is no Shift_JIS lead, then a trail that
-// is one) is handed on apart. A batch may end after any step, so it is handed on whenever it fills.
+// The steps of EucToSjisConvert, handed to a sink: Take(span) takes a batch of steps' bytes,
+// Append(view) text. Each step's bytes would be decoded on their own. They are batched and decoded
+// together, which gives the same text as long as no batched step ends in a lead byte left alone;
+// the one step that can (a first byte that is no Shift_JIS lead, then a trail that is one) is
+// handed on apart. A batch may end after any step, so it is handed on whenever it fills. Each
+// step's bytes enter the batch through the sink's Stage (any bytes) or StageWhole (a lead and a
+// trail byte that make one character), which return how many bytes they wrote: as they are, or
+// already re-encoded for a sink that makes code page 932 output.
 template <typename Sink>
 void EucToSjisSteps(Bytes in, Sink& sink) {
   constexpr std::size_t kBatch = std::size_t{1} << 15;
@@ -88,7 +92,7 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
   std::size_t used = 0;
   const auto flush = [&] {
     if (used > 0) {
-      sink.Decode(std::span(batch).first(used));
+      sink.Take(std::span(batch).first(used));
       used = 0;
     }
   };
@@ -113,10 +117,7 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
     // gives a lead and a trail byte, a whole character, so the checks below cannot apply.
     if (IsJisX0208Byte(in[i]) && IsJisX0208Byte(in[i + 1])) {
       do {
-        const auto [lead, trail] = EucPairToSjis(in[i], in[i + 1]);
-        batch[used] = lead;
-        batch[used + 1] = trail;
-        used += 2;
+        used += sink.StageWhole(in[i], in[i + 1], batch.data() + used);
         i += 2;
       } while (i + 1 < n && kBatch - used >= 2 && IsJisX0208Byte(in[i]) &&
                IsJisX0208Byte(in[i + 1]));
@@ -131,33 +132,67 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
       sink.Append(FullwidthOfByte(in[i + 1]));
       i += 2;
     } else {
-      const auto [lead, trail] = EucPairToSjis(a, in[i + 1]);
-      batch[used++] = lead;
+      const BytePair pair = EucPairToSjis(a, in[i + 1]);
+      const auto [lead, trail] = pair;
       if (!(detail::IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
           detail::IsSjisLeadByte(trail)) {
+        used += sink.Stage(std::span(pair).first(1), batch.data() + used);
         flush();
-        sink.Decode(std::span(&trail, 1));
+        std::array<std::uint8_t, 2> alone{};
+        sink.Take(std::span(alone).first(sink.Stage(std::span(pair).last(1), alone.data())));
       } else {
-        batch[used++] = trail;
+        used += sink.Stage(pair, batch.data() + used);
       }
       i += 2;
     }
   }
   if (i + 1 == n) {
-    batch[used++] = in[i];
+    used += sink.Stage(in.subspan(i, 1), batch.data() + used);
   }
   flush();
 }
 
 struct TextSink {
   Text& text;
-  void Decode(std::span<const std::uint8_t> bytes) { AppendBytesAsText(bytes, text); }
+  static std::size_t Stage(Bytes bytes, std::uint8_t* to) {
+    std::memcpy(to, bytes.data(), bytes.size());
+    return bytes.size();
+  }
+  static std::size_t StageWhole(std::uint8_t a, std::uint8_t b, std::uint8_t* to) {
+    const auto [lead, trail] = EucPairToSjis(a, b);
+    to[0] = lead;
+    to[1] = trail;
+    return 2;
+  }
+  void Take(Bytes bytes) { AppendBytesAsText(bytes, text); }
   void Append(std::u16string_view more) { text += more; }
 };
 
+// Each step is re-encoded as it is staged: a step is whole characters, so that is what
+// re-encoding the batch would give.
+const Jis0208Steps& EucCp932Steps() {
+  static const std::unique_ptr<Jis0208Steps> steps =
+      ComposeJis0208Steps([](unsigned row, unsigned cell) {
+        const auto [lead, trail] = EucPairToSjis(static_cast<std::uint8_t>(0xA1 + row),
+                                                 static_cast<std::uint8_t>(0xA1 + cell));
+        return static_cast<std::uint16_t>(lead | trail << 8);
+      });
+  return *steps;
+}
+
 struct Cp932StepSink {
   Cp932Sink& out;
-  void Decode(std::span<const std::uint8_t> bytes) { out.Reencode(bytes); }
+  const Jis0208Steps& steps = EucCp932Steps();
+  static std::size_t Stage(Bytes bytes, std::uint8_t* to) {
+    return ReencodeBytes(bytes, to, true).written;
+  }
+  std::size_t StageWhole(std::uint8_t a, std::uint8_t b, std::uint8_t* to) const {
+    const std::uint16_t code = steps[(a - 0xA1U) * 94 + (b - 0xA1U)];
+    to[0] = static_cast<std::uint8_t>(code);
+    to[1] = static_cast<std::uint8_t>(code >> 8);
+    return (code >> 8) != 0 ? 2 : 1;
+  }
+  void Take(Bytes bytes) { out.Copy(bytes); }
   void Append(std::u16string_view more) { out.Encode(more); }
 };
 

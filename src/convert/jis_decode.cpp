@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 
 #include "clsConvert.h"
 #include "converter_support.h"
+#include "cp932_codec.h"
 #include "cp932_sink.h"
 #include "direct_cp932.h"
 
@@ -223,6 +225,12 @@ class ChunkOutput {
   }
   void Advance(std::size_t n) { used_ += n; }
   void Finish() { Flush(true); }
+  [[nodiscard]] bool Empty() const { return used_ == 0; }
+  // Hands on what it holds; true unless a lead byte is left waiting for the byte after it.
+  bool Settle() {
+    Flush(false);
+    return used_ == 0;
+  }
 
  private:
   void Flush(bool last) {
@@ -234,6 +242,93 @@ class ChunkOutput {
   Cp932Sink& sink_;
   ByteBuffer buffer_;
   std::size_t used_ = 0;
+};
+
+const Jis0208Steps& JisCp932Steps() {
+  static const std::unique_ptr<Jis0208Steps> steps = ComposeJis0208Steps(
+      [](unsigned row, unsigned cell) { return kPairTable[(0x21 + row) | (0x21 + cell) << 8]; });
+  return *steps;
+}
+
+// The decoder's Shift_JIS as code page 932 output, without a second pass over it: ASCII runs and
+// kanji pairs that make one character each go to the sink as they re-encode, by table; anything
+// else is re-encoded as bytes of one text. Output goes straight to the sink only while no byte
+// waits for the byte after it, so the result is that of re-encoding the whole text.
+class Cp932JisSink {
+ public:
+  explicit Cp932JisSink(Cp932Sink& sink)
+      : sink_(sink),
+        pending_(sink),
+        steps_(JisCp932Steps()),
+        stretch_(std::min(kStretch, sink.Stretch())) {}
+
+  void Single(std::uint8_t b) { as_bytes_.Single(b); }
+  void Run(const std::uint8_t* first, const std::uint8_t* last) {
+    while (first != last) {
+      const auto count = std::min(static_cast<std::size_t>(last - first), stretch_);
+      const bool direct = pending_.Empty() && IsAscii(std::span(first, count));
+      std::memcpy(direct ? sink_.Room(count) : pending_.Room(count), first, count);
+      if (direct) {
+        sink_.Advance(count);
+      } else {
+        pending_.Advance(count);
+      }
+      first += count;
+    }
+  }
+  bool Pair(std::uint8_t b1, std::uint8_t b2) { return as_bytes_.Pair(b1, b2); }
+  std::size_t Pairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
+    while (i < n && in[i] != kEsc) {
+      if (pending_.Empty() || pending_.Settle()) {
+        i = DirectPairs(in, i, n);
+        if (i >= n || in[i] == kEsc) {
+          break;
+        }
+      }
+      const std::uint16_t sjis = kPairTable[in[i] | in[i + 1] << 8];
+      if (sjis == 0) {
+        return kOverflow;
+      }
+      pending_.Put(static_cast<std::uint8_t>(sjis));
+      pending_.Put(static_cast<std::uint8_t>(sjis >> 8));
+      i += 2;
+    }
+    return i;
+  }
+  void Finish() { pending_.Finish(); }
+
+ private:
+  // Pairs from i on that are whole characters, up to the first that is not, an escape or the end.
+  std::size_t DirectPairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
+    std::uint16_t code = 0;
+    do {
+      const std::size_t room = std::min(stretch_, n - i + 1);
+      std::uint8_t* const start = sink_.Room(room);
+      std::uint8_t* to = start;
+      for (std::size_t k = 0; k + 2 <= room && i < n && in[i] != kEsc; k += 2) {
+        // Codes outside JIS X 0208 and pairs that make no one character are left to the
+        // bytes' way.
+        const unsigned row = in[i] - 0x21U;
+        const unsigned cell = in[i + 1] - 0x21U;
+        code = row < 94 && cell < 94 ? steps_[row * 94 + cell] : 0;
+        if (code == 0) {
+          break;
+        }
+        to[0] = static_cast<std::uint8_t>(code);
+        to[1] = static_cast<std::uint8_t>(code >> 8);
+        to += (code >> 8) != 0 ? 2 : 1;
+        i += 2;
+      }
+      sink_.Advance(static_cast<std::size_t>(to - start));
+    } while (code != 0 && i < n && in[i] != kEsc);
+    return i;
+  }
+
+  Cp932Sink& sink_;
+  ChunkOutput pending_;
+  SjisSink<ChunkOutput> as_bytes_{pending_};
+  const Jis0208Steps& steps_;
+  std::size_t stretch_;  // at most what the sink gives room for at once
 };
 
 constexpr bool IsHalfwidthKatakana(std::uint8_t b) noexcept {
@@ -300,10 +395,9 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
 ConvertError JisToSjisAsCp932(ByteBuffer& bytConvertStrings, Cp932Sink& sink) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
-  ChunkOutput out(sink);
-  SjisSink<ChunkOutput> decoder{out};
+  Cp932JisSink decoder(sink);
   const ConvertError error = DecodeJis(bytConvertStrings, n, decoder);
-  out.Finish();
+  decoder.Finish();
   return error;
 }
 

@@ -34,8 +34,6 @@ TEST_P(Base64DecodeTest, Decodes) {
   EXPECT_EQ(Decode(Text(GetParam().record)), Bytes(GetParam().expected));
 }
 
-constexpr std::u16string_view kHeader = u"Content-Transfer-Encoding: Base64\r\n";
-
 INSTANTIATE_TEST_SUITE_P(
     Mail, Base64DecodeTest,
     testing::Values(
@@ -75,46 +73,35 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"added_line_takes_the_last_header_line_end",
              u"From: a\nContent-Transfer-Encoding: base64\r\n\r\nQUJD",
              "From: a\nContent-Transfer-Encoding: base64\r\n\r\nABC"},
+        // No header: the added empty line is CR LF, and the names are body symbols.
+        Case{"text_without_line_end_is_all_body", u"Content-Transfer-Encoding: Base64 QUJD",
+             "\r\n\x0A\x89\xED\x7A\x7B\x53\xAD\xA9\x81\x45\x81\x45\x9D\xCA\x1D\x8A\x78\x01\x6A"
+             "\xC7\xBA\x81\x45\x05\x09"},
         Case{"undecodable_body_bytes_pass_through_text",
              u"Content-Transfer-Encoding: Base64\r\n\r\nggo=",
              "Content-Transfer-Encoding: Base64\r\n\r\n\x81\x45\n"}),
-    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
-
-TEST(Base64DecodeTest, TextWithoutLineEndIsAllBody) {
-  // The header is empty, so the added empty line is CR LF; the two names are body symbols.
-  const ByteBuffer raw{0x0a, 0x89, 0xed, 0x7a, 0x7b, 0x53, 0xad, 0xa9, 0xec, 0x7d, 0xea, 0xc4,
-                       0x9d, 0xca, 0x1d, 0x8a, 0x78, 0x01, 0x6a, 0xc7, 0xba, 0xe1, 0x05, 0x09};
-  ByteBuffer expected = Bytes("\r\n");
-  AppendTextAsBytes(BytesToText(raw), expected);
-  EXPECT_EQ(Decode(u"Content-Transfer-Encoding: Base64 QUJD"), expected);
-}
+    [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 TEST(Base64DecodeTest, BodyLargerThan32KiBDecodesWhole) {
-  const std::string body(40000, 'x');
-  Text record(kHeader);
-  record += u"\r\n";
-  for (std::size_t k = 0; k < body.size(); k += 3) {
-    record += u"eHh4";  // "xxx"
-    if (k % 57 == 0) {
-      record += u"\r\n";
-    }
+  Text record = u"Content-Transfer-Encoding: Base64\r\n\r\n";
+  for (std::size_t k = 0; k < 13334; ++k) {
+    record += k % 19 == 0 ? u"eHh4\r\n" : u"eHh4";  // "xxx"
   }
-  const ByteBuffer output = Decode(record);
-  const std::size_t header = kHeader.size() + 2;
-  ASSERT_EQ(output.size(), header + 40002);  // 13,334 groups of three
-  EXPECT_EQ(ByteBuffer(output.begin() + header, output.end()), ByteBuffer(40002, 'x'));
+  EXPECT_EQ(Decode(record),
+            Bytes("Content-Transfer-Encoding: Base64\r\n\r\n" + std::string(40002, 'x')));
 }
 
+// The caller goes on from what follows the header, or from the whole record without one.
 TEST(Base64DecodeTest, RecordKeepsWhatFollowsTheHeader) {
-  clsConvert convert;
-  ByteBuffer output{0};
-  Text record = u"Content-Transfer-Encoding: Base64\r\n\r\nQUJD\r\n";
-  convert.Base64ToSJis(output, record);
-  EXPECT_EQ(record, u"\r\nQUJD\r\n");
-
-  record = u"Subject: plain\r\n";
-  convert.Base64ToSJis(output, record);
-  EXPECT_EQ(record, u"Subject: plain\r\n");
+  for (const auto& [record, after] :
+       {std::pair<Text, Text>{u"Content-Transfer-Encoding: Base64\r\n\r\nQUJD\r\n",
+                              u"\r\nQUJD\r\n"},
+        {u"Subject: plain\r\n", u"Subject: plain\r\n"}}) {
+    ByteBuffer output{0};
+    Text kept = record;
+    clsConvert().Base64ToSJis(output, kept);
+    EXPECT_EQ(kept, after);
+  }
 }
 
 }  // namespace

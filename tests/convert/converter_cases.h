@@ -1,8 +1,7 @@
-// Shared by the byte-converter tests: bytes in hex, table rows, JIS X 0208 and a kana oracle.
+// Shared by the converter tests: bytes in hex, table rows, a collecting sink, JIS X 0208.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unicode/unorm2.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include "convert/byte_buffer.h"
 #include "convert/convert_result.h"
 #include "convert/cp932_codec.h"
+#include "convert/cp932_sink.h"
 
 namespace quillora::convert_test {
 
@@ -71,6 +71,22 @@ inline void RunCases(std::span<const ByteCase> cases,
   }
 }
 
+// A code page 932 sink that keeps what it is handed.
+struct Collector {
+  explicit Collector(std::size_t piece = std::size_t{1} << 20)
+      : sink(
+            [this](std::span<const std::uint8_t> bytes) {
+              collected.insert(collected.end(), bytes.begin(), bytes.end());
+              return true;
+            },
+            piece) {}
+  Collector(const Collector&) = delete;
+  Collector& operator=(const Collector&) = delete;
+
+  ByteBuffer collected;
+  Cp932Sink sink;
+};
+
 // Every JIS X 0208 code in the three encodings, Shift_JIS computed the textbook way from row (ku)
 // and cell (ten).
 struct Jis0208Codes {
@@ -91,30 +107,6 @@ inline Jis0208Codes AllJis0208Codes() {
     }
   }
   return all;
-}
-
-// The full-width text of a half-width katakana (Shift_JIS byte) and its mark (0xDE, 0xDF, or 0
-// for none): composed by Unicode where code page 932 holds the composition, else followed by the
-// widened mark.
-inline Text WidenedKana(std::uint8_t kana, std::uint8_t mark) {
-  const auto wide = [](std::uint8_t b) {
-    const std::uint8_t byte[] = {b};
-    return HalfwidthToFullwidth(BytesToText(byte).at(0));
-  };
-  Text text(1, wide(kana));
-  if (mark == 0) {
-    return text;
-  }
-  UErrorCode status = U_ZERO_ERROR;
-  const UChar32 composed =
-      unorm2_composePair(unorm2_getNFCInstance(&status), text[0], mark == 0xDE ? 0x3099 : 0x309A);
-  if (U_SUCCESS(status) && composed > 0 &&
-      TextToBytes(Text(1, static_cast<char16_t>(composed))) != ByteBuffer{'?'}) {
-    text[0] = static_cast<char16_t>(composed);
-  } else {
-    text += wide(mark);
-  }
-  return text;
 }
 
 }  // namespace quillora::convert_test

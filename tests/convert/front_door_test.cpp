@@ -1,4 +1,5 @@
-// KanjiConv on real files: every conversion mode, unreadable files, failing converters.
+// KanjiConv on real files: every conversion mode, unreadable files, failing converters, and the
+// code page 932 path against the text.
 #include "convert/front_door.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/converter_cases.h"
 
-namespace quillora {
+namespace quillora::convert_test {
 namespace {
 
 using namespace std::string_view_literals;
@@ -52,6 +51,7 @@ struct Case {
   std::int16_t option;
   std::string_view bytes;  // the bytes the result is made from
   std::u16string_view text;
+  std::u16string_view name_after = {};  // mode 10's file name; empty: the path stays
 };
 
 class FrontDoorTest : public testing::TestWithParam<Case> {};
@@ -65,14 +65,16 @@ TEST_P(FrontDoorTest, Converts) {
   EXPECT_TRUE(outcome.file_read);
   EXPECT_EQ(outcome.bytes, ByteBuffer(c.bytes.begin(), c.bytes.end()));
   EXPECT_EQ(outcome.text, c.text);
-  name = path;  // mode 10 may have replaced it
+  const Text name_after = c.name_after.empty() ? path : Text(c.name_after);
+  EXPECT_EQ(name, name_after);
+  name = path;
   EXPECT_EQ(clsConvert().KanjiConv(name, c.mode, c.option), c.text);
+  EXPECT_EQ(name, name_after);
 }
 
 constexpr std::string_view kJis = "\x1B\x24\x42\x30\x21\x1B\x28\x42";
 // A repeated kanji-in at the very end makes the JIS decoders fail after one character.
 constexpr std::string_view kJisFailingLate = "\x1B\x24\x42\x30\x21\x1B\x24\x42";
-constexpr std::string_view kUuencoded = "begin 644 cat.txt\r\n#8V%T\r\n`\r\nend\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FrontDoorTest,
@@ -103,12 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
              "Content-Transfer-Encoding: Base64\r\n\r\nQU\x83\x41JD", 9, 0,
              "Content-Transfer-Encoding: Base64\r\n\r\nABC",
              u"Content-Transfer-Encoding: Base64\r\n\r\nABC"},
-        Case{"mode10_uuencode", kUuencoded, 10, 0, "cat", u"cat"},
+        Case{"mode10_uuencode", "BEGIN 644 CAT.TXT\r\n#8V%T\r\n`\r\nEND\r\n", 10, 0, "cat", u"cat",
+             u"cat.txt"},
         Case{"mode10_without_end_is_the_file", "begin 644 cat.txt\r\n#8V%T\r\n", 10, 0,
              "begin 644 cat.txt\r\n#8V%T\r\n", u"begin 644 cat.txt\r\n#8V%T\r\n"},
         Case{"mode10_empty_block_is_one_zero", "begin 644 cat.txt\r\nend\r\n", 10, 0, "\0"sv,
-             u"\0"sv},
-        Case{"mode10_failure_is_empty", "begin 644 cat.txt\r\n\r\nend\r\n", 10, 0, "", u""},
+             u"\0"sv, u"cat.txt"},
+        Case{"mode10_failure_is_empty", "begin 644 cat.txt\r\n\r\nend\r\n", 10, 0, "", u"",
+             u"cat.txt"},
         Case{"mode11_utf16le", "\xFF\xFE\x41\x00\x42\x00"sv, 11, 0, "AB", u"AB"},
         Case{"mode11_odd_final_byte", "\xFF\xFE\x41\x00\x42"sv, 11, 0, "A?", u"A?"},
         Case{"mode11_beyond_code_page_932", "\xFF\xFE\xE9\x00\x3D\xD8\x00\xDE\x42\x30"sv, 11, 0,
@@ -119,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"mode6_nothing", kJis, 6, 0, "", u""}, Case{"mode12_nothing", kJis, 12, 0, "", u""},
         Case{"negative_mode_nothing", kJis, -1, 0, "", u""},
         Case{"lowest_mode_nothing", kJis, -32768, 0, "", u""}),
-    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 TEST(FrontDoorFiles, EmptyOrUnreadableFileGivesEmptyTextInEveryMode) {
   const TemporaryFolder folder;
@@ -131,8 +135,9 @@ TEST(FrontDoorFiles, EmptyOrUnreadableFileGivesEmptyTextInEveryMode) {
                       {folder.Path("missing"), false},
                       {folder.Path(""), false},  // the folder itself
                       {Text(u"bad\xD800name"), false}};
+  const std::int16_t modes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, -1};
   for (const Row& row : rows) {
-    for (const std::int16_t mode : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, -1}) {
+    for (const std::int16_t mode : modes) {
       Text name = row.path;
       const FrontDoorOutcome outcome = RunFrontDoor(name, mode, 0);
       EXPECT_EQ(outcome.file_read, row.readable) << mode;
@@ -154,123 +159,76 @@ TEST(FrontDoorFiles, ReadsWholeFileWithRoomForTheGuardByte) {
   EXPECT_GT(bytes->capacity(), bytes->size());
 }
 
-TEST(FrontDoorFiles, Mode10NameReplacement) {
-  const TemporaryFolder folder;
-  struct Row {
-    std::string_view file;
-    std::u16string_view name_after;  // empty: the path stays
-  };
-  const Row rows[] = {
-      {kUuencoded, u"cat.txt"},
-      {"BEGIN 644 CAT.TXT\r\n#8V%T\r\nEND\r\n", u"cat.txt"},
-      {"begin 644 cat.txt\r\n#8V%T\r\n", u""},           // no "end": not decoded
-      {"begin 644 cat.txt\r\n\r\nend\r\n", u"cat.txt"},  // fails after taking the name
-  };
-  for (const Row& row : rows) {
-    const Text path = folder.Write("mail", row.file);
-    Text name = path;
-    (void)clsConvert().KanjiConv(name, 10, 0);
-    EXPECT_EQ(name, row.name_after.empty() ? path : Text(row.name_after)) << row.file;
+// The code page 932 path's output is TextToBytes of the text path's, and mode 10 names the same
+// file.
+testing::AssertionResult DirectIsEncodedText(const ByteBuffer& bytes, std::int16_t mode,
+                                             std::int16_t option,
+                                             std::size_t piece = std::size_t{1} << 20) {
+  Text name = u"mail";
+  const FrontDoorOutcome outcome = RunFrontDoorOnBytes(bytes, name, mode, option);
+  Collector direct(piece);
+  Text direct_name = u"mail";
+  if (!RunFrontDoorOnBytesToCp932(bytes, direct_name, mode, option, direct.sink) ||
+      !direct.sink.Finish()) {
+    return testing::AssertionFailure() << "not delivered";
   }
+  if (direct.collected != TextToBytes(outcome.text) || direct_name != name) {
+    return testing::AssertionFailure() << "differs in mode " << mode << " option " << option;
+  }
+  return testing::AssertionSuccess();
 }
 
-// Random mail-like inputs in every mode: the code page 932 output made without the text is
-// TextToBytes of the text, and mode 10 names the same file. The pieces make ASCII mail (which the
-// mail decoders read as bytes) as well as mail with Japanese in it (read as text).
+// Random mail-like inputs in every mode. The pieces make ASCII mail (which the mail decoders read
+// as bytes) as well as mail with Japanese in it (read as text).
 TEST(FrontDoorCp932, OutputIsTheEncodedTextInEveryMode) {
-  const std::vector<std::string_view> pieces = {"Subject: x\r\n",
-                                                "Content-Transfer-Encoding: base64\r\n",
-                                                "CONTENT-TRANSFER-ENCODING: BASE64\n",
-                                                "\r\n",
-                                                "\n",
-                                                "QUJD",
-                                                "QQ==",
-                                                "gqCCog==",
-                                                "=",
-                                                "  ",
-                                                "begin 644 Cat.TXT\r\n",
-                                                "BEGIN ",
-                                                "#8V%T\r\n",
-                                                "M",
-                                                "`\n",
-                                                "end\n",
-                                                "END",
-                                                "\x1B$B",
-                                                "0!$\"",
-                                                "\x1B(B",
-                                                "\x8E\xB6",
-                                                "\xB0\xA1",
-                                                "\x88\x9F",
-                                                "\x82",
-                                                "\xED\x40",
-                                                "\x85\x40",
-                                                "\xFF\xFE",
-                                                "\xFF",
-                                                "A\x00",
-                                                "\x3D\xD8",
-                                                "\x00\xDE",
-                                                "\t",
-                                                "abc"};
+  std::vector<std::string_view> pieces = {"Content-Transfer-Encoding: base64\r\n",
+                                          "CONTENT-TRANSFER-ENCODING: BASE64\n",
+                                          "begin 644 Cat.TXT\r\n", "Subject: x\r\n"};
+  pieces.insert(
+      pieces.end(),
+      {"\r\n",      "\n",       "QUJD",       "QQ==",  "gqCCog==", "=",        "  ",       "BEGIN ",
+       "#8V%T\r\n", "M",        "`\n",        "end\n", "END",      "\x1B$B",   "0!$\"",    "\x1B(B",
+       "\x8E\xB6",  "\xB0\xA1", "\x88\x9F",   "\x82",  "\xED\x40", "\x85\x40", "\xFF\xFE", "\xFF",
+       "A\x00"sv,   "\x3D\xD8", "\x00\xDE"sv, "\t",    "abc"});
+  const std::int16_t modes[] = {1, 2, 4, 5, 7, 8, 9, 10, 11, 3, -1};
   std::mt19937 rng(932);
   for (int trial = 0; trial < 1500; ++trial) {
     std::string input;
     const bool ascii = rng() % 2 == 0;
     for (std::size_t k = rng() % 16; k > 0; --k) {
       const std::string_view piece = pieces[rng() % pieces.size()];
-      const bool high = std::any_of(piece.begin(), piece.end(), [](char c) { return c < 0; });
-      if (!(ascii && high)) {
+      if (!ascii || std::none_of(piece.begin(), piece.end(), [](char c) { return c < 0; })) {
         input += piece;
       }
     }
     if (rng() % 4 == 0 && !input.empty()) {
       input.insert(0, 1, '\xFF');
     }
-    for (const std::int16_t mode : {1, 2, 4, 5, 7, 8, 9, 10, 11, 3, -1}) {
-      for (const std::int16_t option : {0, 1}) {
-        const ByteBuffer bytes(input.begin(), input.end());
-        Text name = u"mail";
-        const FrontDoorOutcome outcome = RunFrontDoorOnBytes(bytes, name, mode, option);
-        ByteBuffer direct;
-        Cp932Sink sink(
-            [&](std::span<const std::uint8_t> piece) {
-              direct.insert(direct.end(), piece.begin(), piece.end());
-              return true;
-            },
-            64 + rng() % 64);
-        Text direct_name = u"mail";
-        ASSERT_TRUE(RunFrontDoorOnBytesToCp932(bytes, direct_name, mode, option, sink));
-        ASSERT_TRUE(sink.Finish());
-        ASSERT_EQ(direct, TextToBytes(outcome.text))
-            << "mode " << mode << " option " << option << " input "
-            << ::testing::PrintToString(input);
-        ASSERT_EQ(direct_name, name) << ::testing::PrintToString(input);
+    const ByteBuffer bytes(input.begin(), input.end());
+    for (const std::int16_t mode : modes) {
+      for (const std::int16_t option : {std::int16_t{0}, std::int16_t{1}}) {
+        ASSERT_TRUE(DirectIsEncodedText(bytes, mode, option, 64 + rng() % 64))
+            << testing::PrintToString(input);
       }
     }
   }
 }
 
-TEST(FrontDoorCp932, UnreadableFileIsReported) {
+TEST(FrontDoorCp932, FailuresAreReported) {
   const TemporaryFolder folder;
   Text missing = folder.Path("missing");
-  Cp932Sink sink([](std::span<const std::uint8_t>) { return true; });
-  EXPECT_FALSE(RunFrontDoorToCp932(missing, 1, 0, sink));
-  const Text path = folder.Write("mail", "\x1B$B0!\x1B(B");
-  Text name = path;
-  ByteBuffer out;
-  Cp932Sink collect([&](std::span<const std::uint8_t> piece) {
-    out.insert(out.end(), piece.begin(), piece.end());
-    return true;
-  });
-  EXPECT_TRUE(RunFrontDoorToCp932(name, 1, 0, collect));
-  EXPECT_TRUE(collect.Finish());
-  EXPECT_EQ(out, (ByteBuffer{0x88, 0x9F}));
-}
+  Collector unread;
+  EXPECT_FALSE(RunFrontDoorToCp932(missing, 1, 0, unread.sink));
+  Text name = folder.Write("mail", "\x1B$B0!\x1B(B");
+  Collector read;
+  EXPECT_TRUE(RunFrontDoorToCp932(name, 1, 0, read.sink));
+  EXPECT_TRUE(read.sink.Finish());
+  EXPECT_EQ(read.collected, (ByteBuffer{0x88, 0x9F}));
 
-TEST(FrontDoorCp932, SinkReportsAFailedDelivery) {
-  Cp932Sink sink([](std::span<const std::uint8_t>) { return false; }, 64);
-  sink.Copy(ByteBuffer(200, 0x41));
-  sink.Encode(u"\u3042");
-  EXPECT_FALSE(sink.Finish());
+  Cp932Sink refusing([](std::span<const std::uint8_t>) { return false; }, 64);
+  refusing.Copy(ByteBuffer(200, 0x41));
+  refusing.Encode(u"\u3042");
+  EXPECT_FALSE(refusing.Finish());
 }
 
 // UTF-16 is taken a stretch at a time; a surrogate pair or an odd byte at any cut must come out as
@@ -289,26 +247,17 @@ TEST(FrontDoorCp932, LongUtf16KeepsPairsAcrossStretches) {
     if (shift % 2 == 1) {
       input.push_back(0x41);
     }
-    Text name = u"mail";
-    const FrontDoorOutcome outcome = RunFrontDoorOnBytes(input, name, 11, 0);
-    ByteBuffer direct;
-    Cp932Sink sink([&](std::span<const std::uint8_t> piece) {
-      direct.insert(direct.end(), piece.begin(), piece.end());
-      return true;
-    });
-    ASSERT_TRUE(RunFrontDoorOnBytesToCp932(input, name, 11, 0, sink));
-    ASSERT_TRUE(sink.Finish());
-    EXPECT_EQ(direct, TextToBytes(outcome.text)) << shift;
+    EXPECT_TRUE(DirectIsEncodedText(input, 11, 0)) << shift;
   }
 }
-
 
 // Long JIS and EUC-JP inputs cross the pieces the code page 932 path works in: 8-bit lead bytes
 // in single-byte mode meet the next piece, and a failure part way keeps what came before it.
 TEST(FrontDoorCp932, LongInputsMatchTheEncodedText) {
   const std::vector<std::string_view> pieces = {
-      "\x1B$B", "0!$\"", "\x1B(B", "abc\r\n", "\x88", "\x9F", "\xE0", "\xB1", "\x82\xA0",
-      "\xB0\xA1", "\x8E\xB6", "\x1B$B0!0!0!0!0!\x1B(B", "\x1BK", "\x1BH", "\x85\x40"};
+      "\x1B$B", "0!$\"", "\x1B(B",   "abc\r\n",  "\x88",     "\x9F",
+      "\xE0",   "\xB1",  "\x82\xA0", "\xB0\xA1", "\x8E\xB6", "\x1B$B0!0!0!0!0!\x1B(B",
+      "\x1BK",  "\x1BH", "\x85\x40"};
   std::mt19937 rng(4);
   for (int trial = 0; trial < 14; ++trial) {
     std::string input;
@@ -324,24 +273,15 @@ TEST(FrontDoorCp932, LongInputsMatchTheEncodedText) {
       input += pieces[rng() % pieces.size()];
     }
     if (trial % 3 == 0) {
-      input += "\x1B$B\x00\x21 more";  // row 0x00 overflows: the rest is never read
+      input += "\x1B$B\x00\x21 more"sv;  // row 0x00 overflows: the rest is never read
       input += std::string(5000, 'x');
     }
-    for (const std::int16_t mode : {1, 8}) {
-      const ByteBuffer bytes(input.begin(), input.end());
-      Text name = u"mail";
-      const FrontDoorOutcome outcome = RunFrontDoorOnBytes(bytes, name, mode, 0);
-      ByteBuffer direct;
-      Cp932Sink sink([&](std::span<const std::uint8_t> piece) {
-        direct.insert(direct.end(), piece.begin(), piece.end());
-        return true;
-      });
-      ASSERT_TRUE(RunFrontDoorOnBytesToCp932(bytes, name, mode, 0, sink));
-      ASSERT_TRUE(sink.Finish());
-      ASSERT_EQ(direct, TextToBytes(outcome.text)) << "trial " << trial << " mode " << mode;
+    for (const std::int16_t mode : {std::int16_t{1}, std::int16_t{8}}) {
+      ASSERT_TRUE(DirectIsEncodedText(ByteBuffer(input.begin(), input.end()), mode, 0))
+          << "trial " << trial;
     }
   }
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::convert_test

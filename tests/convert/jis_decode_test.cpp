@@ -1,14 +1,18 @@
 // JIS decoding to Shift_JIS and EUC-JP: escapes, the guard byte, and the buffers after a failure.
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <algorithm>
+#include <iterator>
 #include <random>
+#include <string_view>
 
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
 
 namespace quillora::convert_test {
 namespace {
+
+using namespace std::string_view_literals;
 
 constexpr ConvertError kOk = ConvertError::none;
 constexpr ConvertError kRange = ConvertError::out_of_range;
@@ -47,15 +51,11 @@ const ByteCase kToEuc[] = {
     {"empty", "", "", kOk, 0},
 };
 
-TEST(jis_decode_test, to_sjis_cases) {
+TEST(jis_decode_test, cases) {
   clsConvert c;
   RunCases(
       kToSjis, [&](ByteBuffer& out, ByteBuffer& in) { return c.JisToSJis(out, in); },
       InputAfter::guard_appended);
-}
-
-TEST(jis_decode_test, to_euc_cases) {
-  clsConvert c;
   RunCases(
       kToEuc, [&](ByteBuffer& out, ByteBuffer& in) { return c.JisToEuc(out, in); },
       InputAfter::guard_appended);
@@ -71,31 +71,20 @@ struct Reference {
 Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
   const std::size_t n = in.size();
   in.push_back(0x00);
-  const auto at = [&](std::size_t p) -> int { return p < in.size() ? in[p] : -1; };
-  const auto kanji_in = [&](std::size_t p) -> std::size_t {
-    if (at(p) != 0x1B) {
-      return 0;
-    }
-    if (at(p + 1) == 0x24) {
-      if (at(p + 2) == 0x42 || at(p + 2) == 0x40) {
-        return 3;
+  // The length of the first of the escapes found at p, or 0.
+  const auto escape = [&](std::size_t p, std::initializer_list<std::string_view> escapes) {
+    const std::string_view rest(reinterpret_cast<const char*>(in.data()) + p, in.size() - p);
+    for (const std::string_view e : escapes) {
+      if (rest.starts_with(e)) {
+        return e.size();
       }
-      if (at(p + 2) != 0x28) {
-        return 0;
-      }
-      return at(p + 3) == 0x42 ? 4 : 0;
     }
-    return at(p + 1) == 0x4B ? 2 : 0;
+    return std::size_t{0};
   };
-  const auto kanji_out = [&](std::size_t p) -> std::size_t {
-    if (at(p) != 0x1B) {
-      return 0;
-    }
-    if (at(p + 1) == 0x28) {
-      return at(p + 2) == 0x42 || at(p + 2) == 0x4A ? 3 : 0;
-    }
-    return at(p + 1) == 0x48 ? 2 : 0;
+  const auto kanji_in = [&](std::size_t p) {
+    return escape(p, {"\x1B$B", "\x1B$@", "\x1B$(B", "\x1BK"});
   };
+  const auto kanji_out = [&](std::size_t p) { return escape(p, {"\x1B(B", "\x1B(J", "\x1BH"}); };
   Reference r;
   bool kanji = false;
   for (std::size_t i = 0; i < n;) {
@@ -150,36 +139,40 @@ Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
   return r;
 }
 
+// Both decoders against the literal loop: the error, the count and the bytes up to it.
+testing::AssertionResult DecodesAsTheLiteralLoop(const ByteBuffer& input) {
+  for (const bool to_euc : {false, true}) {
+    const Reference expected = ReferenceDecode(input, to_euc);
+    ByteBuffer in = input;
+    ByteBuffer out{0};
+    const ConvertResult result =
+        to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
+    out.resize(std::min(out.size(), result.count));
+    if (result.error != expected.error || result.count != expected.out.size() ||
+        out != expected.out) {
+      return testing::AssertionFailure() << (to_euc ? "to EUC-JP: " : "to Shift_JIS: ")
+                                         << ToHex(out) << " for " << ToHex(input);
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
 TEST(jis_decode_test, random_mixtures_decode_as_the_literal_loop) {
-  const std::vector<ByteBuffer> pieces = {
-      Hex("1B 24 42"), Hex("1B 24 40"), Hex("1B 24 28 42"),
-      Hex("1B 4B"),    Hex("1B 28 42"), Hex("1B 28 4A"),
-      Hex("1B 48"),    Hex("1B"),       Hex("1B 24"),
-      Hex("1B 24 28"), Hex("1B 28"),    Hex("1B 28 49"),
-      Hex("30 21"),    Hex("24 22"),    Hex("0D 0A"),
-      Hex("B1"),       Hex("A0"),       Hex("00"),
-      Hex("9F 21"),    Hex("22 82"),    Hex("41 42 43 44 45 46 47 48 49 4A")};
+  const std::string_view pieces[] = {"\x1B$B", "\x1B$@", "\x1B$(B",   "\x1BK",  "\x1B(B", "\x1B(J",
+                                     "\x1BH",  "\x1B",   "\x1B$",     "\x1B$(", "\x1B(",  "\x1B(I",
+                                     "0!",     "$\"",    "\r\n",      "\xB1",   "\xA0",   "\0"sv,
+                                     "\x9F!",  "\"\x82", "ABCDEFGHIJ"};
   std::mt19937 rng(2022);
   for (int trial = 0; trial < 20000; ++trial) {
     ByteBuffer input;
     for (std::size_t k = rng() % 14; k > 0; --k) {
-      const ByteBuffer& piece = pieces[rng() % pieces.size()];
+      const std::string_view piece = pieces[rng() % std::size(pieces)];
       input.insert(input.end(), piece.begin(), piece.end());
       if (rng() % 8 == 0) {
         input.push_back(static_cast<std::uint8_t>(rng()));
       }
     }
-    for (const bool to_euc : {false, true}) {
-      const Reference expected = ReferenceDecode(input, to_euc);
-      ByteBuffer in = input;
-      ByteBuffer out{0};
-      const ConvertResult result =
-          to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
-      ASSERT_EQ(result.error, expected.error) << ToHex(input) << (to_euc ? " euc" : " sjis");
-      ASSERT_EQ(result.count, expected.out.size()) << ToHex(input);
-      out.resize(std::min(out.size(), result.count));
-      ASSERT_EQ(ToHex(out), ToHex(expected.out)) << ToHex(input) << (to_euc ? " euc" : " sjis");
-    }
+    ASSERT_TRUE(DecodesAsTheLiteralLoop(input));
   }
 }
 
@@ -192,15 +185,7 @@ TEST(jis_decode_test, long_runs_decode_as_the_literal_loop) {
   for (int k = 0; k < 20000; ++k) {
     input.push_back(static_cast<std::uint8_t>(0xA0 + k % 0x50));
   }
-  for (const bool to_euc : {false, true}) {
-    ByteBuffer in = input;
-    ByteBuffer out{0};
-    const ConvertResult result =
-        to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
-    const Reference expected = ReferenceDecode(input, to_euc);
-    EXPECT_EQ(result.error, expected.error);
-    EXPECT_EQ(out, expected.out) << (to_euc ? "euc" : "sjis");
-  }
+  EXPECT_TRUE(DecodesAsTheLiteralLoop(input));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ const ByteCase kToEuc[] = {
     {"empty", "", "", kOk, 0},
 };
 
-TEST(sjis_encode_test, to_jis_cases) {
+TEST(sjis_encode_test, cases) {
   clsConvert c;
   RunCases(
       kToJisKeepingKana,
@@ -53,10 +53,6 @@ TEST(sjis_encode_test, to_jis_cases) {
   RunCases(
       kToJisWidening, [&](ByteBuffer& out, ByteBuffer& in) { return c.SjisToJis(out, in, false); },
       InputAfter::unchanged);
-}
-
-TEST(sjis_encode_test, to_euc_cases) {
-  clsConvert c;
   RunCases(
       kToEuc, [&](ByteBuffer& out, ByteBuffer& in) { return c.SjisToEucConvert(out, in); },
       InputAfter::output);

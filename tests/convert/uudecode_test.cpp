@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
              kUntouched, u"cat.txt"},
         Case{"double_byte_character_in_data", u"begin 644 cat.txt\r\n#8Vア%T\r\nend\r\n",
              ConvertError::overflow, kUntouched, u"cat.txt"}),
-    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 TEST(UudecodeTest, SurplusBeyondSixteenBitsFails) {
   // ((43697 - 1) / 4) * 3 - 1 = 32771

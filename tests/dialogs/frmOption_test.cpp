@@ -1,9 +1,7 @@
 #include "dialogs/frmOption.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QtTest>
 
 #include "app/modQuillora.h"
@@ -21,6 +19,8 @@ QPushButton* Button(frmOption& dialog, const QString& name) {
   return dialog.findChild<QPushButton*>(name);
 }
 
+enum class Closing { ok, cancel, window };
+
 QString Stored() {
   return ToQString(App().DefaultDecodeType);
 }
@@ -36,99 +36,67 @@ class frmOption_test : public QObject {
     App().DefaultDecodeType = u"0";
   }
 
-  void texts() {
-    frmOption dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
-    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    QCOMPARE(dialog.findChild<QTabWidget*>(QStringLiteral("tabOption"))->tabText(0),
-             QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
-    auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblDecodeType"));
-    QCOMPARE(label->text(), QStringLiteral(u"標準のﾃﾞｺｰﾄﾞﾀｲﾌﾟ(&T)"));
-    QCOMPARE(label->buddy(), List(dialog));
-    QVERIFY(!List(dialog)->isEditable());
-    QCOMPARE(Button(dialog, "cmdOk")->text(), QStringLiteral("&OK"));
-    QCOMPARE(Button(dialog, "cmdCancel")->text(), QStringLiteral(u"ｷｬﾝｾﾙ(&C)"));
-  }
-
-  // A stored value that names no entry, which only a hand-edited settings file gives, selects none.
-  void opens_with_the_stored_default_data() {
+  // pick -1 leaves the list as it opened. A stored value that names no entry, which only a
+  // hand-edited settings file gives, selects none and is kept unless another is picked.
+  void opens_with_the_stored_default_and_stores_the_pick_on_ok_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("selected");
-    QTest::newRow("first") << "0" << 0;
-    QTest::newRow("last") << "4" << 4;
-    QTest::newRow("leading zero") << "03" << 3;
-    QTest::newRow("past the list") << "5" << -1;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("not a number") << "MIME" << -1;
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<Closing>("closing");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("first, OK stores the pick") << "0" << 0 << 1 << Closing::ok << "1";
+    QTest::newRow("last, cancelled") << "4" << 4 << 1 << Closing::cancel << "4";
+    QTest::newRow("leading zero, OK normalises it") << "03" << 3 << -1 << Closing::ok << "3";
+    QTest::newRow("past the list, OK keeps it") << "5" << -1 << -1 << Closing::ok << "5";
+    QTest::newRow("negative, OK repairs it") << "-1" << -1 << 2 << Closing::ok << "2";
+    QTest::newRow("not a number, window closed") << "MIME" << -1 << 1 << Closing::window << "MIME";
   }
-  void opens_with_the_stored_default() {
+  void opens_with_the_stored_default_and_stores_the_pick_on_ok() {
     QFETCH(QString, stored);
     QFETCH(int, selected);
+    QFETCH(int, pick);
+    QFETCH(Closing, closing);
+    QFETCH(QString, kept);
     App().DefaultDecodeType = ToText(stored);
     frmOption dialog;
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(!List(dialog)->isEditable());
     QCOMPARE(List(dialog)->count(), 5);
     for (int i = 0; i < 5; ++i) {
       QCOMPARE(List(dialog)->itemText(i), ToQString(App().DecodeTypeNames[i]));
     }
     QCOMPARE(List(dialog)->currentIndex(), selected);
-  }
-
-  // pick -1 leaves the list as it opened; an empty button closes the window.
-  void closing_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("pick");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("OK stores the pick") << "3" << 1 << "cmdOk" << 1;
-    QTest::newRow("OK normalises the text") << "03" << -1 << "cmdOk" << 3;
-    QTest::newRow("OK with nothing selected keeps an invalid value") << "9" << -1 << "cmdOk" << 9;
-    QTest::newRow("OK repairs an invalid value") << "9" << 2 << "cmdOk" << 2;
-    QTest::newRow("cancel") << "3" << 1 << "cmdCancel" << 3;
-    QTest::newRow("window close") << "3" << 1 << "" << 3;
-  }
-  void closing() {
-    QFETCH(QString, stored);
-    QFETCH(int, pick);
-    QFETCH(QString, button);
-    QFETCH(int, expected);
-    App().DefaultDecodeType = ToText(stored);
-    frmOption dialog;
     dialog.show();
     if (pick >= 0) {
       List(dialog)->setCurrentIndex(pick);
     }
-    if (button.isEmpty()) {
+    if (closing == Closing::window) {
       dialog.close();
     } else {
-      QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
+      QTest::mouseClick(Button(dialog, closing == Closing::ok ? "cmdOk" : "cmdCancel"),
+                        Qt::LeftButton);
     }
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(Stored(), QString::number(expected));
+    QCOMPARE(Stored(), kept);
   }
 
-  void escape_does_nothing() {
-    frmOption dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    for (const char* name : {"cmdOk", "cmdCancel", "cboDecodeType"}) {
-      dialog.findChild<QWidget*>(QLatin1String(name))->setFocus();
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-      QVERIFY2(dialog.isVisible(), name);
-    }
-  }
-
-  // Neither button is the default: Enter presses the focused button and nothing else.
-  void enter_presses_only_a_focused_button_data() {
+  // Neither button is the default and Esc is no Cancel: only Enter on a button closes.
+  void keys_data() {
     QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<int>("expected");
-    QTest::newRow("list") << "cboDecodeType" << false << 0;
-    QTest::newRow("tab strip") << "tabOption" << false << 0;
-    QTest::newRow("OK") << "cmdOk" << true << 4;
-    QTest::newRow("cancel") << "cmdCancel" << true << 0;
+    QTest::newRow("Enter on the list") << "cboDecodeType" << int(Qt::Key_Return) << false << 0;
+    QTest::newRow("Enter on the tab strip") << "tabOption" << int(Qt::Key_Return) << false << 0;
+    QTest::newRow("Enter on OK") << "cmdOk" << int(Qt::Key_Return) << true << 4;
+    QTest::newRow("Enter on cancel") << "cmdCancel" << int(Qt::Key_Return) << true << 0;
+    QTest::newRow("Esc on the list") << "cboDecodeType" << int(Qt::Key_Escape) << false << 0;
+    QTest::newRow("Esc on OK") << "cmdOk" << int(Qt::Key_Escape) << false << 0;
+    QTest::newRow("Esc on cancel") << "cmdCancel" << int(Qt::Key_Escape) << false << 0;
   }
-  void enter_presses_only_a_focused_button() {
+  void keys() {
     QFETCH(QString, focus);
+    QFETCH(int, key);
     QFETCH(bool, closed);
     QFETCH(int, expected);
     frmOption dialog;
@@ -136,9 +104,7 @@ class frmOption_test : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     List(dialog)->setCurrentIndex(4);
     dialog.findChild<QWidget*>(focus)->setFocus();
-    QVERIFY(!Button(dialog, "cmdOk")->isDefault());
-    QVERIFY(!Button(dialog, "cmdCancel")->isDefault());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
     QCOMPARE(!dialog.isVisible(), closed);
     QCOMPARE(Stored(), QString::number(expected));
   }

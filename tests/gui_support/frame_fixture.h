@@ -1,15 +1,20 @@
-// What every frame test starts from: a fresh environment, dialogs answered by a script, and (for
-// most) a main frame that has run its load handler. Test classes inherit it beside QObject, so
-// their slots are the test functions and nothing else.
+// What every frame test starts from: settings and registry in a temporary folder, dialogs answered
+// by a script, and a way to read the frame as a user sees it. Test classes inherit it beside
+// QObject, so their slots are the test functions and nothing else.
 #pragma once
 
 #include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <memory>
 
-#include "gui_support/frame_environment.h"
+#include "app/modQuillora.h"
+#include "app/settings.h"
 #include "gui_support/scripted_outside_world.h"
+#include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 
 namespace quillora::testing {
@@ -17,7 +22,12 @@ namespace quillora::testing {
 class FrameFixture {
  protected:
   void StartEnvironment() {
-    env_ = std::make_unique<FrameEnvironment>();
+    folder_ = std::make_unique<QTemporaryDir>();
+    qputenv(kSettingsFileVariable, SettingsFile().toUtf8());
+    qputenv("QUILLORA_REGISTRY", Path(QStringLiteral("registry.db")).toUtf8());
+    App() = AppState{};
+    App().DecodeTypeNames = MakeDecodeTypeNames();
+    LoadSettings();
     world_ = std::make_unique<ScriptedOutsideWorld>();
   }
 
@@ -37,26 +47,97 @@ class FrameFixture {
   void Stop() {
     frame_.reset();
     world_.reset();
-    env_.reset();
+    qunsetenv(kSettingsFileVariable);
+    qunsetenv("QUILLORA_REGISTRY");
+    App() = AppState{};
+    folder_.reset();
+  }
+
+  [[nodiscard]] QString SettingsFile() const { return Path(QStringLiteral("Quillora.ini")); }
+  [[nodiscard]] QString Path(const QString& name) const { return folder_->filePath(name); }
+
+  // A sample's copy, which a test may change or remove.
+  [[nodiscard]] QString Sample(const QString& name) const {
+    const QString copy = Path(name);
+    QFile::copy(QStringLiteral(QUILLORA_SAMPLES_DIR "/") + name, copy);
+    return copy;
+  }
+
+  // Rewrites the settings file and loads it again, as a new start would.
+  void WriteSettings(const QByteArray& content) const {
+    QFile file(SettingsFile());
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(content);
+    file.close();
+    LoadSettings();
   }
 
   // Opens a sample through the File menu's dialog and returns its path.
   QString OpenSample(const QString& name) {
-    QString path = env_->Sample(name);
+    QString path = Sample(name);
     world_->open_answers.push_back(path);
-    frame_->findChild<QAction*>(QStringLiteral("mnuFileOpen"))->trigger();
+    Item(*frame_, "mnuFileOpen")->trigger();
     return path;
   }
 
-  // Runs during the next pass of the event loop, such as the one a modal dialog or start-up's
-  // font filling runs.
+  // Runs during the next pass of the event loop, such as a modal dialog's or font filling's.
   static void OnNextEvents(QTimer& timer, const std::function<void()>& run) {
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, run);
     timer.start(0);
   }
 
-  std::unique_ptr<FrameEnvironment> env_;
+  [[nodiscard]] static QAction* Item(const frmQuillora& frame, const char* name) {
+    return frame.findChild<QAction*>(QLatin1String(name));
+  }
+
+  [[nodiscard]] static QAction* Button(const frmQuillora& frame, const char* key) {
+    return frame.findChild<QAction*>(QLatin1String("tbToolBar_") + QLatin1String(key));
+  }
+
+  [[nodiscard]] static QAction* DecodeItem(const frmQuillora& frame, int index) {
+    for (QAction* item : frame.findChildren<QAction*>(QStringLiteral("mnuConvertRun"))) {
+      if (item->data().toInt() == index) {
+        return item;
+      }
+    }
+    return nullptr;
+  }
+
+  // One letter per command, upper case while enabled, "-" while disabled, "?" where a menu item
+  // and its button disagree: Open, Close all, Save As (and the Save button), Print, Decode (the six
+  // items and the button), Fonts (both lists).
+  [[nodiscard]] static QString CommandStates(const frmQuillora& frame) {
+    const auto item = [&frame](const char* name) { return Item(frame, name)->isEnabled(); };
+    const auto button = [&frame](const char* key) { return Button(frame, key)->isEnabled(); };
+    QList<bool> decode{item("mnuConvertRunDefault"), button("Decode")};
+    for (int i = 0; i < 5; ++i) {
+      decode << DecodeItem(frame, i)->isEnabled();
+    }
+    const QList<QList<bool>> commands{
+        {item("mnuFileOpen"), button("Open")},
+        {item("mnuFileClose")},
+        {item("mnuFileSaveAs"), button("Save")},
+        {item("mnuPrint"), button("Print")},
+        decode,
+        {frame.cboFonts().isEnabled(), frame.cboFontSize().isEnabled()}};
+    QString states;
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+      const QList<bool>& each = commands[i];
+      states += each.contains(!each.front()) ? u'?' : each.front() ? QChar(u"OCSPDF"[i]) : u'-';
+    }
+    return states;
+  }
+
+  [[nodiscard]] static QStringList Captions(const frmQuillora& frame) {
+    QStringList captions;
+    for (const frmDocument* document : frame.Documents()) {
+      captions << document->windowTitle();
+    }
+    return captions;
+  }
+
+  std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<ScriptedOutsideWorld> world_;
   std::unique_ptr<frmQuillora> frame_;
 };

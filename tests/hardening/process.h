@@ -1,39 +1,35 @@
-// Running the two programs as child processes: arguments without a shell, a chosen environment,
-// files for the standard streams, a deadline, and the peak memory the child used.
+// The two programs run as child processes: arguments without a shell, a chosen environment, files
+// for the standard streams, a deadline, and the peak memory the child used.
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/temp_folder.h"
 
 extern char** environ;
 
 namespace quillora::hardening {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using quillora::testing::ReadBytes;
+using quillora::testing::TempFolder;
+using quillora::testing::WriteBytes;
 
 struct Invocation {
   std::string program;
@@ -41,60 +37,59 @@ struct Invocation {
   // Set (a value) or removed (nullopt) on top of this process's environment.
   std::map<std::string, std::optional<std::string>> environment;
   fs::path working_folder = "/";
-  fs::path in = "/dev/null";
   fs::path out = "/dev/null";
   fs::path err = "/dev/null";
   std::optional<rlim_t> address_space;  // RLIMIT_AS, bytes
 };
 
 struct Ended {
-  int status = -1;         // the exit status, or -1 when ended by a signal or the deadline
-  int signal = 0;          // the signal that ended it
-  bool timed_out = false;  // killed at the deadline
-  long peak_kib = 0;       // largest resident set, KiB
-  double seconds = 0;      // wall-clock time from start to end
+  int status = -1;  // -1 when ended by a signal or the deadline
+  int signal = 0;
+  bool timed_out = false;
+  long peak_kib = 0;  // largest resident set
+  double seconds = 0;
 };
 
 class Child {
  public:
-  explicit Child(const Invocation& invocation) : started_(std::chrono::steady_clock::now()) {
+  explicit Child(const Invocation& call) : started_(std::chrono::steady_clock::now()) {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text = *entry;
-      if (invocation.environment.count(text.substr(0, text.find('='))) == 0) {
+      if (call.environment.count(text.substr(0, text.find('='))) == 0) {
         environment.push_back(text);
       }
     }
-    for (const auto& [name, value] : invocation.environment) {
+    for (const auto& [name, value] : call.environment) {
       if (value) {
         environment.push_back(name + "=" + *value);
       }
     }
-    std::vector<std::string> words{invocation.program};
-    words.insert(words.end(), invocation.arguments.begin(), invocation.arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-      argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) {
-      envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
+    std::vector<std::string> words{call.program};
+    words.insert(words.end(), call.arguments.begin(), call.arguments.end());
+    const auto pointers = [](std::vector<std::string>& strings) {
+      std::vector<char*> result;
+      for (std::string& s : strings) {
+        result.push_back(s.data());
+      }
+      result.push_back(nullptr);
+      return result;
+    };
+    const std::vector<char*> argv = pointers(words);
+    const std::vector<char*> envp = pointers(environment);
 
     pid_ = ::fork();
     if (pid_ == 0) {
       // Only async-signal-safe calls from here on.
-      const int in = ::open(invocation.in.c_str(), O_RDONLY);
-      const int out = ::open(invocation.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = ::open(invocation.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int in = ::open("/dev/null", O_RDONLY);
+      const int out = ::open(call.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = ::open(call.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
-          ::dup2(err, 2) < 0 || ::chdir(invocation.working_folder.c_str()) != 0) {
+          ::dup2(err, 2) < 0 || ::chdir(call.working_folder.c_str()) != 0) {
         ::_exit(126);
       }
-      if (invocation.address_space) {
-        const rlimit limit{*invocation.address_space, *invocation.address_space};
+      if (call.address_space) {
+        const rlimit limit{*call.address_space, *call.address_space};
         ::setrlimit(RLIMIT_AS, &limit);
       }
       ::execve(argv[0], argv.data(), envp.data());
@@ -104,33 +99,22 @@ class Child {
   ~Child() {
     if (pid_ > 0 && !ended_) {
       ::kill(pid_, SIGKILL);
-      Wait(std::chrono::seconds(10));
+      Reap(0);
     }
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  [[nodiscard]] pid_t pid() const { return pid_; }
   [[nodiscard]] double SecondsSinceStart() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   }
-
-  // Still running?
-  bool Running() {
-    if (ended_) {
-      return false;
-    }
-    return !Reap(WNOHANG);
-  }
-
+  bool Running() { return !ended_ && !Reap(WNOHANG); }
   void Kill(int signal) { ::kill(pid_, signal); }
 
-  // Waits for the end, killing the child at the deadline.
+  // Waits for the end, killing the child at the deadline (counted from its start).
   Ended Wait(std::chrono::duration<double> deadline) {
-    const auto stop =
-        started_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline);
-    while (!ended_ && !Reap(WNOHANG)) {
-      if (std::chrono::steady_clock::now() >= stop) {
+    while (Running()) {
+      if (SecondsSinceStart() >= deadline.count()) {
         ::kill(pid_, SIGKILL);
         Reap(0);
         ended_result_.timed_out = true;
@@ -145,18 +129,14 @@ class Child {
   bool Reap(int options) {
     int raw = 0;
     rusage usage{};
-    const pid_t got = ::wait4(pid_, &raw, options, &usage);
-    if (got != pid_) {
+    if (::wait4(pid_, &raw, options, &usage) != pid_) {
       return false;
     }
     ended_ = true;
     ended_result_.seconds = SecondsSinceStart();
     ended_result_.peak_kib = usage.ru_maxrss;
-    if (WIFEXITED(raw)) {
-      ended_result_.status = WEXITSTATUS(raw);
-    } else if (WIFSIGNALED(raw)) {
-      ended_result_.signal = WTERMSIG(raw);
-    }
+    ended_result_.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    ended_result_.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
     return true;
   }
 
@@ -166,54 +146,171 @@ class Child {
   Ended ended_result_;
 };
 
-inline Ended RunToEnd(const Invocation& invocation,
-                      std::chrono::duration<double> deadline = std::chrono::seconds(120)) {
-  Child child(invocation);
-  return child.Wait(deadline);
-}
+// Opens and closes of one file, so that a test can act between two steps of a child.
+class Watch {
+ public:
+  Watch(const fs::path& file, std::uint32_t events)
+      : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
+    ::inotify_add_watch(fd_, file.c_str(), events);
+  }
+  ~Watch() { ::close(fd_); }
+  Watch(const Watch&) = delete;
+  Watch& operator=(const Watch&) = delete;
 
-// Whether the child holds a descriptor open on file.
-inline bool HoldsOpen(pid_t pid, const fs::path& file) {
-  std::error_code error;
-  for (fs::directory_iterator it(fs::path("/proc") / std::to_string(pid) / "fd", error), end;
-       !error && it != end; it.increment(error)) {
-    std::error_code link_error;
-    if (fs::read_symlink(it->path(), link_error) == file) {
-      return true;
+  // The next event's mask, or nullopt when none comes in time.
+  std::optional<std::uint32_t> Next(std::chrono::milliseconds timeout) {
+    pollfd ready{fd_, POLLIN, 0};
+    if (queued_.empty() && ::poll(&ready, 1, static_cast<int>(timeout.count())) > 0) {
+      alignas(inotify_event) char buffer[4096];
+      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+      for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
+        inotify_event event;
+        std::memcpy(&event, buffer + at, sizeof event);
+        queued_.push_back(event.mask);
+        at += static_cast<ssize_t>(sizeof event + event.len);
+      }
     }
+    if (queued_.empty()) {
+      return std::nullopt;
+    }
+    const std::uint32_t mask = queued_.front();
+    queued_.erase(queued_.begin());
+    return mask;
   }
-  return false;
-}
 
-// A fresh folder under the system's temporary folder, removed with its content at the end.
-struct TempFolder {
-  TempFolder() {
-    std::string name = (fs::temp_directory_path() / "quillora-hardening-XXXXXX").string();
-    path = ::mkdtemp(name.data());
+  // Waits for an event with any of the bits in `events`.
+  bool WaitFor(std::uint32_t events, std::chrono::milliseconds timeout) {
+    const auto stop = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < stop) {
+      const auto mask = Next(std::chrono::duration_cast<std::chrono::milliseconds>(
+          stop - std::chrono::steady_clock::now()));
+      if (mask && (*mask & events) != 0) {
+        return true;
+      }
+    }
+    return false;
   }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
 
-  fs::path path;
+ private:
+  int fd_;
+  std::vector<std::uint32_t> queued_;
 };
 
-// True in a build with AddressSanitizer, whose shadow memory rules out address-space limits and
-// whose allocator makes peak memory a poor measure.
-constexpr bool kSanitized =
+// A JIS mail long enough to take a while to read, show and convert.
+inline std::string LargeJis(std::size_t lines) {
+  std::string text;
+  for (std::size_t k = 0; k < lines; ++k) {
+    text += "\x1B$B$3$s$K$A$O!#\x1B(B Hello, JIS mail text.\r\n";
+  }
+  return text;
+}
+
+inline std::string RandomBytes(std::size_t size, std::uint64_t seed) {
+  std::mt19937_64 generator(seed);
+  std::string bytes(size, '\0');
+  for (std::size_t k = 0; k + 8 <= size; k += 8) {
+    const std::uint64_t word = generator();
+    std::memcpy(bytes.data() + k, &word, 8);
+  }
+  return bytes;
+}
+
+// AddressSanitizer's shadow memory rules out address-space limits, and its allocator makes peak
+// memory a poor measure.
 #if defined(__SANITIZE_ADDRESS__)
-    true;
+constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    true;
+constexpr bool kSanitized = __has_feature(address_sanitizer);
 #else
-    false;
+constexpr bool kSanitized = false;
 #endif
-#else
-    false;
+
+struct Outcome {
+  Ended ended;
+  std::string out;
+  std::string err;
+};
+
+// Ended normally with this status, not by a signal or the deadline.
+inline ::testing::AssertionResult EndedWith(const Outcome& outcome, int status) {
+  const Ended& e = outcome.ended;
+  if (e.timed_out || e.signal != 0 || e.status != status) {
+    return ::testing::AssertionFailure() << "status " << e.status << ", signal " << e.signal
+                                         << ", timed out " << e.timed_out << "\n"
+                                         << outcome.err;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// A folder of its own for each test, and the two programs run against it. The desktop program gets
+// its own settings file and registry stores, and the offscreen platform.
+class Processes : public ::testing::Test {
+ protected:
+  using Seconds = std::chrono::duration<double>;
+
+  [[nodiscard]] fs::path Path(const std::string& name) const { return temp_.path / name; }
+
+  [[nodiscard]] Invocation Call(const char* program, std::vector<std::string> arguments) const {
+    Invocation call{program, std::move(arguments)};
+    call.working_folder = temp_.path;
+    call.out = io_ / "out";
+    call.err = io_ / "err";
+    return call;
+  }
+  [[nodiscard]] Invocation ConvertCall(std::vector<std::string> arguments) const {
+    return Call(QUILLORA_CONVERT_EXE, std::move(arguments));
+  }
+  Outcome Finish(Child& child, Seconds deadline = Seconds(300)) const {
+    const Ended ended = child.Wait(deadline);
+    return {ended, ReadBytes(io_ / "out"), ReadBytes(io_ / "err")};
+  }
+  Outcome Run(const Invocation& call, Seconds deadline = Seconds(300)) const {
+    Child child(call);
+    return Finish(child, deadline);
+  }
+  Outcome Convert(std::vector<std::string> arguments, Seconds deadline = Seconds(300)) const {
+    return Run(ConvertCall(std::move(arguments)), deadline);
+  }
+  // What quillora-convert prints: the reference the other runs are held to.
+  std::string Reference(int mode, const fs::path& file) const {
+    const Outcome outcome = Convert({std::to_string(mode), "--", file.string()});
+    EXPECT_EQ(outcome.ended.status, 0) << outcome.err;
+    return outcome.out;
+  }
+
+#ifdef QUILLORA_EXE
+  [[nodiscard]] Invocation ProgramCall(std::vector<std::string> arguments, const fs::path& settings,
+                                       const fs::path& registry) const {
+    Invocation call = Call(QUILLORA_EXE, std::move(arguments));
+    const std::optional<std::string> none;
+    call.environment = {{"QUILLORA_SETTINGS", settings.string()},
+                        {"QUILLORA_REGISTRY", registry.string()},
+                        {"QUILLORA_MACHINE_REGISTRY", (io_ / "machine.sqlite3").string()},
+                        {"XDG_RUNTIME_DIR", io_.string()},
+                        {"QT_QPA_PLATFORM", "offscreen"},
+                        {"DISPLAY", none},
+                        { "WAYLAND_DISPLAY",
+                          none }};
+    return call;
+  }
+  // The batch run, with this default decode type in its settings file.
+  [[nodiscard]] Invocation BatchCall(std::vector<std::string> arguments,
+                                     int decode_type = 0) const {
+    WriteBytes(io_ / "Quillora.ini",
+               "[Option]\r\nDefaultDecodeType=" + std::to_string(decode_type) + "\r\n");
+    return ProgramCall(std::move(arguments), io_ / "Quillora.ini", io_ / "registry.sqlite3");
+  }
+  Outcome Batch(std::vector<std::string> arguments, int decode_type = 0,
+                Seconds deadline = Seconds(300)) const {
+    return Run(BatchCall(std::move(arguments), decode_type), deadline);
+  }
 #endif
+
+  TempFolder temp_;
+  fs::path io_ = [this] {
+    fs::create_directory(temp_.path / ".io");
+    return temp_.path / ".io";
+  }();
+};
 
 }  // namespace quillora::hardening

@@ -151,17 +151,5 @@ TEST(IniGarbage, WritesAndReadsBack) {
   }
 }
 
-TEST(IniHugeFile, ReadsAndRewritesTheOneKey) {
-  testing::TempFolder folder;
-  std::string big = "[Big]\r\n";
-  for (int i = 0; big.size() < 10'000'000; ++i) {
-    big += "key" + std::to_string(i) + "=value\r\n";
-  }
-  WriteBytes(folder.path / "a.ini", big + "[V]\r\nk=1\r\n");
-  EXPECT_EQ(Get(folder.path / "a.ini", "V", "k"), "1");
-  EXPECT_TRUE(WritePrivateProfileStringA("V", "k", "2", folder.path / "a.ini"));
-  EXPECT_EQ(ReadBytes(folder.path / "a.ini"), big + "[V]\r\nk=2\r\n");
-}
-
 }  // namespace
 }  // namespace quillora::ini

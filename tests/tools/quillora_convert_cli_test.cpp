@@ -1,96 +1,23 @@
 // quillora-convert run as a process: samples, statuses, standard input, -o and --to utf-8.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tools/process.h"
+
+namespace quillora_test {
 namespace {
 
-namespace fs = std::filesystem;
-
-const std::string kSamples = QUILLORA_SAMPLES_DIR;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::string Sample(const char* name) {
+  return std::string(QUILLORA_SAMPLES_DIR) + "/" + name;
 }
 
-std::string Quoted(std::string_view word) {
-  std::string quoted = "'";
-  for (const char c : word) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return quoted + "'";
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class CliTest : public testing::Test {
+class CliTest : public ProcessTest {
  protected:
-  CliTest() {
-    std::string pattern = (fs::temp_directory_path() / "quillora-cli-XXXXXX").string();
-    folder_ = ::mkdtemp(pattern.data());
+  Outcome Convert(const std::vector<std::string>& arguments, const std::string& setup = "",
+                  const std::string& input = "/dev/null", const std::string& output = "") const {
+    return Run(QUILLORA_CONVERT_EXE, arguments, setup, input, output);
   }
-  ~CliTest() override { fs::remove_all(folder_); }
-
-  // Runs the program through the shell: `setup` runs first (limits, signals), stdin comes from
-  // `input`, stdout goes to `output` when given (and is then not captured).
-  Outcome Run(const std::vector<std::string>& arguments, const std::string& input = "/dev/null",
-              const std::string& setup = "", const std::string& output = "") const {
-    std::string command = setup + " exec " + Quoted(QUILLORA_CONVERT_EXE);
-    for (const std::string& argument : arguments) {
-      command += " " + Quoted(argument);
-    }
-    command += " <" + Quoted(input) + " >" +
-               Quoted(output.empty() ? (folder_ / "out").string() : output) + " 2>" +
-               Quoted((folder_ / "err").string());
-    const int raw = std::system(("sh -c " + Quoted(command)).c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFile(folder_ / "out");
-    outcome.err = ReadFile(folder_ / "err");
-    return outcome;
-  }
-
-  // Runs a Python codec over texts, in one process since the interpreter is slow to start:
-  // `recode` turns the bytes `data` into the bytes written back.
-  std::vector<std::string> Python(const std::string& recode,
-                                  const std::vector<std::string>& texts) {
-    std::string command = "python3 -c " + Quoted(
-                                              "import sys\nfor name in sys.argv[1:]:\n"
-                                              "    data = open(name, 'rb').read()\n"
-                                              "    open(name + '.out', 'wb').write(" +
-                                              recode + ")\n");
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-      const fs::path file = folder_ / ("py-" + std::to_string(k));
-      std::ofstream(file, std::ios::binary) << texts[k];
-      command += " " + Quoted(file.string());
-    }
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    std::vector<std::string> recoded;
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-      recoded.push_back(ReadFile(folder_ / ("py-" + std::to_string(k) + ".out")));
-    }
-    return recoded;
-  }
-
-  [[nodiscard]] std::string Sample(const char* name) const { return kSamples + "/" + name; }
-  [[nodiscard]] fs::path Folder() const { return folder_; }
-
- private:
-  fs::path folder_;
 };
 
 struct SampleCase {
@@ -129,31 +56,27 @@ const SampleCase kSampleCases[] = {
 };
 
 TEST_F(CliTest, SamplesDecode) {
-  std::vector<std::string> cp932_outputs;
-  std::vector<std::string> utf8_outputs;
+  const std::string cp932 = (folder_ / "cp932").string();
   for (const SampleCase& c : kSampleCases) {
-    const Outcome utf8 = Run({"--to", "utf-8", c.mode, Sample(c.file)});
+    const Outcome utf8 = Convert({"--to", "utf-8", c.mode, Sample(c.file)});
     EXPECT_EQ(utf8.status, 0) << c.file;
     EXPECT_EQ(utf8.out, c.utf8) << c.file;
     EXPECT_EQ(utf8.err, "") << c.file;
-    utf8_outputs.push_back(utf8.out);
-
-    const Outcome cp932 = Run({c.mode, Sample(c.file)});
-    EXPECT_EQ(cp932.status, 0) << c.file;
-    cp932_outputs.push_back(cp932.out);
+    EXPECT_EQ(Convert({"--to", "utf-8", c.mode, "-"}, "", Sample(c.file)).out, c.utf8) << c.file;
+    // iconv's reading of the default output is an outside check of the code page.
+    EXPECT_EQ(Convert({c.mode, Sample(c.file)}, "", "/dev/null", cp932).status, 0) << c.file;
+    EXPECT_EQ(Run("iconv", {"-f", "CP932", "-t", "UTF-8"}, "", cp932).out, c.utf8) << c.file;
   }
-  // Python's cp932 codec is an outside reading of the default output.
-  EXPECT_EQ(Python("data.decode('cp932').encode('utf-8')", cp932_outputs), utf8_outputs);
 }
 
 TEST_F(CliTest, BytesAreTheConverterOutput) {
-  const Outcome euc = Run({"--bytes", "2", Sample("jis_mail.txt")});
+  const Outcome euc = Convert({"--bytes", "2", Sample("jis_mail.txt")});
   EXPECT_EQ(euc.status, 0);
-  EXPECT_EQ(std::vector<std::string>{euc.out}, Python("data.decode('iso2022_jp').encode('euc_jp')",
-                                                      {ReadFile(Sample("jis_mail.txt"))}));
-  EXPECT_EQ(Run({"--bytes", "1", "--option", "1", Sample("base64_mail.eml")}).out,
+  EXPECT_EQ(euc.out,
+            Run("iconv", {"-f", "ISO-2022-JP", "-t", "EUC-JP", Sample("jis_mail.txt")}).out);
+  EXPECT_EQ(Convert({"--bytes", "1", "--option", "1", Sample("base64_mail.eml")}).out,
             ReadFile(Sample("base64_mail.eml")));  // no ESC $ B: the file itself
-  EXPECT_EQ(Run({"--bytes", "3", Sample("jis_mail.txt")}).out, "");
+  EXPECT_EQ(Convert({"--bytes", "3", Sample("jis_mail.txt")}).out, "");
 }
 
 TEST_F(CliTest, Statuses) {
@@ -162,6 +85,8 @@ TEST_F(CliTest, Statuses) {
     std::vector<std::string> arguments;
     int status;
     bool complains;
+    std::string input = "/dev/null";
+    std::string output = "";
   };
   const Row rows[] = {
       {{}, 2, true},
@@ -173,8 +98,13 @@ TEST_F(CliTest, Statuses) {
       {{"--to", "latin1", "1", jis}, 2, true},
       {{"--bytes", "--to", "utf-8", "1", jis}, 2, true},
       {{"--verbose", "1", jis}, 2, true},
-      {{"1", (Folder() / "missing").string()}, 1, true},
-      {{"1", Folder().string()}, 1, true},
+      {{"1", (folder_ / "missing").string()}, 1, true},
+      {{"1", folder_.string()}, 1, true},
+      {{"1", "-"}, 1, true, "/"},
+      {{"1", jis}, 1, true, "/dev/null", "/dev/full"},
+      {{"--to", "utf-8", "9", Sample("base64_mail.eml")}, 1, true, "/dev/null", "/dev/full"},
+      {{"-o", (folder_ / "no-folder" / "x.txt").string(), "1", jis}, 1, true},
+      {{"-o", folder_.string(), "1", jis}, 1, true},
       {{"--help"}, 0, false},
       {{"--version"}, 0, false},
       {{"3", jis}, 0, false},
@@ -183,7 +113,7 @@ TEST_F(CliTest, Statuses) {
       {{"--", "-5", jis}, 0, false},
   };
   for (const Row& row : rows) {
-    const Outcome outcome = Run(row.arguments);
+    const Outcome outcome = Convert(row.arguments, "", row.input, row.output);
     std::string shown;
     for (const std::string& argument : row.arguments) {
       shown += argument + " ";
@@ -194,103 +124,53 @@ TEST_F(CliTest, Statuses) {
       EXPECT_EQ(outcome.out, "") << shown;
     }
   }
-}
-
-TEST_F(CliTest, DashReadsStandardInput) {
-  for (const SampleCase& c : kSampleCases) {
-    const Outcome piped = Run({"--to", "utf-8", c.mode, "-"}, Sample(c.file));
-    EXPECT_EQ(piped.status, 0) << c.file;
-    EXPECT_EQ(piped.out, c.utf8) << c.file;
-  }
+  // The failed -o runs left nothing behind.
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"err", "out"}));
 }
 
 TEST_F(CliTest, StandardInputIsReadWhole) {
   // Sizes around the reader's 64 KiB steps. Mode 1 gives text without an ESC $ B back as it is,
   // and numbered lines show a chunk lost or read twice.
-  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 3 * 65536 + 17};
   std::string lines;
   for (int k = 0; lines.size() < 3 * 65536 + 17; ++k) {
     lines += "line " + std::to_string(k) + "\r\n";
   }
+  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 3 * 65536 + 17};
   for (const std::size_t size : sizes) {
-    const fs::path input = Folder() / "input.txt";
-    std::ofstream(input, std::ios::binary) << lines.substr(0, size);
-    const Outcome piped = Run({"1", "-"}, input.string());
+    WriteFile(folder_ / "input.txt", lines.substr(0, size));
+    const Outcome piped = Convert({"1", "-"}, "", (folder_ / "input.txt").string());
     EXPECT_EQ(piped.status, 0) << size;
     EXPECT_EQ(piped.out.size(), size);
     EXPECT_TRUE(piped.out == lines.substr(0, size)) << size;
   }
 }
 
-TEST_F(CliTest, DashAsOutputIsStandardOutput) {
-  const std::string in_folder = "cd " + Quoted(Folder().string()) + ";";
-  const Outcome dashed =
-      Run({"-o", "-", "--to", "utf-8", "1", Sample("jis_mail.txt")}, "/dev/null", in_folder);
-  EXPECT_EQ(dashed.status, 0);
-  EXPECT_EQ(dashed.out, kSampleCases[0].utf8);
-  EXPECT_FALSE(fs::exists(Folder() / "-"));
-}
-
-TEST_F(CliTest, StreamFailuresEndWithStatusOne) {
-  struct Row {
-    const char* name;
-    std::vector<std::string> arguments;
-    std::string input;
-    std::string output;
-  };
-  const Row rows[] = {
-      {"standard input is a folder", {"1", "-"}, "/", ""},
-      {"standard output is full", {"1", Sample("jis_mail.txt")}, "/dev/null", "/dev/full"},
-      {"standard output is full, UTF-8",
-       {"--to", "utf-8", "9", Sample("base64_mail.eml")},
-       "/dev/null",
-       "/dev/full"},
-  };
-  for (const Row& row : rows) {
-    const Outcome outcome = Run(row.arguments, row.input, "", row.output);
-    EXPECT_EQ(outcome.status, 1) << row.name;
-    EXPECT_NE(outcome.err, "") << row.name;
-  }
-}
-
-TEST_F(CliTest, OutputFileIsReplacedWhole) {
-  const fs::path target = Folder() / "result.txt";
-  std::ofstream(target) << "old content";
-  const Outcome written =
-      Run({"-o", target.string(), "--to", "utf-8", "11", Sample("utf16le_bom.txt")});
-  EXPECT_EQ(written.status, 0);
-  EXPECT_EQ(written.out, "");
+TEST_F(CliTest, OutputOption) {
+  const std::string jis = Sample("jis_mail.txt");
+  const fs::path target = folder_ / "result.txt";
+  WriteFile(target, "old content");
+  const Outcome replaced =
+      Convert({"-o", target.string(), "--to", "utf-8", "11", Sample("utf16le_bom.txt")});
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.out, "");
   EXPECT_EQ(ReadFile(target), kSampleCases[4].utf8);
 
-  const Outcome fresh = Run({"-o", (Folder() / "new.txt").string(), "1", Sample("jis_mail.txt")});
-  EXPECT_EQ(fresh.status, 0);
-  EXPECT_EQ(ReadFile(Folder() / "new.txt"), Run({"1", Sample("jis_mail.txt")}).out);
-}
+  // The default output is written a piece at a time, by its own path.
+  EXPECT_EQ(Convert({"-o", (folder_ / "new.txt").string(), "1", jis}).status, 0);
+  EXPECT_EQ(ReadFile(folder_ / "new.txt"), Convert({"1", jis}).out);
 
-TEST_F(CliTest, FailedOutputLeavesTheOldFile) {
-  const fs::path target = Folder() / "result.txt";
-  std::ofstream(target) << "old content";
-  // A file size limit of zero makes every write fail, even for root.
-  const Outcome limited = Run({"-o", target.string(), "1", Sample("jis_mail.txt")}, "/dev/null",
-                              "trap '' XFSZ; ulimit -f 0;");
-  EXPECT_EQ(limited.status, 1);  // the limit keeps the message from its file as well
-  EXPECT_EQ(ReadFile(target), "old content");
+  const Outcome dashed =
+      Convert({"-o", "-", "--to", "utf-8", "1", jis}, "cd " + Quoted(folder_.string()) + ";");
+  EXPECT_EQ(dashed.status, 0);
+  EXPECT_EQ(dashed.out, kSampleCases[0].utf8);
+  EXPECT_FALSE(fs::exists(folder_ / "-"));
 
-  const Outcome nowhere =
-      Run({"-o", (Folder() / "no-folder" / "x.txt").string(), "1", Sample("jis_mail.txt")});
-  EXPECT_EQ(nowhere.status, 1);
-  EXPECT_NE(nowhere.err, "");
-
-  const Outcome onto_folder = Run({"-o", Folder().string(), "1", Sample("jis_mail.txt")});
-  EXPECT_EQ(onto_folder.status, 1);
-
-  // Nothing but the old file and the captured streams is left behind.
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(Folder())) {
-    left.push_back(entry.path().filename().string());
-  }
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"err", "out", "result.txt"}));
+  // A file size limit of zero makes every write fail, even for root, and keeps the message from
+  // its file as well.
+  EXPECT_EQ(Convert({"-o", target.string(), "1", jis}, "trap '' XFSZ; ulimit -f 0;").status, 1);
+  EXPECT_EQ(ReadFile(target), kSampleCases[4].utf8);
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"err", "new.txt", "out", "result.txt"}));
 }
 
 }  // namespace
+}  // namespace quillora_test

@@ -13,6 +13,8 @@
 
 namespace quillora {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray AsBytes(std::span<const std::uint8_t> bytes) {
@@ -21,7 +23,7 @@ QByteArray AsBytes(std::span<const std::uint8_t> bytes) {
 
 // A file holding bytes, for as long as the returned folder lives.
 Text FileWith(const QTemporaryDir& folder, const QByteArray& bytes) {
-  QFile file(folder.filePath(QStringLiteral("source.txt")));
+  QFile file(folder.filePath(u"source.txt"_s));
   file.open(QIODevice::WriteOnly);
   file.write(bytes);
   return ToText(file.fileName());
@@ -35,11 +37,11 @@ class frmDocument_test : public QObject {
  private slots:
   void an_unedited_result_saves_exactly_as_held_data() {
     QTest::addColumn<QString>("text");
-    QTest::newRow("CR LF") << QStringLiteral("一行目\r\n二行目\r\n");
-    QTest::newRow("LF") << QStringLiteral("a\nb\n\n");
-    QTest::newRow("lone CR") << QStringLiteral("a\rb");
+    QTest::newRow("CR LF") << u"一行目\r\n二行目\r\n"_s;
+    QTest::newRow("LF") << u"a\nb\n\n"_s;
+    QTest::newRow("lone CR") << u"a\rb"_s;
     QTest::newRow("NUL") << QString::fromUtf16(u"a\0b\r\n\0", 6);
-    QTest::newRow("no-break space and form feed") << QStringLiteral("a\u00A0b\fc");
+    QTest::newRow("no-break space and form feed") << u"a\u00A0b\fc"_s;
     QTest::newRow("empty") << QString();
   }
   void an_unedited_result_saves_exactly_as_held() {
@@ -47,9 +49,13 @@ class frmDocument_test : public QObject {
     const ByteBuffer held = TextToBytes(ToText(text));
     frmDocument document;
     document.SetConverted(held);
+    // The text area is filled only when the window is first shown.
+    QVERIFY(document.findChild<QTextEdit*>()->document()->isEmpty());
+    QCOMPARE(AsBytes(document.BytesForSaving()), AsBytes(held));
     document.show();
+    QCOMPARE(document.findChild<QTextEdit*>()->toPlainText().isEmpty(), text.isEmpty());
     // Showing and restyling the text is no edit.
-    document.SetFontName(QStringLiteral("Serif"));
+    document.SetFontName(u"Serif"_s);
     document.SetFontSize(20);
     QCOMPARE(AsBytes(document.BytesForSaving()), AsBytes(held));
   }
@@ -57,12 +63,12 @@ class frmDocument_test : public QObject {
   void edited_text_keeps_the_documents_line_ends_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("saved");
-    QTest::newRow("CR LF") << QStringLiteral("a\r\nb") << QByteArray("x\r\na\r\nb");
-    QTest::newRow("LF") << QStringLiteral("a\nb\n") << QByteArray("x\na\nb\n");
-    QTest::newRow("CR") << QStringLiteral("a\rb") << QByteArray("x\ra\rb");
-    QTest::newRow("none yet") << QStringLiteral("ab") << QByteArray("x\r\nab");
+    QTest::newRow("CR LF") << u"a\r\nb"_s << QByteArray("x\r\na\r\nb");
+    QTest::newRow("LF") << u"a\nb\n"_s << QByteArray("x\na\nb\n");
+    QTest::newRow("CR") << u"a\rb"_s << QByteArray("x\ra\rb");
+    QTest::newRow("none yet") << u"ab"_s << QByteArray("x\r\nab");
     QTest::newRow("past one paragraph of lines")
-        << QStringLiteral("a\r\n").repeated(100) << "x\r\n" + QByteArray("a\r\n").repeated(100);
+        << u"a\r\n"_s.repeated(100) << "x\r\n" + QByteArray("a\r\n").repeated(100);
   }
   void edited_text_keeps_the_documents_line_ends() {
     QFETCH(QString, text);
@@ -71,47 +77,34 @@ class frmDocument_test : public QObject {
     document.SetConverted(TextToBytes(ToText(text)));
     document.show();
     QTextCursor cursor(document.rtfText().document());
-    cursor.insertText(QStringLiteral("x\n"));
+    cursor.insertText(u"x\n"_s);
     QCOMPARE(AsBytes(document.BytesForSaving()), saved);
   }
 
-  void a_source_file_shows_as_code_page_932_text() {
+  // A null file stands for one that cannot be read; "bold" must show in bold where it is.
+  void a_source_file_shows_and_saves_as_text_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("saved");
+    const QByteArray mail("\x83\x81\x81\x5B\x83\x8B\r\n");  // "メール" in Shift_JIS
+    QTest::newRow("code page 932") << mail << u"メール\n"_s << mail;
+    QTest::newRow("rich text") << QByteArray("{\\rtf1 plain {\\b bold}\\par next}")
+                               << "plain bold\nnext" << QByteArray("plain bold\r\nnext");
+    QTest::newRow("unreadable") << QByteArray() << "" << QByteArray();
+  }
+  void a_source_file_shows_and_saves_as_text() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, saved);
     const QTemporaryDir folder;
     frmDocument document;
-    // "メール" and a line end in Shift_JIS.
-    document.SetFile(FileWith(folder, QByteArray("\x83\x81\x81\x5B\x83\x8B\r\n")));
+    document.SetFile(bytes.isNull() ? Text(u"/no such folder/mail.txt") : FileWith(folder, bytes));
     document.show();
-    QCOMPARE(document.rtfText().toPlainText(), QStringLiteral("メール\n"));
     QVERIFY(document.IsSource());
-  }
-
-  void a_rich_text_file_shows_formatted() {
-    const QTemporaryDir folder;
-    frmDocument document;
-    document.SetFile(FileWith(folder, QByteArray("{\\rtf1 plain {\\b bold}\\par next}")));
-    document.show();
-    QTextEdit& area = document.rtfText();
-    QCOMPARE(area.toPlainText(), QStringLiteral("plain bold\nnext"));
-    QTextCursor cursor = area.document()->find(QStringLiteral("bold"));
-    QVERIFY(cursor.charFormat().fontWeight() >= QFont::Bold);
-    QCOMPARE(AsBytes(document.BytesForSaving()), QByteArray("plain bold\r\nnext"));
-  }
-
-  void the_text_area_waits_until_the_window_is_shown() {
-    frmDocument document;
-    document.SetConverted(TextToBytes(u"held"));
-    QVERIFY(document.findChild<QTextEdit*>()->document()->isEmpty());
-    QCOMPARE(AsBytes(document.BytesForSaving()), QByteArray("held"));
-    document.show();
-    QCOMPARE(document.findChild<QTextEdit*>()->toPlainText(), QStringLiteral("held"));
-  }
-
-  void an_unreadable_file_gives_an_empty_document() {
-    frmDocument document;
-    document.SetFile(u"/no such folder/mail.txt");
-    document.show();
-    QVERIFY(document.rtfText().document()->isEmpty());
-    QVERIFY(document.BytesForSaving().empty());
+    QCOMPARE(document.rtfText().toPlainText(), shown);
+    const QTextCursor bold = document.rtfText().document()->find(u"bold"_s);
+    QVERIFY(bold.isNull() || bold.charFormat().fontWeight() >= QFont::Bold);
+    QCOMPARE(AsBytes(document.BytesForSaving()), saved);
   }
 };
 

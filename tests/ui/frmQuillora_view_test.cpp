@@ -1,5 +1,5 @@
-// The main frame's fonts, View toggles, window arrangements, Window menu, toolbar dispatch and the
-// Tools and Help commands.
+// The main frame's fonts, View toggles, window arrangements and tiles, Window menu, toolbar
+// dispatch and the Tools and Help commands.
 #include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
@@ -9,34 +9,24 @@
 #include <QToolBar>
 #include <QtTest>
 #include <functional>
+#include <utility>
 
 #include "app/startup/font_lists.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "gui_support/frame_fixture.h"
-#include "gui_support/frame_probe.h"
 #include "ui/qt_text.h"
+#include "ui/tiling.h"
 
 namespace quillora {
 
-using testing::Button;
-using testing::CommandStates;
-using testing::DecodeItem;
-using testing::Item;
-
-namespace {
-
-QMdiArea& Area(const frmQuillora& frame) {
-  return *frame.findChild<QMdiArea*>();
-}
-
-}  // namespace
+using namespace Qt::StringLiterals;
 
 class frmQuillora_view_test : public QObject, testing::FrameFixture {
   Q_OBJECT
 
   void OpenSampleAndConvert(int results) {
-    OpenSample(QStringLiteral("jis_mail.txt"));
+    OpenSample(u"jis_mail.txt"_s);
     for (int i = 0; i < results; ++i) {
       DecodeItem(*frame_, 0)->trigger();
     }
@@ -64,24 +54,21 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
   }
   void cleanup() { Stop(); }
 
-  void the_size_list_offers_the_sixteen_sizes() {
+  void choosing_a_size_changes_every_document_and_keeps_its_font() {
     QStringList sizes;
     for (int i = 0; i < frame_->cboFontSize().count(); ++i) {
       sizes << frame_->cboFontSize().itemText(i);
     }
     QCOMPARE(sizes, QStringList({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24",
                                  "26", "28", "36", "48", "72"}));
-    QCOMPARE(frame_->cboFontSize().currentText(), QStringLiteral("10"));
+    QCOMPARE(frame_->cboFontSize().currentText(), u"10"_s);
     QVERIFY(!frame_->cboFontSize().isEditable());
-    QVERIFY(frame_->cboFonts().count() > 0);
-  }
 
-  void choosing_a_size_changes_every_document_and_keeps_its_font() {
     OpenSampleAndConvert(2);
     const QString family = frame_->cboFonts().itemText(0);
     frame_->cboFonts().setCurrentIndex(0);
     emit frame_->cboFonts().activated(0);
-    const int size_72 = frame_->cboFontSize().findText(QStringLiteral("72"));
+    const int size_72 = frame_->cboFontSize().findText(u"72"_s);
     emit frame_->cboFontSize().activated(size_72);
 
     QCOMPARE(frame_->Documents().size(), 3);
@@ -90,7 +77,7 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
       QCOMPARE(document->rtfText().font().family(), family);
     }
     QCOMPARE(ToQString(App().SelectFont), family);
-    QCOMPARE(ToQString(App().SelectFontsize), QStringLiteral("72"));
+    QCOMPARE(ToQString(App().SelectFontsize), u"72"_s);
 
     // A document opened later takes the chosen font.
     DecodeItem(*frame_, 0)->trigger();
@@ -106,70 +93,70 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
     OnNextEvents(timer, [&] { enabled_while_filling = frame_->cboFonts().isEnabled(); });
     FillFontLists(*frame_);
     QVERIFY(!enabled_while_filling);
-    QCOMPARE(CommandStates(*frame_), QStringLiteral("-C-PDF"));
+    QCOMPARE(CommandStates(*frame_), u"-C-PDF"_s);
 
     Item(*frame_, "mnuFileClose")->trigger();
     FillFontLists(*frame_);
-    QCOMPARE(CommandStates(*frame_), QStringLiteral("O-----"));
+    QCOMPARE(CommandStates(*frame_), u"O-----"_s);
   }
 
-  void the_saved_font_and_size_are_selected_data() {
-    QTest::addColumn<QByteArray>("size");
-    QTest::addColumn<QString>("selected");
-    QTest::newRow("listed") << QByteArray("14") << "14";
-    QTest::newRow("not listed") << QByteArray("13") << "";
-    QTest::newRow("not a number") << QByteArray("big") << "";
-  }
+  // A saved size the list does not offer selects none.
   void the_saved_font_and_size_are_selected() {
-    QFETCH(QByteArray, size);
-    QFETCH(QString, selected);
     const QString family = frame_->cboFonts().itemText(frame_->cboFonts().count() - 1);
-    env_->WriteSettings("[Option]\r\nSelectFont=" + family.toUtf8() + "\r\nSelectFontsize=" + size +
-                        "\r\n");
-    FillFontLists(*frame_);
-    QCOMPARE(frame_->cboFonts().currentText(), family);
-    QCOMPARE(frame_->cboFontSize().currentText(), selected);
-  }
-
-  void the_view_items_toggle_their_bars_data() {
-    QTest::addColumn<QByteArray>("item");
-    QTest::addColumn<QByteArray>("bar");
-    QTest::newRow("tool band") << QByteArray("mnuViewToolbar") << QByteArray("cbrTool");
-    QTest::newRow("status bar") << QByteArray("mnuViewStatusBar") << QByteArray("sbStatusBar");
-  }
-  void the_view_items_toggle_their_bars() {
-    QFETCH(QByteArray, item);
-    QFETCH(QByteArray, bar);
-    QAction* toggle = Item(*frame_, item.constData());
-    auto* widget = frame_->findChild<QWidget*>(QLatin1String(bar));
-    QVERIFY(widget->isVisible());
-    toggle->trigger();
-    QVERIFY(!toggle->isChecked());
-    QVERIFY(!widget->isVisible());
-    // The tool band takes the font lists with it.
-    QCOMPARE(frame_->cboFonts().isVisible(), bar != "cbrTool");
-    toggle->trigger();
-    QVERIFY(toggle->isChecked());
-    QVERIFY(widget->isVisible());
-  }
-
-  void arranging_no_documents_changes_nothing() {
-    for (const char* item :
-         {"mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
-      Item(*frame_, item)->trigger();
+    for (const auto& [size, selected] : {std::pair("14", "14"), {"13", ""}, {"big", ""}}) {
+      WriteSettings("[Option]\r\nSelectFont=" + family.toUtf8() + "\r\nSelectFontsize=" + size +
+                    "\r\n");
+      FillFontLists(*frame_);
+      QCOMPARE(frame_->cboFonts().currentText(), family);
+      QCOMPARE(frame_->cboFontSize().currentText(), QLatin1String(selected));
     }
-    QVERIFY(frame_->Documents().isEmpty());
+  }
+
+  void the_view_items_toggle_their_bars() {
+    for (const auto& [item, bar] :
+         {std::pair("mnuViewToolbar", "cbrTool"), std::pair("mnuViewStatusBar", "sbStatusBar")}) {
+      QAction* toggle = Item(*frame_, item);
+      auto* widget = frame_->findChild<QWidget*>(QLatin1String(bar));
+      QVERIFY(toggle->isChecked() && widget->isVisible());
+      toggle->trigger();
+      QVERIFY(!toggle->isChecked() && !widget->isVisible());
+      // The tool band takes the font lists with it.
+      QCOMPARE(frame_->cboFonts().isVisible(), toggle != Item(*frame_, "mnuViewToolbar"));
+      toggle->trigger();
+      QVERIFY(toggle->isChecked() && widget->isVisible());
+    }
+  }
+
+  void tiles_fill_the_area_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<Qt::Orientation>("orientation");
+    QTest::addColumn<QList<QRect>>("tiles");
+    QTest::newRow("none") << 0 << Qt::Horizontal << QList<QRect>{};
+    QTest::newRow("one") << 1 << Qt::Vertical << QList<QRect>{QRect(0, 0, 100, 61)};
+    QTest::newRow("side by side, remainder last")
+        << 3 << Qt::Horizontal
+        << QList<QRect>{QRect(0, 0, 33, 61), QRect(33, 0, 33, 61), QRect(66, 0, 34, 61)};
+    QTest::newRow("stacked") << 2 << Qt::Vertical
+                             << QList<QRect>{QRect(0, 0, 100, 30), QRect(0, 30, 100, 31)};
+  }
+  void tiles_fill_the_area() {
+    QFETCH(int, count);
+    QFETCH(Qt::Orientation, orientation);
+    QFETCH(QList<QRect>, tiles);
+    const std::vector<QRect> made = TileRects(QRect(0, 0, 100, 61), count, orientation);
+    QCOMPARE(QList<QRect>(made.begin(), made.end()), tiles);
   }
 
   void arrangements_leave_minimised_documents_alone_data() {
     QTest::addColumn<QByteArray>("item");
-    QTest::addColumn<bool>("side_by_side");
-    QTest::newRow("tile vertically") << QByteArray("mnuWindowTileVertical") << true;
-    QTest::newRow("tile horizontally") << QByteArray("mnuWindowTileHorizontal") << false;
+    QTest::addColumn<Qt::Orientation>("tiles");
+    QTest::newRow("tile vertically") << QByteArray("mnuWindowTileVertical") << Qt::Horizontal;
+    QTest::newRow("tile horizontally") << QByteArray("mnuWindowTileHorizontal") << Qt::Vertical;
   }
   void arrangements_leave_minimised_documents_alone() {
     QFETCH(QByteArray, item);
-    QFETCH(bool, side_by_side);
+    QFETCH(Qt::Orientation, tiles);
+    Item(*frame_, item.constData())->trigger();  // with nothing to arrange
     OpenSampleAndConvert(2);
     frmDocument* minimised = frame_->Documents().at(1);
     minimised->showMinimized();
@@ -178,83 +165,62 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
     Item(*frame_, item.constData())->trigger();
     QCOMPARE(minimised->geometry(), parked);
     QVERIFY(minimised->isMinimized());
-    const QRect area = Area(*frame_).viewport()->rect();
-    const QRect first = frame_->Documents().at(0)->geometry();
-    const QRect last = frame_->Documents().at(2)->geometry();
-    if (side_by_side) {
-      QCOMPARE(first, QRect(0, 0, area.width() / 2, area.height()));
-      QCOMPARE(last.left(), first.right() + 1);
-      QCOMPARE(last.height(), area.height());
-    } else {
-      QCOMPARE(first, QRect(0, 0, area.width(), area.height() / 2));
-      QCOMPARE(last.top(), first.bottom() + 1);
-      QCOMPARE(last.width(), area.width());
-    }
+    const std::vector<QRect> expected =
+        TileRects(frame_->findChild<QMdiArea*>()->viewport()->rect(), 2, tiles);
+    QCOMPARE(frame_->Documents().at(0)->geometry(), expected[0]);
+    QCOMPARE(frame_->Documents().at(2)->geometry(), expected[1]);
   }
 
   void the_window_menu_lists_the_documents() {
     OpenSampleAndConvert(1);
-    auto* menu = frame_->findChild<QMenu*>(QStringLiteral("mnuWindow"));
-    for (int showing = 0; showing < 2; ++showing) {
-      emit menu->aboutToShow();
-    }
+    auto* menu = frame_->findChild<QMenu*>(u"mnuWindow"_s);
+    emit menu->aboutToShow();
+    emit menu->aboutToShow();  // a second showing must not list the documents twice
     QList<QAction*> listed;
     QStringList entries;
     for (QAction* action : menu->actions()) {
       if (action->isCheckable()) {
         listed << action;
-        entries << action->text() + (action->isChecked() ? QStringLiteral(" *") : QString());
+        entries << action->text() + (action->isChecked() ? u" *"_s : QString());
       }
     }
     const QList<frmDocument*> documents = frame_->Documents();
-    QCOMPARE(entries, (QStringList{QStringLiteral("&1 ") + documents[0]->windowTitle(),
-                                   QStringLiteral("&2 ") + documents[1]->windowTitle() +
-                                       QStringLiteral(" *")}));
+    QCOMPARE(entries, (QStringList{u"&1 "_s + documents[0]->windowTitle(),
+                                   u"&2 "_s + documents[1]->windowTitle() + u" *"_s}));
     listed.front()->trigger();
     QCOMPARE(frame_->ActiveDocument(), documents[0]);
   }
 
+  // Keyed by the row's tag. What a key did: open and save dialogs, print questions, documents,
+  // and whether the frame shows.
   void the_toolbar_runs_the_menu_commands_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("open_dialogs");
-    QTest::addColumn<int>("save_dialogs");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<int>("documents");
-    QTest::addColumn<bool>("visible");
-    QTest::newRow("Open") << "Open" << 2 << 0 << 0 << 2 << true;
-    QTest::newRow("Save") << "Save" << 1 << 1 << 0 << 2 << true;
-    QTest::newRow("Print") << "Print" << 1 << 0 << 1 << 2 << true;
-    QTest::newRow("Decode") << "Decode" << 1 << 0 << 0 << 3 << true;
-    QTest::newRow("Exit") << "Exit" << 1 << 0 << 0 << 2 << false;
-    QTest::newRow("unknown") << "Bold" << 1 << 0 << 0 << 2 << true;
-    QTest::newRow("wrong case") << "decode" << 1 << 0 << 0 << 2 << true;
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("Open") << "2 0 0 2 shown";
+    QTest::newRow("Save") << "1 1 0 2 shown";
+    QTest::newRow("Print") << "1 0 1 2 shown";
+    QTest::newRow("Decode") << "1 0 0 3 shown";
+    QTest::newRow("Exit") << "1 0 0 2 hidden";
+    QTest::newRow("Bold") << "1 0 0 2 shown";    // no such button
+    QTest::newRow("decode") << "1 0 0 2 shown";  // keys are case-sensitive
   }
   void the_toolbar_runs_the_menu_commands() {
-    QFETCH(QString, key);
-    QFETCH(int, open_dialogs);
-    QFETCH(int, save_dialogs);
-    QFETCH(int, questions);
-    QFETCH(int, documents);
-    QFETCH(bool, visible);
+    QFETCH(QString, outcome);
     OpenSampleAndConvert(1);
     world_->answer_ok = false;
-    frame_->tbToolBar_ButtonClick(key);
-    QCOMPARE(world_->open_requests.size(), open_dialogs);
-    QCOMPARE(world_->save_requests.size(), save_dialogs);
-    QCOMPARE(world_->questions.size(), questions);
-    QCOMPARE(frame_->Documents().size(), documents);
-    QCOMPARE(frame_->isVisible(), visible);
+    frame_->tbToolBar_ButtonClick(QString::fromLatin1(QTest::currentDataTag()));
+    QCOMPARE(u"%1 %2 %3 %4 %5"_s.arg(world_->open_requests.size())
+                 .arg(world_->save_requests.size())
+                 .arg(world_->questions.size())
+                 .arg(frame_->Documents().size())
+                 .arg(frame_->isVisible() ? "shown" : "hidden"),
+             outcome);
   }
 
-  void a_button_click_reaches_the_dispatch() {
-    QToolBar* band = frame_->findChild<QToolBar*>(QStringLiteral("cbrTool"));
-    QTest::mouseClick(band->widgetForAction(Button(*frame_, "Open")), Qt::LeftButton);
-    QCOMPARE(world_->open_requests.size(), 1);
-  }
-
-  void a_command_failing_under_the_toolbar_ends_quietly() {
+  // A command failing under the toolbar must end quietly, not take the program down.
+  void a_button_click_reaches_the_dispatch_which_contains_failures() {
     world_->open_fails = true;
-    frame_->tbToolBar_ButtonClick(QStringLiteral("Open"));
+    QToolBar* band = frame_->findChild<QToolBar*>(u"cbrTool"_s);
+    QTest::mouseClick(band->widgetForAction(Button(*frame_, "Open")), Qt::LeftButton);
     QCOMPARE(world_->open_requests.size(), 1);
     QVERIFY(world_->messages.isEmpty());
     QVERIFY(frame_->Documents().isEmpty());
@@ -273,15 +239,11 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
     QFETCH(bool, accept);
     QFETCH(QString, caption);
     QAction* default_item = Item(*frame_, "mnuConvertRunDefault");
-    default_item->setText(QStringLiteral("unchanged"));
+    default_item->setText(u"unchanged"_s);
     WithModal<frmOption>(Item(*frame_, "mnuToolsOptions"), [&](frmOption& dialog) {
       QVERIFY(dialog.parentWidget() == nullptr);
-      dialog.findChild<QComboBox*>(QStringLiteral("cboDecodeType"))->setCurrentIndex(choice);
-      if (accept) {
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
-      } else {
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-      }
+      dialog.findChild<QComboBox*>(u"cboDecodeType"_s)->setCurrentIndex(choice);
+      dialog.findChild<QPushButton*>(accept ? "cmdOk" : "cmdCancel")->click();
     });
     QCOMPARE(default_item->text(), caption);
   }
@@ -296,10 +258,8 @@ class frmQuillora_view_test : public QObject, testing::FrameFixture {
   void the_help_command_says_there_is_no_help() {
     frame_->mnuHelpSearchForHelpOn_Click();
     QCOMPARE(world_->messages.size(), 1);
-    QCOMPARE(world_->messages.front().title, frame_->windowTitle());
     QCOMPARE(world_->messages.front().text,
-             QStringLiteral(
-                 "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+             u"ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"_s);
     QCOMPARE(world_->messages.front().icon, MessageIcon::information);
   }
 };

@@ -1,5 +1,5 @@
-// Start-up and shut-down of the main frame: placement, settings, the command-line file, the
-// default-decode caption, the update notice and the font-name drop-down's width.
+// Start-up and shut-down of the main frame: placement in twips, settings, the command-line file,
+// the default-decode caption, the update notice and the font-name drop-down's width.
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QtTest>
@@ -10,14 +10,13 @@
 #include "app/startup/font_lists.h"
 #include "convert/cp932_codec.h"
 #include "gui_support/frame_fixture.h"
-#include "gui_support/frame_probe.h"
 #include "platform/registry.h"
+#include "ui/placement.h"
 #include "ui/qt_text.h"
 
 namespace quillora {
 
-using testing::CommandStates;
-using testing::Item;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,61 +41,91 @@ class startup_test : public QObject, testing::FrameFixture {
   Q_OBJECT
 
   QString Setting(const char16_t* section, const char16_t* key) const {
-    return ToQString(ReadIniString(ToText(env_->SettingsFile()), section, key));
+    return ToQString(ReadIniString(ToText(SettingsFile()), section, key));
   }
 
  private slots:
   void init() { StartEnvironment(); }
   void cleanup() { Stop(); }
 
-  void a_first_start_opens_at_the_default_placement() {
-    const auto frame = LoadFrame();
-    QVERIFY(frame->isVisible());
-    // 500, 500, 7830 x 5220 twips at 96 DPI.
-    QCOMPARE(frame->frameGeometry(), QRect(33, 33, 522, 348));
-    QVERIFY(frame->Documents().isEmpty());
-    QCOMPARE(CommandStates(*frame), QStringLiteral("O-----"));
-    QVERIFY(world_->messages.isEmpty());
+  // Any one value that is not a whole 32-bit number voids the placement.
+  void saved_values_are_read_as_numbers_data() {
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("defaults") << "500" << QRect(33, 33, 522, 348);
+    QTest::newRow("blanks around") << " 1500 " << QRect(100, 33, 522, 348);
+    QTest::newRow("a fraction") << "1500.4" << QRect(100, 33, 522, 348);
+    QTest::newRow("off the screen") << "-30000" << QRect(-2000, 33, 522, 348);
+    QTest::newRow("beyond the window system") << "2000000000" << QRect(1 << 24, 33, 522, 348);
+    QTest::newRow("not a number") << "wide" << QRect();
+    QTest::newRow("empty") << "" << QRect();
+    QTest::newRow("beyond 32 bits") << "5000000000" << QRect();
+    QTest::newRow("two points") << "1.2.3" << QRect();
+  }
+  void saved_values_are_read_as_numbers() {
+    QFETCH(QString, left);
+    QFETCH(QRect, placed);
+    AppState state;
+    state.ViewLeft = left.toStdU16String();
+    state.ViewTop = u"500";
+    state.ViewWidth = u"7830";
+    state.ViewHeight = u"5220";
+    QCOMPARE(SavedPlacement(state, 96, 96).value_or(QRect()), placed);
   }
 
-  void a_placement_that_is_not_a_number_is_ignored_whole() {
-    env_->WriteSettings(
-        "[View]\r\nLeft=3000\r\nTop=1500\r\nWidth=wide\r\nHeight=6000\r\n"
-        "[Option]\r\nSelectFontsize=14\r\n");
-    const auto frame = LoadFrame();
-    QCOMPARE(frame->frameGeometry(), QRect(33, 33, 522, 348));
-    QCOMPARE(ToQString(App().SelectFontsize), QStringLiteral("14"));
+  // What one close stores, the next start must place at the same pixels.
+  void placement_survives_a_round_trip() {
+    for (const int dpi : {96, 120, 144, 97}) {
+      for (const QRect outer :
+           {QRect(0, 0, 1, 1), QRect(7, 13, 641, 479), QRect(-31, 5, 1023, 767)}) {
+        AppState state;
+        StorePlacement(outer, dpi, dpi, state);
+        QCOMPARE(SavedPlacement(state, dpi, dpi).value_or(QRect()), outer);
+      }
+    }
   }
 
-  void closing_keeps_the_placement_and_a_restart_finds_it() {
+  void exit_keeps_the_settings_and_a_restart_finds_the_placement() {
     QRect left_at;
     {
       const auto frame = LoadFrame();
+      QVERIFY(frame->isVisible());
+      // A first start: 500, 500, 7830 x 5220 twips at 96 DPI.
+      QCOMPARE(frame->frameGeometry(), QRect(33, 33, 522, 348));
+      QVERIFY(world_->messages.isEmpty());
+      QVERIFY(!QFile::exists(SettingsFile()));
       frame->move(150, 120);
       frame->resize(600, 400);
       left_at = frame->frameGeometry();
       Item(*frame, "mnuFileExit")->trigger();
+      QVERIFY(!frame->isVisible());
+      QVERIFY(App().DecodeTypeNames.empty());
     }
     // Twips at 96 DPI are 15 to the pixel.
     QCOMPARE(Setting(u"View", u"Left"), QString::number(left_at.left() * 15));
     QCOMPARE(Setting(u"View", u"Top"), QString::number(left_at.top() * 15));
     QCOMPARE(Setting(u"View", u"Width"), QString::number(left_at.width() * 15));
     QCOMPARE(Setting(u"View", u"Height"), QString::number(left_at.height() * 15));
-    QCOMPARE(Setting(u"Option", u"DefaultDecodeType"), QStringLiteral("0"));
-    QCOMPARE(Setting(u"Option", u"SelectFont"), QStringLiteral("MS UI Gothic"));
+    QCOMPARE(Setting(u"Option", u"DefaultDecodeType"), u"0"_s);
+    QCOMPARE(Setting(u"Option", u"SelectFont"), u"MS UI Gothic"_s);
 
     LoadSettings();
     const auto again = LoadFrame();
     QCOMPARE(again->frameGeometry(), left_at);
   }
 
+  void a_placement_that_is_not_a_number_is_ignored_whole() {
+    WriteSettings("[View]\r\nLeft=3000\r\nTop=1500\r\nWidth=wide\r\nHeight=6000\r\n");
+    QCOMPARE(LoadFrame()->frameGeometry(), QRect(33, 33, 522, 348));
+  }
+
   void closing_while_minimised_keeps_the_earlier_placement() {
-    env_->WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
+    WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
     const auto frame = LoadFrame();
     frame->showMinimized();
     frame->close();
-    QCOMPARE(Setting(u"View", u"Left"), QStringLiteral("1500"));
-    QCOMPARE(Setting(u"View", u"Width"), QStringLiteral("9000"));
+    QCOMPARE(Setting(u"View", u"Left"), u"1500"_s);
+    QCOMPARE(Setting(u"View", u"Width"), u"9000"_s);
   }
 
   void the_command_line_file_is_opened_when_it_exists_data() {
@@ -109,13 +138,11 @@ class startup_test : public QObject, testing::FrameFixture {
   void the_command_line_file_is_opened_when_it_exists() {
     QFETCH(QString, name);
     QFETCH(int, documents);
-    const QString path =
-        name == QStringLiteral("jis_mail.txt") ? env_->Sample(name) : env_->Path(name);
+    const QString path = documents == 1 ? Sample(name) : Path(name);
     App().CommandFile = ToText(path);
     const auto frame = LoadFrame();
     QCOMPARE(frame->Documents().size(), documents);
-    QCOMPARE(CommandStates(*frame),
-             documents == 0 ? QStringLiteral("O-----") : QStringLiteral("-C-PDF"));
+    QCOMPARE(CommandStates(*frame), documents == 0 ? u"O-----"_s : u"-C-PDF"_s);
     QVERIFY(world_->messages.isEmpty());
     if (documents == 1) {
       QCOMPARE(frame->ActiveDocument()->windowTitle(), path);
@@ -136,7 +163,7 @@ class startup_test : public QObject, testing::FrameFixture {
   void the_default_decode_caption_follows_the_setting() {
     QFETCH(QByteArray, stored);
     QFETCH(QString, caption);
-    env_->WriteSettings("[Option]\r\nDefaultDecodeType=" + stored + "\r\n");
+    WriteSettings("[Option]\r\nDefaultDecodeType=" + stored + "\r\n");
     const auto frame = LoadFrame();
     frame->ShowDefaultDecodeCaption();
     QCOMPARE(Item(*frame, "mnuConvertRunDefault")->text(), caption);
@@ -146,8 +173,8 @@ class startup_test : public QObject, testing::FrameFixture {
     RecordNewerBuild();
     const auto frame = LoadFrame();
     QCOMPARE(world_->messages.size(), 1);
-    QCOMPARE(world_->messages.front().text, QStringLiteral("最新バージョンが存在します"));
-    QCOMPARE(world_->messages.front().title, QStringLiteral("Quillora－【文字コード変換】"));
+    QCOMPARE(world_->messages.front().text, u"最新バージョンが存在します"_s);
+    QCOMPARE(world_->messages.front().title, u"Quillora－【文字コード変換】"_s);
     QCOMPARE(world_->messages.front().icon, MessageIcon::information);
   }
 
@@ -169,11 +196,10 @@ class startup_test : public QObject, testing::FrameFixture {
     const auto frame = LoadFrame();
     QComboBox& fonts = frame->cboFonts();
     fonts.clear();
-    fonts.addItems({QStringLiteral("Sans"), QStringLiteral("A very long font family name indeed")});
+    fonts.addItems({u"Sans"_s, u"A very long font family name indeed"_s});
     FitDropDownWidth(*frame, fonts);
     const int text =
-        QFontMetrics(frame->font())
-            .horizontalAdvance(QStringLiteral("A very long font family name indeed　B"));
+        QFontMetrics(frame->font()).horizontalAdvance(u"A very long font family name indeed　B"_s);
     QVERIFY(fonts.view()->minimumWidth() >= text);
     fonts.showPopup();
     QVERIFY(fonts.view()->width() >= text);

@@ -75,6 +75,8 @@ int Main(int argc, char** argv) {
   }
 
   const QApplication application(argc, argv);
+  // Wayland compositors find the program's icon and name through its desktop entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Quillora"));
   frmQuillora frame;
   state.MainFrame = &frame;
   state.BatchMode = !state.CommandOutput.empty();

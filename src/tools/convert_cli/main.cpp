@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <span>
@@ -16,6 +17,7 @@
 #include "convert/cp932_codec.h"
 #include "convert/cp932_sink.h"
 #include "convert/front_door.h"
+#include "convert/large_buffer.h"
 #include "convert/utf8.h"
 
 namespace quillora::convert_cli {
@@ -135,7 +137,12 @@ int ComplainUnwritable(int error) {
 // The default output, code page 932 text, made and written a piece at a time.
 int RunCp932(const Request& request) {
   if (request.output) {
+    // Held whole for the atomic write: reserved once, at about the size it will have.
     ByteBuffer out;
+    std::error_code unknown_size;
+    const std::uintmax_t input_size =
+        request.input == "-" ? 0 : std::filesystem::file_size(request.input, unknown_size);
+    ReserveLarge(out, static_cast<std::size_t>(unknown_size ? 0 : input_size) + 4096);
     Cp932Sink sink([&out](std::span<const std::uint8_t> piece) {
       out.insert(out.end(), piece.begin(), piece.end());
       return true;
