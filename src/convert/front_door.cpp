@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -288,11 +289,9 @@ bool LoweredContains(std::string_view ascii, std::string_view word) {
     std::uint64_t block = 0;
     std::memcpy(&block, ascii.data() + at, sizeof block);
     const std::uint64_t x = (block | fold) ^ first;  // a zero byte where the letter may stand
-    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) {
-      continue;
-    }
-    for (std::size_t k = 0; k < 8; ++k) {
-      if (matches_at(at + k)) {
+    // The high bit of every zero byte, and perhaps of a byte after one: each is looked at.
+    for (std::uint64_t marks = (x - kOnes) & ~x & (kOnes * 0x80); marks != 0; marks &= marks - 1) {
+      if (matches_at(at + static_cast<std::size_t>(std::countr_zero(marks)) / 8)) {
         return true;
       }
     }
