@@ -397,8 +397,7 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out,
-                               bool last) noexcept {
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
   const Cp932Tables& tables = Tables();
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
@@ -509,7 +508,7 @@ void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out) 
   }
 }
 
-std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes, bool last) noexcept {
+std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes, bool last) {
   const Cp932Tables& tables = Tables();
   const unsigned row = tables.lead_row[bytes[0]];
   if (row == 0) {

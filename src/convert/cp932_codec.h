@@ -34,15 +34,14 @@ struct ReencodeProgress {
 // is encoded again, so unassigned codes, duplicates and lone lead bytes come out as the text
 // round trip makes them. Writes at most 2 * bytes.size() bytes to out. Unless `last`, a lead byte
 // at the very end is left unread: the byte after it, in the next piece, decides what it is.
-ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out,
-                               bool last) noexcept;
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last);
 
 // What ReencodeBytes makes of each JIS X 0208 code (row and cell 0-93, at row * 94 + cell), for
 // converters that make code page 932 output straight from their own pairs, given the Shift_JIS
 // pair (lead | trail << 8) such a converter makes of a code: the first byte, and the second above
 // it (0 when there is none; no trail byte is 0); 0 where the pair is not one character. 17 KB,
 // which stays in the fastest cache.
-using Jis0208Steps = std::array<std::uint16_t, 94 * 94>;
+using Jis0208Steps = std::array<std::uint16_t, std::size_t{94} * 94>;
 [[nodiscard]] std::unique_ptr<Jis0208Steps> ComposeJis0208Steps(
     const std::function<std::uint16_t(unsigned row, unsigned cell)>& sjis_pair);
 
@@ -52,8 +51,7 @@ void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out);
 // The number of bytes (1 or 2) of the first character BytesToText reads from non-empty bytes. A
 // lead byte at the very end counts as one unless more bytes may follow (`last` false), when the
 // answer is 0: the next byte decides.
-[[nodiscard]] std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes,
-                                               bool last) noexcept;
+[[nodiscard]] std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes, bool last);
 
 // The full-width form of one half-width character (katakana, ASCII 0x21-0x7E, blank); every other
 // character comes back unchanged.

@@ -26,13 +26,15 @@ void AdviseLargeBuffer([[maybe_unused]] void* data, [[maybe_unused]] std::size_t
   if (end <= first) {
     return;
   }
-  ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+  // Addresses from the buffer's own pointer, offset to the page bounds.
+  char* const base = static_cast<char*>(data) + (first - start);
+  ::madvise(base, end - first, MADV_HUGEPAGE);
 #if defined(MADV_POPULATE_WRITE)
   // Mapping the pages in one call avoids a fault per page (Linux 5.14; older kernels refuse it).
   const std::uintptr_t populate_end =
       std::min(end, (start + std::min(bytes, populate)) & ~(page - 1));
   if (populate_end > first) {
-    ::madvise(reinterpret_cast<void*>(first), populate_end - first, MADV_POPULATE_WRITE);
+    ::madvise(base, populate_end - first, MADV_POPULATE_WRITE);
   }
 #endif
 #endif
