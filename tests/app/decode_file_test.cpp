@@ -27,13 +27,16 @@ TEST(DecodeFile, GivesTheBytesOfKanjiConvsTextForEachDecodeType) {
                {"base64_mail.eml", u"3", 9},
                {"utf16le_bom.txt", u"4", 11}};
   for (const auto& c : cases) {
+    EXPECT_EQ(ConversionModeOf(c.decode_type), c.mode);
     Text file = Sample(c.sample);
     Text same_file = file;
     const ByteBuffer bytes = DecodeFile(file, c.decode_type);
     EXPECT_FALSE(bytes.empty()) << c.sample;
     EXPECT_EQ(bytes, TextToBytes(clsConvert().KanjiConv(same_file, c.mode, 0))) << c.sample;
-    EXPECT_EQ(ConversionModeOf(c.decode_type), c.mode);
   }
+  Text file = Sample("uuencoded_message.txt");
+  EXPECT_FALSE(DecodeFile(file, u"2").empty());
+  EXPECT_EQ(file, u"recipe.txt");  // renamed after its begin line
 }
 
 TEST(DecodeFile, OnlyTheFiveExactDecodeTypesReadAnything) {
@@ -42,12 +45,6 @@ TEST(DecodeFile, OnlyTheFiveExactDecodeTypesReadAnything) {
     EXPECT_EQ(ConversionModeOf(type), std::nullopt);
     EXPECT_TRUE(DecodeFile(file, type).empty());
   }
-}
-
-TEST(DecodeFile, UuencodeRenamesTheFileToItsBeginLine) {
-  Text file = Sample("uuencoded_message.txt");
-  EXPECT_FALSE(DecodeFile(file, u"2").empty());
-  EXPECT_EQ(file, u"recipe.txt");
 }
 
 }  // namespace

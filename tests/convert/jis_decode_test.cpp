@@ -8,6 +8,7 @@
 
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
+#include "convert/direct_cp932.h"
 
 namespace quillora::convert_test {
 namespace {
@@ -20,35 +21,17 @@ constexpr ConvertError kOverflow = ConvertError::overflow;
 
 // Output sized to the input once, zero-filled: a failure leaves the bytes so far and the zeros.
 const ByteCase kToSjis[] = {
-    {"kanji_run", "1B 24 42 30 21 1B 28 42", "88 9F", kOk, 2},
-    {"esc_k_and_esc_h", "1B 4B 30 21 1B 48 41", "88 9F 41", kOk, 3},
-    {"esc_dollar_at_and_esc_paren_j", "1B 24 40 24 22 1B 28 4A 41", "82 A0 41", kOk, 3},
-    {"esc_dollar_paren_b", "1B 24 28 42 21 21 5F 21", "81 40 E0 40", kOk, 4},
-    {"repeated_kanji_in_skipped", "1B 24 42 1B 24 42 30 21", "88 9F", kOk, 2},
-    {"kanji_out_in_single_mode_makes_next_esc_data", "1B 28 42 1B 24 42", "1B 24 42", kOk, 3},
-    {"unknown_escape_copied", "1B 28 49 B1", "1B 28 49 B1", kOk, 4},
-    {"line_end_in_kanji_mode_is_a_pair", "1B 24 42 0D 0A", "77 29", kOk, 2},
     {"odd_final_byte_pairs_with_guard", "1B 24 42 30", "88 7E", kOk, 2},
     {"kanji_out_at_end_emits_guard", "41 1B 28 42", "41 00", kOk, 2},
-    {"truncated_escape_in_single_mode", "41 1B 24 28", "41 1B 24 28", kOk, 4},
-    {"truncated_escape_in_kanji_mode", "1B 24 42 1B 24", "7E 43", kOk, 2},
     {"row_00_overflows_though_result_fits", "41 1B 24 42 00 21", "41 00 00 00 00 00", kOverflow, 1},
-    {"row_9f_overflows", "1B 24 42 9F 21", "00 00 00 00 00", kOverflow, 0},
-    {"even_row_cell_82_overflows", "1B 24 42 30 21 22 82", "88 9F 00 00 00 00 00", kOverflow, 2},
     {"repeated_kanji_in_at_end", "1B 24 42 30 21 1B 24 42", "88 9F 00 00 00 00 00 00", kRange, 2},
-    {"only_escapes_give_empty", "1B 24 42 1B 28 42", "", kOk, 0},
 };
 
 // Output grown before each emission to one more than needed: a failure leaves the bytes so far
 // and one zero, or the caller's buffer when nothing was emitted.
 const ByteCase kToEuc[] = {
-    {"kanji_run", "1B 24 42 30 21 1B 28 42", "B0 A1", kOk, 2},
-    {"odd_final_byte_pairs_with_guard", "1B 24 42 30", "B0 80", kOk, 2},
-    {"katakana_and_a0_single_shifted", "B1 A0 DF E0", "8E B1 8E A0 8E DF E0", kOk, 7},
-    {"row_00_cannot_overflow", "1B 24 42 00 21", "80 A1", kOk, 2},
     {"repeated_kanji_in_at_end", "1B 24 42 30 21 1B 24 42", "B0 A1 00", kRange, 2},
     {"failure_before_output_leaves_buffer", "1B 24 42 1B 24 42", "EE EE", kRange, 0},
-    {"empty", "", "", kOk, 0},
 };
 
 TEST(jis_decode_test, cases) {
@@ -139,7 +122,8 @@ Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
   return r;
 }
 
-// Both decoders against the literal loop: the error, the count and the bytes up to it.
+// Both decoders and the code page 932 path against the literal loop: the error, the count and the
+// bytes up to it.
 testing::AssertionResult DecodesAsTheLiteralLoop(const ByteBuffer& input) {
   for (const bool to_euc : {false, true}) {
     const Reference expected = ReferenceDecode(input, to_euc);
@@ -152,6 +136,12 @@ testing::AssertionResult DecodesAsTheLiteralLoop(const ByteBuffer& input) {
         out != expected.out) {
       return testing::AssertionFailure() << (to_euc ? "to EUC-JP: " : "to Shift_JIS: ")
                                          << ToHex(out) << " for " << ToHex(input);
+    }
+    in = input;
+    Collector direct(100);
+    if (!to_euc && (JisToSjisAsCp932(in, direct.sink) != expected.error || !direct.sink.Finish() ||
+                    direct.collected != TextToBytes(BytesToText(expected.out)))) {
+      return testing::AssertionFailure() << "as code page 932: " << ToHex(input);
     }
   }
   return testing::AssertionSuccess();
@@ -176,16 +166,23 @@ TEST(jis_decode_test, random_mixtures_decode_as_the_literal_loop) {
   }
 }
 
-// Long inputs cross the decoders' internal stretches.
+// Long inputs cross the decoders' internal stretches. Lone 88 bytes, each taken as data after a
+// skipped kanji-out, make pieces end in a lead byte whose trail byte starts the next one.
 TEST(jis_decode_test, long_runs_decode_as_the_literal_loop) {
   const Jis0208Codes all = AllJis0208Codes();
-  ByteBuffer input = Hex("1B 24 42");
-  input.insert(input.end(), all.jis.begin(), all.jis.end());
-  input.insert(input.end(), {0x1B, 0x28, 0x42});
-  for (int k = 0; k < 20000; ++k) {
-    input.push_back(static_cast<std::uint8_t>(0xA0 + k % 0x50));
+  for (const std::uint8_t ascii : {1, 2}) {
+    ByteBuffer input(ascii, 0x41);
+    input.insert(input.end(), {0x1B, 0x24, 0x42});
+    input.insert(input.end(), all.jis.begin(), all.jis.end());
+    input.insert(input.end(), {0x1B, 0x28, 0x42});
+    for (int k = 0; k < 20000; ++k) {
+      input.push_back(static_cast<std::uint8_t>(0xA0 + k % 0x50));
+    }
+    while (input.size() < 150000) {
+      input.insert(input.end(), {0x88, 0x1B, 0x28, 0x42});
+    }
+    EXPECT_TRUE(DecodesAsTheLiteralLoop(input)) << ascii;
   }
-  EXPECT_TRUE(DecodesAsTheLiteralLoop(input));
 }
 
 }  // namespace

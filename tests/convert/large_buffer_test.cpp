@@ -13,8 +13,8 @@ namespace {
 
 // Sizes below, at and above the point where the advice starts, for bytes and for text.
 TEST(large_buffer_test, advice_keeps_contents_and_gives_the_room_asked_for) {
-  for (const std::size_t size : {std::size_t{0}, std::size_t{100}, std::size_t{4} << 20,
-                                 (std::size_t{9} << 20) + 3}) {
+  for (const std::size_t size :
+       {std::size_t{0}, std::size_t{100}, std::size_t{4} << 20, (std::size_t{9} << 20) + 3}) {
     ByteBuffer bytes(size);
     for (std::size_t k = 0; k < size; ++k) {
       bytes[k] = static_cast<std::uint8_t>(k * 7 + 1);
@@ -34,15 +34,6 @@ TEST(large_buffer_test, advice_keeps_contents_and_gives_the_room_asked_for) {
     EXPECT_EQ(text, text_before) << size;
     EXPECT_GE(text.capacity(), size + 7);
   }
-}
-
-TEST(large_buffer_test, advice_on_odd_ranges_is_harmless) {
-  ByteBuffer bytes((std::size_t{5} << 20) + 1, 0x5A);
-  AdviseLargeBuffer(bytes.data() + 1, bytes.size() - 1, 0);
-  AdviseLargeBuffer(bytes.data() + 3, 4096, 4096);
-  AdviseLargeBuffer(bytes.data(), bytes.size(), 10 * bytes.size());  // more than there is
-  AdviseLargeBuffer(nullptr, 0, 0);
-  EXPECT_EQ(bytes, ByteBuffer((std::size_t{5} << 20) + 1, 0x5A));
 }
 
 }  // namespace

@@ -1,14 +1,11 @@
-// What every frame test starts from: settings and registry in a temporary folder, dialogs answered
-// by a script, and a way to read the frame as a user sees it. Test classes inherit it beside
-// QObject, so their slots are the test functions and nothing else.
+// Settings and registry in a temporary folder, dialogs answered by a script. Test classes inherit
+// it beside QObject, so their slots are the test functions and nothing else.
 #pragma once
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
 #include <memory>
 
 #include "app/modQuillora.h"
@@ -39,11 +36,6 @@ class FrameFixture {
     return frame;
   }
 
-  void StartFrame() {
-    StartEnvironment();
-    frame_ = LoadFrame();
-  }
-
   void Stop() {
     frame_.reset();
     world_.reset();
@@ -56,7 +48,6 @@ class FrameFixture {
   [[nodiscard]] QString SettingsFile() const { return Path(QStringLiteral("Quillora.ini")); }
   [[nodiscard]] QString Path(const QString& name) const { return folder_->filePath(name); }
 
-  // A sample's copy, which a test may change or remove.
   [[nodiscard]] QString Sample(const QString& name) const {
     const QString copy = Path(name);
     QFile::copy(QStringLiteral(QUILLORA_SAMPLES_DIR "/") + name, copy);
@@ -72,19 +63,11 @@ class FrameFixture {
     LoadSettings();
   }
 
-  // Opens a sample through the File menu's dialog and returns its path.
   QString OpenSample(const QString& name) {
     QString path = Sample(name);
     world_->open_answers.push_back(path);
     Item(*frame_, "mnuFileOpen")->trigger();
     return path;
-  }
-
-  // Runs during the next pass of the event loop, such as a modal dialog's or font filling's.
-  static void OnNextEvents(QTimer& timer, const std::function<void()>& run) {
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, run);
-    timer.start(0);
   }
 
   [[nodiscard]] static QAction* Item(const frmQuillora& frame, const char* name) {
@@ -96,12 +79,7 @@ class FrameFixture {
   }
 
   [[nodiscard]] static QAction* DecodeItem(const frmQuillora& frame, int index) {
-    for (QAction* item : frame.findChildren<QAction*>(QStringLiteral("mnuConvertRun"))) {
-      if (item->data().toInt() == index) {
-        return item;
-      }
-    }
-    return nullptr;
+    return frame.findChildren<QAction*>(QStringLiteral("mnuConvertRun")).value(index);
   }
 
   // One letter per command, upper case while enabled, "-" while disabled, "?" where a menu item
@@ -111,8 +89,8 @@ class FrameFixture {
     const auto item = [&frame](const char* name) { return Item(frame, name)->isEnabled(); };
     const auto button = [&frame](const char* key) { return Button(frame, key)->isEnabled(); };
     QList<bool> decode{item("mnuConvertRunDefault"), button("Decode")};
-    for (int i = 0; i < 5; ++i) {
-      decode << DecodeItem(frame, i)->isEnabled();
+    for (const QAction* each : frame.findChildren<QAction*>(QStringLiteral("mnuConvertRun"))) {
+      decode << each->isEnabled();
     }
     const QList<QList<bool>> commands{
         {item("mnuFileOpen"), button("Open")},

@@ -10,25 +10,17 @@
 
 namespace quillora::testing {
 
-struct RecordedMessage {
-  QString title;
-  QString text;
-  MessageIcon icon;
-};
-
 // Installs itself for its lifetime.
 class ScriptedOutsideWorld final : public OutsideWorld {
  public:
   ScriptedOutsideWorld() { SetOutside(this); }
   ~ScriptedOutsideWorld() override { SetOutside(nullptr); }
-  ScriptedOutsideWorld(const ScriptedOutsideWorld&) = delete;
-  ScriptedOutsideWorld& operator=(const ScriptedOutsideWorld&) = delete;
 
-  void ShowMessage(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
-    messages.append({title, text, icon});
+  void ShowMessage(QWidget*, const QString&, const QString& text, MessageIcon) override {
+    messages << text;
   }
-  bool AskOkCancel(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
-    questions.append({title, text, icon});
+  bool AskOkCancel(QWidget*, const QString&, const QString& text, MessageIcon) override {
+    questions << text;
     return answer_ok;
   }
   std::optional<QString> ChooseOpenFile(QWidget*, const FileDialogRequest& request) override {
@@ -56,20 +48,12 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   }
 
   // Answers, taken in order; a dialog with no answer left is cancelled.
-  std::deque<QString> open_answers;
-  std::deque<QString> save_answers;
-  bool answer_ok = true;
-  bool open_fails = false;
-  bool program_starts = true;
+  std::deque<QString> open_answers, save_answers;
+  bool answer_ok = true, open_fails = false, program_starts = true;
   PrintOutcome print_outcome = PrintOutcome::printed;
 
-  QList<RecordedMessage> messages;
-  QList<RecordedMessage> questions;
-  QList<FileDialogRequest> open_requests;
-  QList<FileDialogRequest> save_requests;
-  QStringList print_jobs;
-  QStringList opened;
-  QStringList started;
+  QStringList messages, questions, print_jobs, opened, started;
+  QList<FileDialogRequest> open_requests, save_requests;
 
  private:
   static std::optional<QString> Next(std::deque<QString>& answers) {

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -67,16 +68,14 @@ class Child {
     }
     std::vector<std::string> words{call.program};
     words.insert(words.end(), call.arguments.begin(), call.arguments.end());
-    const auto pointers = [](std::vector<std::string>& strings) {
-      std::vector<char*> result;
-      for (std::string& s : strings) {
-        result.push_back(s.data());
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    for (auto [strings, pointers] : {std::pair{&words, &argv}, {&environment, &envp}}) {
+      for (std::string& s : *strings) {
+        pointers->push_back(s.data());
       }
-      result.push_back(nullptr);
-      return result;
-    };
-    const std::vector<char*> argv = pointers(words);
-    const std::vector<char*> envp = pointers(environment);
+      pointers->push_back(nullptr);
+    }
 
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -157,49 +156,36 @@ class Watch {
   Watch(const Watch&) = delete;
   Watch& operator=(const Watch&) = delete;
 
-  // The next event's mask, or nullopt when none comes in time.
-  std::optional<std::uint32_t> Next(std::chrono::milliseconds timeout) {
+  // The events' masks, read until one has a bit of `until` or the timeout has passed.
+  std::vector<std::uint32_t> Until(std::uint32_t until, std::chrono::milliseconds timeout) {
+    std::vector<std::uint32_t> masks;
+    const auto stop = std::chrono::steady_clock::now() + timeout;
     pollfd ready{fd_, POLLIN, 0};
-    if (queued_.empty() && ::poll(&ready, 1, static_cast<int>(timeout.count())) > 0) {
+    for (auto left = timeout;
+         left.count() > 0 && ::poll(&ready, 1, static_cast<int>(left.count())) > 0;
+         left = std::chrono::duration_cast<std::chrono::milliseconds>(
+             stop - std::chrono::steady_clock::now())) {
       alignas(inotify_event) char buffer[4096];
       const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-      for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
-        inotify_event event;
-        std::memcpy(&event, buffer + at, sizeof event);
-        queued_.push_back(event.mask);
-        at += static_cast<ssize_t>(sizeof event + event.len);
+      for (ssize_t at = 0; at < got; at += static_cast<ssize_t>(sizeof(inotify_event)) +
+                                           reinterpret_cast<inotify_event*>(buffer + at)->len) {
+        masks.push_back(reinterpret_cast<inotify_event*>(buffer + at)->mask);
+      }
+      if (std::any_of(masks.begin(), masks.end(), [&](auto mask) { return (mask & until) != 0; })) {
+        break;
       }
     }
-    if (queued_.empty()) {
-      return std::nullopt;
-    }
-    const std::uint32_t mask = queued_.front();
-    queued_.erase(queued_.begin());
-    return mask;
-  }
-
-  // Waits for an event with any of the bits in `events`.
-  bool WaitFor(std::uint32_t events, std::chrono::milliseconds timeout) {
-    const auto stop = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < stop) {
-      const auto mask = Next(std::chrono::duration_cast<std::chrono::milliseconds>(
-          stop - std::chrono::steady_clock::now()));
-      if (mask && (*mask & events) != 0) {
-        return true;
-      }
-    }
-    return false;
+    return masks;
   }
 
  private:
   int fd_;
-  std::vector<std::uint32_t> queued_;
 };
 
 // A JIS mail long enough to take a while to read, show and convert.
 inline std::string LargeJis(std::size_t lines) {
   std::string text;
-  for (std::size_t k = 0; k < lines; ++k) {
+  while (lines-- > 0) {
     text += "\x1B$B$3$s$K$A$O!#\x1B(B Hello, JIS mail text.\r\n";
   }
   return text;
@@ -274,7 +260,7 @@ class Processes : public ::testing::Test {
   // What quillora-convert prints: the reference the other runs are held to.
   std::string Reference(int mode, const fs::path& file) const {
     const Outcome outcome = Convert({std::to_string(mode), "--", file.string()});
-    EXPECT_EQ(outcome.ended.status, 0) << outcome.err;
+    EXPECT_TRUE(EndedWith(outcome, 0));
     return outcome.out;
   }
 

@@ -1,7 +1,6 @@
 #include "platform/registry_sqlite.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 
@@ -138,32 +137,6 @@ TEST_F(RegistrySqlite, ALockedStoreGivesAnErrorCodeSoonAndServesAgainWhenFreed) 
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   locker.Exec("ROLLBACK");
   EXPECT_EQ(other.RegOpenKeyExA(kCurrentUser, "Software", 0, kKeyAllAccess, &key), kSuccess);
-}
-
-// The variables are left unset: no test here relies on them.
-TEST(RegistryPaths, FollowTheEnvironment) {
-  testing::TempFolder folder;
-  const auto user = folder.path / "user.sqlite3";
-  setenv("QUILLORA_REGISTRY", user.c_str(), 1);
-  setenv("QUILLORA_MACHINE_REGISTRY", (folder.path / "none").c_str(), 1);
-  EXPECT_EQ(DefaultMachineHivePath(), folder.path / "none");
-  Key key = 0;
-  EXPECT_EQ(
-      OpenPlatformRegistry()->RegCreateKeyExA(kCurrentUser, "Software", 0, kKeyAllAccess, &key),
-      kSuccess);
-  EXPECT_EQ(RegistryDatabase(user).Keys(), Rows{"Software"});
-
-  unsetenv("QUILLORA_REGISTRY");
-  unsetenv("QUILLORA_MACHINE_REGISTRY");
-  EXPECT_EQ(DefaultMachineHivePath(), "/etc/quillora/registry.sqlite3");
-  setenv("XDG_CONFIG_HOME", "/x", 1);
-  EXPECT_EQ(DefaultUserHivePath(), "/x/quillora/registry.sqlite3");
-  setenv("XDG_CONFIG_HOME", "relative", 1);  // invalid, so ignored
-  const char* home = getenv("HOME");
-  EXPECT_EQ(DefaultUserHivePath(), home == nullptr ? std::filesystem::path()
-                                                   : std::filesystem::path(home) / ".config" /
-                                                         "quillora" / "registry.sqlite3");
-  unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

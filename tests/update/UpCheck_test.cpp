@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/registry_database.h"
@@ -65,28 +66,21 @@ TEST(UpCheck, RaisesBeforeWritingAnything) {
   const struct {
     bool installed;
     Op op;
-    const char16_t* mail;
-    const char16_t* author;
-    const char16_t* url;  // the primary one, or slot 2's
+    const char16_t *mail, *author, *url;  // url: the primary one, or slot 2's
     ProgramInfo program;
     std::int32_t icon;
     std::uint32_t expected;
   } cases[] = {
       {false, write, u"m", u"a", u"u", Program(), 0, upcheck::kNotInstalled},
-      {false, slot2, u"m", u"a", u"u", Program(), 0, upcheck::kNotInstalled},
       {true, write, u"", u"", u"u", Program(), 0, upcheck::kNoMailAddress},  // mail first
       {true, write, u"m", u"", u"u", Program(), 0, upcheck::kNoAuthor},
       {true, write, u"m", u"a", u"", Program(), 0, upcheck::kNoInfoUrl},
-      {true, slot2, u"", u"a", u"u", Program(), 0, upcheck::kNoMailAddress},
       {true, slot2, u"m", u"a", u"", Program(), 0, upcheck::kNoInfoUrl},
       {true, write, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
-      {true, check, u"m", u"a", u"u", Program(1, 0, 1, u""), 0, upcheck::kNoSoftwareName},
       {true, write, u"m", u"a", u"u", Program(), -1, upcheck::kNegativeIconIndex},
       // The build is 16-bit arithmetic: 3.27.67 is the largest version.
       {true, write, u"m", u"a", u"u", Program(3, 27, 68), 0, upcheck::kOverflow},
-      {true, write, u"m", u"a", u"u", Program(0, 328, 0), 0, upcheck::kOverflow},
       {true, check, u"m", u"a", u"u", Program(4, 0, 0), 0, upcheck::kOverflow},
-      {true, check, u"", u"a", u"u", Program(), 0, upcheck::kNoMailAddress},
       {true, check, u"m", u"a", u"u", Program(), 0, upcheck::kRegistryError},  // no record
   };
   for (const auto& c : cases) {
@@ -168,10 +162,8 @@ TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
   } cases[] = {
       {"", "", false},
       {"4 12270000", "", true},  // 10002 > 10001
-      {"4 12270000", "4 00000000", true},
-      {"4 12270000", "4 11270000", false},
-      {"4 12270000", "4 13270000", true},
       {"4 11270000", "", false},
+      {"4 12270000", "4 11270000", false},
       {"4 12270000", "4 FFFFFFFF", false},
       {"1 1227", "", true},               // the type is not examined
       {"4 1227000000000000", "", false},  // too long to read
@@ -195,46 +187,26 @@ TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
 // Each registry call in turn fails: the operation raises (or not), keeps what it wrote before and
 // leaves no key open.
 TEST(UpCheck, FailsAtEachRegistryCall) {
-  const auto write_everything = [](UpCheck& u) {
-    u.DisplayHost(u"www.example.com");
-    u.IconIndex(1);
-    u.FilePath(true);
-    u.DisplayName(u"M");
-    u.WriteData();
-  };
-  const std::string upcheck = "open Software\\Upcheck";
   const struct {
     bool with_record;  // a record from an earlier start, with a newer build
     std::function<void(UpCheck&)> act;
-    std::vector<std::string> calls;
-    std::string errors;  // when each call fails: N not installed, R registry error, - none
+    std::string errors;  // when call N fails: N not installed, R registry error, - none
   } cases[] = {
       {false,
-       write_everything,
-       {upcheck, "close", "create " + kDeveloper, "set Author", "set InfoURL", "set DisplayHost",
-        "close", "create " + kSoftware, "set DistinctName", "set Build", "set IconIndex",
-        "set FilePath", "set DisplayName", "close"},
-       "NRRRRRRRRRRRRR"},
+       [](UpCheck& u) {
+         u.DisplayHost(u"www.example.com");
+         u.FilePath(true);
+         u.WriteData();
+       },
+       "NRRRRRRRRRRR"},
       // A failed creation is reported only by the open that follows it.
-      {true,
-       [](UpCheck& u) { u.WriteData(); },
-       {upcheck, "close", "create " + kDeveloper, "set Author", "set InfoURL", "close",
-        "create " + kSoftware, "set DistinctName", "set Build", "close"},
-       "NR-RRR-RRR"},
-      {false,
-       [](UpCheck& u) { u.InfoURL(u"http://b/", 3); },
-       {upcheck, "close", "create " + kDeveloper, "set InfoURL3", "close"},
-       "NRRRR"},
-      // A build that cannot be read counts as 0.
-      {true,
-       [](UpCheck& u) { (void)u.CheckNewVer(); },
-       {"open " + kSoftware, "query LatestBuild", "query NextBuild", "close"},
-       "R--R"},
+      {true, [](UpCheck& u) { u.WriteData(); }, "NR-RRR-RRR"},
+      {false, [](UpCheck& u) { u.InfoURL(u"http://b/", 3); }, "NRRRR"},
+      {true, [](UpCheck& u) { (void)u.CheckNewVer(); }, "R--R"},  // an unread build counts as 0
   };
   for (const auto& c : cases) {
-    ASSERT_EQ(c.calls.size(), c.errors.size());
-    for (std::size_t fail_at = 0; fail_at <= c.calls.size(); ++fail_at) {
-      SCOPED_TRACE(c.calls.back() + " " + std::to_string(fail_at));
+    for (std::size_t fail_at = 0; fail_at <= c.errors.size(); ++fail_at) {
+      SCOPED_TRACE(c.errors + " " + std::to_string(fail_at));
       Store store;
       if (c.with_record) {
         UpCheck earlier(store.registry, Program());
@@ -246,23 +218,16 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
       UpCheck upcheck(failing, Program());
       Ready(upcheck);
       const std::uint32_t error = ErrorOf([&] { c.act(upcheck); });
-      EXPECT_TRUE(failing.open_keys.empty());
-      if (fail_at == 0) {
-        EXPECT_EQ(error, 0U);
-        EXPECT_EQ(failing.calls, c.calls);
-        continue;
-      }
-      const char expected = c.errors[fail_at - 1];
+      const char expected = fail_at == 0 ? '-' : c.errors[fail_at - 1];
       EXPECT_EQ(error, expected == 'N'   ? upcheck::kNotInstalled
                        : expected == 'R' ? upcheck::kRegistryError
                                          : 0U);
-      if (!c.with_record) {
-        std::size_t written = 0;  // the values set before the failing call
-        for (std::size_t i = 0; i + 1 < fail_at; ++i) {
-          written += c.calls[i].starts_with("set ") ? 1 : 0;
-        }
-        EXPECT_EQ(store.db.Values().size(), written);
-      }
+      EXPECT_TRUE(failing.open_keys.empty());
+      EXPECT_TRUE(fail_at != 0 || failing.calls.size() == c.errors.size());
+      const std::size_t before = std::min(fail_at - 1, failing.calls.size());  // 0: all
+      const auto sets = std::count_if(failing.calls.begin(), failing.calls.begin() + before,
+                                      [](const std::string& call) { return call[0] == 's'; });
+      EXPECT_TRUE(c.with_record || store.db.Values().size() == static_cast<std::size_t>(sets));
     }
   }
 }
