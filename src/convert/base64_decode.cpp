@@ -5,6 +5,7 @@
 
 #include "clsConvert.h"
 #include "cp932_codec.h"
+#include "cp932_sink.h"
 #include "direct_cp932.h"
 #include "large_buffer.h"
 #include "mail_text.h"
@@ -130,52 +131,57 @@ ByteBuffer DecodeSymbols(View<Char> body) {
   return decoded;
 }
 
-// Text as code page 932: encoded, or, for ASCII text given as its bytes, the bytes themselves.
-void AppendAsBytes(std::u16string_view text, ByteBuffer& out) {
-  AppendTextAsBytes(text, out);
-}
-void AppendAsBytes(std::string_view ascii, ByteBuffer& out) {
-  out.insert(out.end(), ascii.begin(), ascii.end());
-}
-
-// Base64ToSJis on either kind of text; returns how much of the record the header took.
+// Where a mail's Base64 body starts, if it has one: the header runs up to the first empty line at
+// or after the encoding header line; each line keeps its own line end. Without a further line end
+// the rest is the body. The header's last line end comes out again between header and body.
 template <typename Char>
-std::size_t DecodeMail(ByteBuffer& bytConvertStrings, View<Char> record) {
-  if (!ContainsIgnoringCase(record, kEncodingHeader) || !ContainsIgnoringCase(record, kBase64)) {
-    bytConvertStrings.clear();
-    AppendAsBytes(record, bytConvertStrings);
-    return 0;
-  }
-
-  // The header runs up to the first empty line at or after the encoding header line; each line
-  // keeps its own line end. Without a further line end the rest is the body.
-  static constexpr Char kCrLf[] = {'\r', '\n'};
+struct MailParts {
+  bool base64 = false;
   std::size_t body_start = 0;
-  View<Char> last_line_end(kCrLf, 2);
+  View<Char> last_line_end;
+};
+
+template <typename Char>
+MailParts<Char> SplitMail(View<Char> record) {
+  static constexpr Char kCrLf[] = {'\r', '\n'};
+  MailParts<Char> parts{false, 0, View<Char>(kCrLf, 2)};
+  if (!ContainsIgnoringCase(record, kEncodingHeader) || !ContainsIgnoringCase(record, kBase64)) {
+    return parts;
+  }
+  parts.base64 = true;
   bool found = false;
-  while (const auto line = NextLine(record, body_start)) {
-    const View<Char> text = record.substr(body_start, line->end - body_start);
+  while (const auto line = NextLine(record, parts.body_start)) {
+    const View<Char> text = record.substr(parts.body_start, line->end - parts.body_start);
     found = found || ContainsIgnoringCase(text, kEncodingHeader);
     if (found && text.empty()) {
       break;
     }
-    last_line_end = record.substr(line->end, line->next - line->end);
-    body_start = line->next;
-    if (OnlyBlanksFrom(record, body_start)) {
+    parts.last_line_end = record.substr(line->end, line->next - line->end);
+    parts.body_start = line->next;
+    if (OnlyBlanksFrom(record, parts.body_start)) {
       break;
     }
   }
+  return parts;
+}
 
-  // The decoded body is read as code page 932 text and encoded again.
-  const ByteBuffer decoded = DecodeSymbols(record.substr(body_start));
+// Base64ToSJis; returns how much of the record the header took.
+std::size_t DecodeMail(ByteBuffer& bytConvertStrings, std::u16string_view record) {
+  const MailParts<char16_t> parts = SplitMail(record);
   bytConvertStrings.clear();
+  if (!parts.base64) {
+    AppendTextAsBytes(record, bytConvertStrings);
+    return 0;
+  }
+  // The decoded body is read as code page 932 text and encoded again.
+  const ByteBuffer decoded = DecodeSymbols(record.substr(parts.body_start));
   // Room for the worst case, mapped for the usual one: the body's bytes coming back as many.
-  ReserveLarge(bytConvertStrings, body_start + 2 + 2 * decoded.size(),
-               body_start + 2 + decoded.size());
-  AppendAsBytes(record.substr(0, body_start), bytConvertStrings);
-  AppendAsBytes(last_line_end, bytConvertStrings);
+  ReserveLarge(bytConvertStrings, parts.body_start + 2 + 2 * decoded.size(),
+               parts.body_start + 2 + decoded.size());
+  AppendTextAsBytes(record.substr(0, parts.body_start), bytConvertStrings);
+  AppendTextAsBytes(parts.last_line_end, bytConvertStrings);
   AppendReencodedBytes(decoded, bytConvertStrings);
-  return body_start;
+  return parts.body_start;
 }
 
 }  // namespace
@@ -184,8 +190,18 @@ void clsConvert::Base64ToSJis(ByteBuffer& bytConvertStrings, Text& strRecord) {
   strRecord.erase(0, DecodeMail(bytConvertStrings, std::u16string_view(strRecord)));
 }
 
-void Base64AsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record) {
-  DecodeMail(bytConvertStrings, record);
+void Base64AsciiToCp932(std::string_view record, Cp932Sink& sink) {
+  const auto bytes = [](std::string_view ascii) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size());
+  };
+  const MailParts<char> parts = SplitMail(record);
+  if (!parts.base64) {
+    sink.Copy(bytes(record));
+    return;
+  }
+  sink.Copy(bytes(record.substr(0, parts.body_start)));
+  sink.Copy(bytes(parts.last_line_end));
+  sink.Reencode(DecodeSymbols(record.substr(parts.body_start)));
 }
 
 }  // namespace quillora

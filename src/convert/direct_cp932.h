@@ -25,8 +25,9 @@ void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink);
 [[nodiscard]] bool IsAscii(std::span<const std::uint8_t> bytes) noexcept;
 
 // clsConvert::Base64ToSJis and UuencodeToSJis on a text all of whose characters are ASCII, given
-// as its bytes: the same output, without the text (strRecord's consumption aside).
-void Base64AsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record);
+// as its bytes: the same output, without the text (strRecord's consumption aside); Base64's
+// straight to a code page 932 sink, which is what its output is.
+void Base64AsciiToCp932(std::string_view record, Cp932Sink& sink);
 ConvertResult UuencodeAsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record,
                                   Text& strFileName);
 

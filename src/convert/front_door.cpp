@@ -186,6 +186,17 @@ struct TextTarget {
     return FromBytes(Produced(std::move(output), result));
   }
   FrontDoorOutcome FromEncoded(ByteBuffer bytes) { return FromBytes(std::move(bytes)); }
+  FrontDoorOutcome FromBase64Ascii(std::string_view mail) {
+    ByteBuffer bytes;
+    bytes.reserve(mail.size() + 2);  // the header, and the body's bytes near enough
+    Cp932Sink sink([&bytes](std::span<const std::uint8_t> piece) {
+      bytes.insert(bytes.end(), piece.begin(), piece.end());
+      return true;
+    });
+    Base64AsciiToCp932(mail, sink);
+    sink.Finish();
+    return FromBytes(std::move(bytes));
+  }
   FrontDoorOutcome FromDecoded(Text text, ByteBuffer bytes) {
     return {std::move(text), std::move(bytes), true};
   }
@@ -213,6 +224,10 @@ struct Cp932Target {
     return true;
   }
   bool FromDecoded(const Text& /*text*/, const ByteBuffer& bytes) { return FromBytes(bytes); }
+  bool FromBase64Ascii(std::string_view mail) {
+    Base64AsciiToCp932(mail, sink);
+    return true;
+  }
   bool FromEuc(const ByteBuffer& input) {
     EucToSjisAsCp932(input, sink);
     return true;
@@ -341,12 +356,11 @@ auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
     case 9: {
       // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
       if (IsAscii(input)) {
-        Base64AsciiToSJis(output, AsChars(input));
-      } else {
-        Text record = BytesToText(input);
-        input = ByteBuffer();  // no longer read; its memory can serve the output
-        convert.Base64ToSJis(output, record);
+        return target.FromBase64Ascii(AsChars(input));
       }
+      Text record = BytesToText(input);
+      input = ByteBuffer();  // no longer read; its memory can serve the output
+      convert.Base64ToSJis(output, record);
       return target.FromEncoded(std::move(output));  // the decoder's output is encoded text
     }
     case 10: {
