@@ -36,21 +36,8 @@ done
 work=${work:-$build/compare-$style-$size}
 
 # The peers, from Debian's own packages.
-install_missing() {
-  local missing=()
-  for pkg in "$@"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}" >&2
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >&2
-}
-install_missing nkf sharutils libc-bin coreutils time
-[ "$instructions" -eq 1 ] && install_missing valgrind
+scripts/run.sh deps nkf sharutils libc-bin coreutils time
+[ "$instructions" -eq 1 ] && scripts/run.sh deps valgrind
 
 # A release build with the benchmarks.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORA_BUILD_BENCH=ON \

@@ -134,6 +134,18 @@ int ComplainUnwritable(int error) {
   return kFailed;
 }
 
+// Replaces the -o file whole with bytes.
+int WriteOutputFile(const std::string& name, const ByteBuffer& bytes) {
+  const std::optional<Text> path = TextFromUtf8(name);
+  const std::string problem =
+      path ? WriteFileAtomically(*path, bytes) : "cannot write '" + name + "': invalid name";
+  if (!problem.empty()) {
+    Complain(problem);
+    return kFailed;
+  }
+  return kDone;
+}
+
 // The default output, code page 932 text, made and written a piece at a time.
 int RunCp932(const Request& request) {
   if (request.output) {
@@ -151,14 +163,7 @@ int RunCp932(const Request& request) {
       return ComplainUnreadable(request);
     }
     (void)sink.Finish();
-    const std::optional<Text> path = TextFromUtf8(*request.output);
-    const std::string problem = path ? WriteFileAtomically(*path, out)
-                                     : "cannot write '" + *request.output + "': invalid name";
-    if (!problem.empty()) {
-      Complain(problem);
-      return kFailed;
-    }
-    return kDone;
+    return WriteOutputFile(*request.output, out);
   }
   std::fflush(stdout);
   DescriptorWriter writer(STDOUT_FILENO);
@@ -178,21 +183,14 @@ int Run(const Request& request) {
   }
   FrontDoorOutcome outcome = Convert(request);
   if (!outcome.file_read) {
-    Complain((request.input == "-" ? std::string("standard input") : request.input) +
-             " cannot be read");
-    return kFailed;
+    return ComplainUnreadable(request);
   }
   const ByteBuffer out = OutputBytes(outcome, request);
 
   if (request.output) {
-    const std::optional<Text> path = TextFromUtf8(*request.output);
-    const std::string problem = path ? WriteFileAtomically(*path, out)
-                                     : "cannot write '" + *request.output + "': invalid name";
-    if (!problem.empty()) {
-      Complain(problem);
-      return kFailed;
-    }
-  } else if (!WriteStandardOutput(out)) {
+    return WriteOutputFile(*request.output, out);
+  }
+  if (!WriteStandardOutput(out)) {
     Complain("cannot write to standard output: " + std::generic_category().message(errno));
     return kFailed;
   }
