@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "convert/cp932_sink.h"
 #include "convert/front_door.h"
 #include "mail_corpus.h"

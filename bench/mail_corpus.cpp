@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::bench {
 namespace {

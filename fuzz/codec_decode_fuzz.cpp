@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // TextToBytes on any UTF-16, lone surrogates included.
 #include <algorithm>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "fuzz_check.h"
 
 namespace {

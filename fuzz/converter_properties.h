@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 #include "convert/convert_result.h"
 #include "fuzz_check.h"
 

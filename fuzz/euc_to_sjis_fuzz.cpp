@@ -3,7 +3,7 @@
 #include <array>
 
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "converter_properties.h"
 
 namespace {

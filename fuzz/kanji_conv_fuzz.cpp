@@ -6,9 +6,9 @@
 #include <array>
 
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "convert/front_door.h"
-#include "convert/mail_text.h"
+#include "mail_text.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/identity.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "fuzz_check.h"
 #include "platform/registry_sqlite.h"
-#include "platform/utf8.h"
+#include "text/utf8.h"
 #include "update/startup_registration.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace quillora {
 

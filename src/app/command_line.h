@@ -4,7 +4,7 @@
 #include <span>
 
 #include "app/modQuillora.h"
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -7,7 +7,7 @@
 #include "app/paths.h"
 #include "convert/cp932_sink.h"
 #include "convert/front_door.h"
-#include "convert/large_buffer.h"
+#include "io/large_buffer.h"
 
 namespace quillora {
 

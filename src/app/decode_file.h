@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

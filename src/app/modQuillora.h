@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace quillora {
 
@@ -67,20 +67,5 @@ Text BatchOutputPath(const Text& command_file, const Text& command_output, PathS
   return AddBackslash(FolderOfPath(command_file, style, CurrentFolder()), style) + command_output;
 }
 
-std::filesystem::path NativePath(std::u16string_view path) {
-#ifdef _WIN32
-  return std::filesystem::path(std::wstring(path.begin(), path.end()));
-#else
-  return std::filesystem::path(Utf8FromText(path));
-#endif
-}
-
-Text TextFromNativePath(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return Text(path.native().begin(), path.native().end());
-#else
-  return TextFromUtf8Lossy(path.native());
-#endif
-}
 
 }  // namespace quillora

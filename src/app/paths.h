@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
+#include "text/utf8.h"
 
 namespace quillora {
 
@@ -40,10 +41,5 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::kPosix;
 // Windows, "/" on POSIX); otherwise the file named command_output in the folder of command_file.
 [[nodiscard]] Text BatchOutputPath(const Text& command_file, const Text& command_output,
                                    PathStyle style = kNativePathStyle);
-
-// Path text as the file system's name (UTF-8 on POSIX; a lone surrogate becomes U+FFFD), and back
-// (bytes that are not UTF-8 become U+FFFD).
-[[nodiscard]] std::filesystem::path NativePath(std::u16string_view path);
-[[nodiscard]] Text TextFromNativePath(const std::filesystem::path& path);
 
 }  // namespace quillora

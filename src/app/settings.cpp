@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "app/paths.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "platform/ini_file.h"
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace quillora {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "app/modQuillora.h"
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "clsConvert.h"
-#include "cp932_codec.h"
-#include "cp932_sink.h"
+#include "convert/clsConvert.h"
+#include "text/cp932_codec.h"
+#include "convert/cp932_sink.h"
 #include "direct_cp932.h"
-#include "large_buffer.h"
+#include "io/large_buffer.h"
 #include "mail_text.h"
 
 namespace quillora {

@@ -7,16 +7,12 @@
 #include <cstdint>
 #include <utility>
 
-#include "byte_buffer.h"
-#include "convert_result.h"
-#include "large_buffer.h"
+#include "text/byte_buffer.h"
+#include "convert/convert_result.h"
+#include "io/large_buffer.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora::detail {
-
-// First byte of a two-byte Shift_JIS code.
-constexpr bool IsSjisLeadByte(std::uint8_t b) noexcept {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 constexpr bool FitsByte(int v) noexcept {
   return v >= 0 && v <= 0xFF;

@@ -1,11 +1,11 @@
 // Code page 932 output made straight from bytes and text, handed on a piece at a time.
-#include "cp932_sink.h"
+#include "convert/cp932_sink.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "cp932_codec.h"
+#include "text/cp932_codec.h"
 
 namespace quillora {
 

@@ -7,9 +7,10 @@
 #include <span>
 #include <string_view>
 
-#include "byte_buffer.h"
-#include "convert_result.h"
-#include "cp932_sink.h"
+#include "text/byte_buffer.h"
+#include "convert/convert_result.h"
+#include "convert/cp932_sink.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora {
 
@@ -19,10 +20,6 @@ ConvertError JisToSjisAsCp932(ByteBuffer& jis, Cp932Sink& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
 void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink);
-
-// True when every byte is below 0x80: then BytesToText gives one character for each byte, its
-// value unchanged, and the mail decoders can read the bytes as the text.
-[[nodiscard]] bool IsAscii(std::span<const std::uint8_t> bytes) noexcept;
 
 // clsConvert::Base64ToSJis and UuencodeToSJis on a text all of whose characters are ASCII, given
 // as its bytes: the same output, without the text (strRecord's consumption aside); Base64's

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <utility>
 
-#include "clsConvert.h"
+#include "convert/clsConvert.h"
 #include "converter_support.h"
-#include "cp932_codec.h"
-#include "cp932_sink.h"
+#include "text/cp932_codec.h"
+#include "convert/cp932_sink.h"
 #include "direct_cp932.h"
-#include "large_buffer.h"
+#include "io/large_buffer.h"
 
 namespace quillora {
 namespace {
@@ -36,10 +36,6 @@ constexpr std::array<std::uint16_t, 63> kEucFullwidth{
     0xA5DF, 0xA5E0, 0xA5E1, 0xA5E2, 0xA5E4, 0xA5E6, 0xA5E8, 0xA5E9,  // ミムメモヤユヨラ
     0xA5EA, 0xA5EB, 0xA5EC, 0xA5ED, 0xA5EF, 0xA5F3, 0xA1AB, 0xA1AC,  // リルレロワン゛゜
 };
-
-constexpr bool IsSjisTrailByte(std::uint8_t b) noexcept {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
 
 // A byte of a JIS X 0208 character in EUC-JP.
 constexpr bool IsJisX0208Byte(std::uint8_t b) noexcept {
@@ -134,8 +130,8 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
     } else {
       const BytePair pair = EucPairToSjis(a, in[i + 1]);
       const auto [lead, trail] = pair;
-      if (!(detail::IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
-          detail::IsSjisLeadByte(trail)) {
+      if (!(IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
+          IsSjisLeadByte(trail)) {
         used += sink.Stage(std::span(pair).first(1), batch.data() + used);
         flush();
         std::array<std::uint8_t, 2> alone{};

@@ -1,5 +1,5 @@
 // KanjiConv: reads a file whole and runs the converter that belongs to the conversion mode.
-#include "front_door.h"
+#include "convert/front_door.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,76 +17,21 @@
 #include <string_view>
 #include <utility>
 
-#include "clsConvert.h"
-#include "cp932_codec.h"
+#include "convert/clsConvert.h"
+#include "text/cp932_codec.h"
 #include "direct_cp932.h"
-#include "large_buffer.h"
+#include "io/file_reading.h"
+#include "io/large_buffer.h"
 #include "mail_text.h"
-#include "utf8.h"
+#include "text/utf8.h"
 
 namespace quillora {
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  [[nodiscard]] int get() const noexcept { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads into bytes[filled, size) until it is full or the file ends; nullopt on a read error.
-std::optional<std::size_t> ReadInto(int fd, ByteBuffer& bytes, std::size_t filled) {
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0) {
-      return std::nullopt;
-    }
-    if (got == 0) {
-      break;
-    }
-    filled += static_cast<std::size_t>(got);
-  }
-  return filled;
-}
-
-constexpr std::size_t kStreamChunk = std::size_t{64} * 1024;
-
-// A regular file is read at its length in one read; a pipe, or a file that reports no length
-// (/proc), is read until it ends.
-std::optional<ByteBuffer> ReadOpenFile(int fd, const struct stat& status) {
-  const bool sized = S_ISREG(status.st_mode) && status.st_size > 0;
-  ByteBuffer bytes;
-  const std::size_t length = sized ? static_cast<std::size_t>(status.st_size) : kStreamChunk;
-  ReserveLarge(bytes, length + 1);
-  bytes.resize(length);
-  std::size_t filled = 0;
-  for (;;) {
-    const auto now = ReadInto(fd, bytes, filled);
-    if (!now) {
-      return std::nullopt;
-    }
-    if (sized || *now < bytes.size()) {
-      bytes.resize(*now);  // a file that shrank meanwhile gives what it still holds
-      break;
-    }
-    filled = *now;
-    ReserveLarge(bytes, bytes.size() * 2 + 1);
-    bytes.resize(bytes.size() * 2);
-  }
-  bytes.reserve(bytes.size() + 1);
-  return bytes;
+// A name with a lone surrogate names no file.
+std::optional<ByteBuffer> ReadNamedFile(const Text& name) {
+  const std::optional<std::string> native = FileNameToUtf8(name);
+  return native ? ReadWholeFile(*native) : std::nullopt;
 }
 
 bool HoldsKanjiIn(const ByteBuffer& bytes) {
@@ -393,28 +338,6 @@ auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
 
 }  // namespace
 
-std::optional<ByteBuffer> ReadWholeFile(const Text& path) {
-  const std::optional<std::string> name = FileNameToUtf8(path);
-  if (!name) {
-    return std::nullopt;
-  }
-  const FileDescriptor file(::open(name->c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
-    return std::nullopt;
-  }
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) {
-    return std::nullopt;
-  }
-  try {
-    return ReadOpenFile(file.get(), status);
-  } catch (const std::bad_alloc&) {  // larger than the memory there is
-    return std::nullopt;
-  } catch (const std::length_error&) {
-    return std::nullopt;
-  }
-}
-
 FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
                                      std::int16_t intConversionMode, std::int16_t intOption) {
   TextTarget target;
@@ -429,7 +352,7 @@ bool RunFrontDoorOnBytesToCp932(ByteBuffer input, Text& strFileName, std::int16_
 
 bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
                          Cp932Sink& sink) {
-  std::optional<ByteBuffer> input = ReadWholeFile(strFileName);
+  std::optional<ByteBuffer> input = ReadNamedFile(strFileName);
   if (!input) {
     return false;
   }
@@ -439,7 +362,7 @@ bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode, std:
 
 FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
                               std::int16_t intOption) {
-  std::optional<ByteBuffer> input = ReadWholeFile(strFileName);
+  std::optional<ByteBuffer> input = ReadNamedFile(strFileName);
   if (!input) {
     return {};
   }

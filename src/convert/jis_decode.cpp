@@ -7,10 +7,10 @@
 #include <memory>
 #include <span>
 
-#include "clsConvert.h"
+#include "convert/clsConvert.h"
 #include "converter_support.h"
-#include "cp932_codec.h"
-#include "cp932_sink.h"
+#include "text/cp932_codec.h"
+#include "convert/cp932_sink.h"
 #include "direct_cp932.h"
 
 namespace quillora {
@@ -331,15 +331,11 @@ class Cp932JisSink {
   std::size_t stretch_;  // at most what the sink gives room for at once
 };
 
-constexpr bool IsHalfwidthKatakana(std::uint8_t b) noexcept {
-  return b >= 0xA0 && b <= 0xDF;
-}
-
 struct EucSink {
   detail::GrowingOutput& out;
 
   void Single(std::uint8_t b) {
-    if (IsHalfwidthKatakana(b)) {
+    if (IsHalfwidthKatakanaByte(b)) {
       out.Put(0x8E);  // single shift: half-width katakana
     }
     out.Put(b);
@@ -352,7 +348,7 @@ struct EucSink {
       std::uint8_t* to = start;
       for (const std::uint8_t* const end = first + count; first != end; ++first) {
         *to = 0x8E;
-        to += IsHalfwidthKatakana(*first) ? 1 : 0;
+        to += IsHalfwidthKatakanaByte(*first) ? 1 : 0;
         *to++ = *first;
       }
       out.Advance(static_cast<std::size_t>(to - start));

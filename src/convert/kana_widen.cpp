@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "clsConvert.h"
+#include "convert/clsConvert.h"
 #include "converter_support.h"
 
 namespace quillora {
@@ -61,7 +61,7 @@ ConvertResult clsConvert::HankakuKanaToZenkakuKana(ByteBuffer& bytZenkakuKana,
   // Reads reach position n, the guard byte, at most: no input can make this fail.
   for (std::size_t k = 0; k < n;) {
     const std::uint8_t b = in[k];
-    if (detail::IsSjisLeadByte(b)) {
+    if (IsSjisLeadByte(b)) {
       out.Put(b);
       out.Put(in[k + 1]);
       k += 2;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <utility>
 
-#include "clsConvert.h"
+#include "convert/clsConvert.h"
 #include "converter_support.h"
 
 namespace quillora {
@@ -40,10 +40,6 @@ namespace {
   return true;
 }
 
-constexpr bool IsHalfwidthKatakana(std::uint8_t b) noexcept {
-  return b >= 0xA0 && b <= 0xDF;
-}
-
 }  // namespace
 
 ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
@@ -61,7 +57,7 @@ ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   bool kanji = false;
   for (std::size_t k = 0; k < n;) {
     const std::uint8_t b = in[k];
-    if (!detail::IsSjisLeadByte(b)) {
+    if (!IsSjisLeadByte(b)) {
       if (kanji) {
         out.Put(0x1B, 0x28, final_byte);
         kanji = false;
@@ -100,7 +96,7 @@ ConvertResult clsConvert::SjisToEucConvert(ByteBuffer& bytConverted,
     const std::uint8_t a = in[i];
     if (a <= 0x7F) {
       euc.push_back(a);
-    } else if (IsHalfwidthKatakana(a)) {
+    } else if (IsHalfwidthKatakanaByte(a)) {
       euc.push_back(0x8E);
       euc.push_back(a);
     } else {
@@ -121,7 +117,7 @@ ConvertResult clsConvert::SjisToEucConvert(ByteBuffer& bytConverted,
   }
   if (i + 1 == n) {
     const std::uint8_t d = in[i];
-    if (IsHalfwidthKatakana(d)) {
+    if (IsHalfwidthKatakanaByte(d)) {
       euc.push_back(0x8E);
     }
     euc.push_back(d);

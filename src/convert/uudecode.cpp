@@ -6,10 +6,10 @@
 #include <string_view>
 #include <type_traits>
 
-#include "clsConvert.h"
-#include "cp932_codec.h"
+#include "convert/clsConvert.h"
+#include "text/cp932_codec.h"
 #include "direct_cp932.h"
-#include "large_buffer.h"
+#include "io/large_buffer.h"
 #include "mail_text.h"
 
 namespace quillora {

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "app/paths.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "ui/qt_text.h"
 
 namespace quillora {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 #include "platform/registry.h"
 
 namespace quillora {

@@ -11,9 +11,10 @@
 #include <string>
 #include <system_error>
 
-#include "convert/atomic_file.h"
-#include "convert/cp932_codec.h"
-#include "platform/utf8.h"
+#include "io/atomic_file.h"
+#include "text/cp932_codec.h"
+#include "text/sjis_bytes.h"
+#include "text/utf8.h"
 
 namespace quillora::ini {
 
@@ -66,8 +67,7 @@ std::string_view CString(std::string_view text) {
 }
 
 bool IsLeadByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  return IsSjisLeadByte(static_cast<std::uint8_t>(c));
 }
 
 char FoldAscii(char c) {
@@ -247,7 +247,7 @@ bool Replace(const std::filesystem::path& file, std::string_view bytes) {
   }
   const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                            bytes.size());
-  return WriteFileAtomically(target.u16string(), data).empty();
+  return WriteFileAtomically(target, data).empty();
 }
 
 bool HasLineEnd(std::string_view text) {

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "convert/cp932_codec.h"
-#include "platform/utf8.h"
+#include "text/cp932_codec.h"
+#include "text/utf8.h"
 
 namespace quillora::registry {
 

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::rtf {
 namespace {

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora::rtf {
 

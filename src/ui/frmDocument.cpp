@@ -4,8 +4,9 @@
 #include <QCloseEvent>
 #include <QTextEdit>
 
-#include "convert/cp932_codec.h"
-#include "convert/front_door.h"
+#include "text/cp932_codec.h"
+#include "io/file_reading.h"
+#include "text/utf8.h"
 #include "ui/line_ends.h"
 #include "ui/program_picture.h"
 #include "ui/qt_text.h"
@@ -118,7 +119,7 @@ void frmDocument::ReadFile() {
   }
   read_ = true;
   // A file that cannot be read gives an empty document, still titled with its path.
-  bytes_ = ReadWholeFile(file_).value_or(ByteBuffer{});
+  bytes_ = ReadWholeFile(NativePath(file_)).value_or(ByteBuffer{});
 }
 
 }  // namespace quillora

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 class QTextEdit;
 

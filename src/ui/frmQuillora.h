@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <cstdint>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 #include "ui/frame_menus.h"
 
 class QComboBox;

@@ -9,7 +9,7 @@
 #include "app/decode_file.h"
 #include "app/identity.h"
 #include "app/paths.h"
-#include "convert/atomic_file.h"
+#include "io/atomic_file.h"
 #include "ui/frmDocument.h"
 #include "ui/frmDummy.h"
 #include "ui/frmQuillora.h"
@@ -97,7 +97,7 @@ void frmQuillora::RunBatch() {
       batch_failure_ = QStringLiteral("cannot read '%1'").arg(ToQString(App().CommandFile));
     } else {
       const std::string problem =
-          WriteFileAtomically(BatchOutputPath(App().CommandFile, App().CommandOutput),
+          WriteFileAtomically(NativePath(BatchOutputPath(App().CommandFile, App().CommandOutput)),
                               ActiveDocument()->BytesForSaving());
       batch_failure_ = QString::fromStdString(problem);
     }

@@ -4,7 +4,8 @@
 #include <QPointer>
 
 #include "app/identity.h"
-#include "convert/atomic_file.h"
+#include "io/atomic_file.h"
+#include "text/utf8.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
@@ -69,7 +70,7 @@ void frmQuillora::mnuFileSaveAs_Click() {
 }
 
 bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
-  const std::string problem = WriteFileAtomically(ToText(path), document.BytesForSaving());
+  const std::string problem = WriteFileAtomically(NativePath(ToText(path)), document.BytesForSaving());
   if (!problem.empty()) {
     Outside().ShowMessage(this, ToQString(identity::kTitle),
                           QStringLiteral("\"%1\" に保存できませんでした。\n%2")

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

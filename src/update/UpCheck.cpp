@@ -5,8 +5,8 @@
 #include <limits>
 #include <utility>
 
-#include "convert/cp932_codec.h"
-#include "platform/utf8.h"
+#include "text/cp932_codec.h"
+#include "text/utf8.h"
 
 namespace quillora {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 
 namespace quillora {
 namespace {

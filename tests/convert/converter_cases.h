@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "convert/byte_buffer.h"
+#include "text/byte_buffer.h"
 #include "convert/convert_result.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "convert/cp932_sink.h"
 
 namespace quillora::convert_test {

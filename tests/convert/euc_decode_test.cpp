@@ -6,8 +6,8 @@
 
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
-#include "convert/cp932_codec.h"
-#include "convert/direct_cp932.h"
+#include "text/cp932_codec.h"
+#include "direct_cp932.h"
 
 namespace quillora::convert_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/modQuillora.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "gui_support/scripted_outside_world.h"

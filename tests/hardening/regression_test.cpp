@@ -3,14 +3,14 @@
 #include <sys/sysmacros.h>
 
 #include "app/command_line.h"
-#include "convert/atomic_file.h"
+#include "io/atomic_file.h"
 #include "process.h"
 
 namespace quillora::hardening {
 namespace {
 
 std::string Write(const fs::path& path, std::string_view text) {
-  return WriteFileAtomically(path.u16string(),
+  return WriteFileAtomically(path,
                              {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 std::ptrdiff_t Entries(const fs::path& folder) {

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "platform/registry_database.h"
 #include "platform/temp_folder.h"
 

@@ -13,7 +13,7 @@
 
 #include "app/startup/font_lists.h"
 #include "convert/clsConvert.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "gui_support/frame_fixture.h"
 #include "ui/qt_text.h"
 

@@ -6,7 +6,7 @@
 
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "gui_support/frame_fixture.h"
 #include "platform/registry.h"
 #include "ui/placement.h"

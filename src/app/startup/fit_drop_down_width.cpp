@@ -6,7 +6,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 #include "ui/qt_text.h"
 
 namespace quillora {

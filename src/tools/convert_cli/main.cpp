@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "arguments.h"
-#include "convert/atomic_file.h"
-#include "convert/cp932_codec.h"
+#include "io/atomic_file.h"
+#include "io/file_reading.h"
+#include "text/cp932_codec.h"
 #include "convert/cp932_sink.h"
 #include "convert/front_door.h"
-#include "convert/large_buffer.h"
-#include "convert/utf8.h"
+#include "io/large_buffer.h"
+#include "text/utf8.h"
 
 namespace quillora::convert_cli {
 namespace {
@@ -29,25 +30,6 @@ constexpr int kUsage = 2;
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "quillora-convert: %s\n", message.c_str());
-}
-
-std::optional<ByteBuffer> ReadStandardInput() {
-  constexpr std::size_t kChunk = std::size_t{64} * 1024;
-  ByteBuffer bytes(kChunk);
-  std::size_t filled = 0;
-  for (;;) {
-    filled += std::fread(bytes.data() + filled, 1, bytes.size() - filled, stdin);
-    if (filled < bytes.size()) {
-      break;
-    }
-    bytes.resize(bytes.size() * 2);
-  }
-  if (std::ferror(stdin) != 0) {
-    return std::nullopt;
-  }
-  bytes.resize(filled);
-  bytes.reserve(filled + 1);  // room for a converter's guard byte
-  return bytes;
 }
 
 ByteBuffer OutputBytes(FrontDoorOutcome& outcome, const Request& request) {
@@ -136,9 +118,7 @@ int ComplainUnwritable(int error) {
 
 // Replaces the -o file whole with bytes.
 int WriteOutputFile(const std::string& name, const ByteBuffer& bytes) {
-  const std::optional<Text> path = TextFromUtf8(name);
-  const std::string problem =
-      path ? WriteFileAtomically(*path, bytes) : "cannot write '" + name + "': invalid name";
+  const std::string problem = WriteFileAtomically(name, bytes);
   if (!problem.empty()) {
     Complain(problem);
     return kFailed;

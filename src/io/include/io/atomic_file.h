@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 
-#include "byte_buffer.h"
 
 namespace quillora {
 
@@ -14,7 +14,7 @@ namespace quillora {
 // the old file is then untouched and no temporary file is left behind. A symbolic link is followed:
 // the file it names is replaced and the link stays. An existing device or pipe is written into
 // instead (nothing to replace atomically), and any other file that is not a regular one is refused.
-[[nodiscard]] std::string WriteFileAtomically(const Text& path,
+[[nodiscard]] std::string WriteFileAtomically(const std::filesystem::path& path,
                                               std::span<const std::uint8_t> bytes);
 
 }  // namespace quillora

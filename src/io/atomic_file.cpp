@@ -1,5 +1,5 @@
 // Replacing a file as a whole, so that a crash or a full disk never leaves half of it.
-#include "atomic_file.h"
+#include "io/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "utf8.h"
 
 namespace quillora {
 namespace {
@@ -136,11 +135,9 @@ std::string Resolved(const std::string& target) {
 
 }  // namespace
 
-std::string WriteFileAtomically(const Text& path, std::span<const std::uint8_t> bytes) {
-  const std::optional<std::string> target = FileNameToUtf8(path);
-  if (!target) {
-    return "cannot write a file whose name is not valid text";
-  }
+std::string WriteFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
+  const std::string* const target = &path.native();
   if (target->empty() || target->back() == '/') {
     return Reason(*target, EISDIR);
   }

@@ -1,6 +1,6 @@
 // Code page 932 text codec: Microsoft's mapping, read once from ICU's windows-31j converter with
 // Microsoft's departures from it applied, then used as plain lookup tables.
-#include "cp932_codec.h"
+#include "text/cp932_codec.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/uset.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "direct_cp932.h"
-#include "large_buffer.h"
+#include "text/sjis_bytes.h"
+#include "io/large_buffer.h"
 
 namespace quillora {
 namespace {
@@ -24,10 +24,10 @@ constexpr char16_t kUndecodable = u'\u30FB';
 constexpr std::uint8_t kQuestionMark = 0x3F;
 
 constexpr bool IsLeadByte(unsigned b) noexcept {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  return b <= 0xFF && IsSjisLeadByte(static_cast<std::uint8_t>(b));
 }
 constexpr bool IsTrailByte(unsigned b) noexcept {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+  return b <= 0xFF && IsSjisTrailByte(static_cast<std::uint8_t>(b));
 }
 constexpr std::size_t kLeadByteCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
 

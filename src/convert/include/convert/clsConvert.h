@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "byte_buffer.h"
-#include "convert_result.h"
+#include "text/byte_buffer.h"
+#include "convert/convert_result.h"
 
 namespace quillora {
 

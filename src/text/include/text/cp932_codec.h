@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "byte_buffer.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

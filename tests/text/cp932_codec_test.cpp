@@ -1,6 +1,6 @@
 // Code page 932 codec, checked against ICU's windows-31j converter with Microsoft's departures from
 // it written out independently here.
-#include "convert/cp932_codec.h"
+#include "text/cp932_codec.h"
 
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>

@@ -1,5 +1,5 @@
 // Room for large buffers, backed by huge pages where the system offers them.
-#include "large_buffer.h"
+#include "io/large_buffer.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// UTF-8 forms of text: file names on POSIX systems, and text written for UTF-8 readers.
-#include "utf8.h"
+// UTF-8 forms of text, strict and lossy.
+#include "text/utf8.h"
 
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -81,6 +81,43 @@ std::optional<Text> TextFromUtf8(std::string_view utf8) {
     return std::nullopt;
   }
   return text;
+}
+
+std::string Utf8FromText(std::u16string_view text) {
+  ByteBuffer bytes;
+  AppendTextAsUtf8(text, bytes);
+  return {bytes.begin(), bytes.end()};
+}
+
+Text TextFromUtf8Lossy(std::string_view bytes) {
+  // ICU counts in 32 bits; nothing this program converts comes near that.
+  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return Text(1, u'\uFFFD');
+  }
+  const auto length = static_cast<std::int32_t>(bytes.size());
+  std::int32_t units = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(nullptr, 0, &units, bytes.data(), length, 0xFFFD, nullptr, &status);
+  Text text(static_cast<std::size_t>(units), u'\0');
+  status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(text.data(), units, nullptr, bytes.data(), length, 0xFFFD, nullptr, &status);
+  return U_FAILURE(status) ? Text() : text;
+}
+
+std::filesystem::path NativePath(std::u16string_view path) {
+#ifdef _WIN32
+  return std::filesystem::path(std::wstring(path.begin(), path.end()));
+#else
+  return std::filesystem::path(Utf8FromText(path));
+#endif
+}
+
+Text TextFromNativePath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return Text(path.native().begin(), path.native().end());
+#else
+  return TextFromUtf8Lossy(path.native());
+#endif
 }
 
 }  // namespace quillora

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "byte_buffer.h"
-#include "cp932_sink.h"
+#include "text/byte_buffer.h"
+#include "convert/cp932_sink.h"
 
 namespace quillora {
 
@@ -14,10 +14,6 @@ struct FrontDoorOutcome {
   ByteBuffer bytes;  // the bytes the text was made from (empty for modes without conversion)
   bool file_read = false;
 };
-
-// Reads a file whole into a buffer with room for the converters' guard byte; nullopt when the
-// file cannot be opened or read.
-[[nodiscard]] std::optional<ByteBuffer> ReadWholeFile(const Text& path);
 
 // KanjiConv with its intermediate bytes; strFileName is passed through by reference (mode 10).
 [[nodiscard]] FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
