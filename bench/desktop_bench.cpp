@@ -115,10 +115,8 @@ int main(int argc, char** argv) {
   std::vector<double> font_times;
   for (int run = 0; run < runs; ++run) {
     quillora::App() = quillora::AppState{};
-    quillora::App().DecodeTypeNames = quillora::MakeDecodeTypeNames();
     quillora::LoadSettings();
     auto frame = std::make_unique<frmQuillora>();
-    quillora::App().MainFrame = frame.get();
     frame->MDIForm_Load();
     quillora::FillFontLists(*frame);
     QApplication::processEvents();

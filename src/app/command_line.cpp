@@ -89,7 +89,7 @@ namespace {
 std::vector<Text> ArgumentsFromArgv(int argc, const char* const* argv) {
   std::vector<Text> arguments;
   for (int i = 1; i < argc; ++i) {
-    arguments.push_back(argv[i] == nullptr ? Text() : TextFromUtf8Lossy(argv[i]));
+    arguments.push_back(argv[i] == nullptr ? Text() : TextFromFileName(argv[i]));
   }
   return arguments;
 }

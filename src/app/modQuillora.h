@@ -1,25 +1,15 @@
-// The process-wide application state shared by every window, and the decode-type table.
+// The process-wide application state shared by every window.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "text/byte_buffer.h"
 
 namespace quillora {
 
-class frmQuillora;
-
-inline constexpr int kDecodeTypeCount = 5;
-
 struct AppState {
-  std::vector<Text> DecodeTypeNames;  // indices 0 to 4; emptied when the main window closes
-  frmQuillora* MainFrame = nullptr;
   Text CommandFile;
-  Text CommandOutput;
-  bool BatchMode = false;
-  bool BatchDone = false;
+  Text CommandOutput;  // given: the batch run
   std::int32_t DocumentCount = 0;
   Text CurrentFile;
   // The eight settings, held as text exactly as the settings file stores them.
@@ -35,8 +25,5 @@ struct AppState {
 
 // The one instance, owned by the main module for the life of the process.
 AppState& App();
-
-// The five display names ("JIS → ShiftJIS", ...) in decode-type order.
-std::vector<Text> MakeDecodeTypeNames();
 
 }  // namespace quillora

@@ -8,7 +8,9 @@
 #include <string>
 #include <system_error>
 
+#include "app/number_text.h"
 #include "app/paths.h"
+#include "convert/decode_types.h"
 #include "text/cp932_codec.h"
 #include "platform/ini_file.h"
 #include "text/utf8.h"
@@ -49,7 +51,7 @@ std::string Cp932(const Text& text) {
 
 Text FromEnvironment(const char* name) {
   const char* value = std::getenv(name);
-  return value == nullptr ? Text() : TextFromUtf8Lossy(value);
+  return value == nullptr ? Text() : TextFromFileName(value);
 }
 
 }  // namespace
@@ -98,6 +100,22 @@ void SaveSettings(const AppState& state) {
   for (const Setting& setting : kSettings) {
     WriteIniString(file, Text(setting.section), Text(setting.key), state.*setting.field);
   }
+}
+
+std::optional<int> DefaultDecodeTypeSetting(const AppState& state) {
+  const std::optional<std::int16_t> index = WholeNumberFromText<std::int16_t>(state.DefaultDecodeType);
+  if (!index || !DecodeTypeAt(*index)) {
+    return std::nullopt;
+  }
+  return *index;
+}
+
+std::optional<double> FontSizeSetting(const AppState& state) {
+  const std::optional<double> size = NumberFromText(state.SelectFontsize);
+  if (!size || *size <= 0) {
+    return std::nullopt;
+  }
+  return size;
 }
 
 Text ProgramFolder() {

@@ -36,6 +36,14 @@ void LoadSettings(AppState& state = App());
 // Failures are not reported.
 void SaveSettings(const AppState& state = App());
 
+// The settings as the program acts on them, each read from its text by one rule, so that the
+// menu, the dialog and the batch run agree; the text itself is kept for the file's round trip.
+// The default decode type: the stored number rounded to a whole one, when that is a row of the
+// decode-type table.
+[[nodiscard]] std::optional<int> DefaultDecodeTypeSetting(const AppState& state = App());
+// The font size in points, when the stored text is a positive number.
+[[nodiscard]] std::optional<double> FontSizeSetting(const AppState& state = App());
+
 // The folder of the running executable (from /proc/self/exe), without a trailing separator; the
 // current folder when the platform does not say.
 [[nodiscard]] Text ProgramFolder();

@@ -5,7 +5,7 @@
 
 #include "convert/clsConvert.h"
 #include "text/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 #include "direct_cp932.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
@@ -190,7 +190,7 @@ void clsConvert::Base64ToSJis(ByteBuffer& bytConvertStrings, Text& strRecord) {
   strRecord.erase(0, DecodeMail(bytConvertStrings, std::u16string_view(strRecord)));
 }
 
-void Base64AsciiToCp932(std::string_view record, Cp932Sink& sink) {
+void Base64AsciiToCp932(std::string_view record, StreamOutput& sink) {
   const auto bytes = [](std::string_view ascii) {
     return std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size());
   };

@@ -9,22 +9,22 @@
 
 #include "text/byte_buffer.h"
 #include "convert/convert_result.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 #include "text/sjis_bytes.h"
 
 namespace quillora {
 
 // TextToBytes(BytesToText(...)) of what clsConvert().JisToSJis makes of jis (the bytes it
 // produced, should it fail), without its output buffer. jis gets the guard byte, as there.
-ConvertError JisToSjisAsCp932(ByteBuffer& jis, Cp932Sink& sink);
+ConvertError JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
-void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink);
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
 
 // clsConvert::Base64ToSJis and UuencodeToSJis on a text all of whose characters are ASCII, given
 // as its bytes: the same output, without the text (strRecord's consumption aside); Base64's
 // straight to a code page 932 sink, which is what its output is.
-void Base64AsciiToCp932(std::string_view record, Cp932Sink& sink);
+void Base64AsciiToCp932(std::string_view record, StreamOutput& sink);
 ConvertResult UuencodeAsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record,
                                   Text& strFileName);
 

@@ -11,7 +11,7 @@
 #include "convert/clsConvert.h"
 #include "converter_support.h"
 #include "text/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 #include "direct_cp932.h"
 #include "io/large_buffer.h"
 
@@ -73,16 +73,40 @@ const Text& FullwidthOfByte(std::uint8_t b) {
   return table[b];
 }
 
-// The steps of EucToSjisConvert, handed to a sink: Take(span) takes a batch of steps' bytes,
-// Append(view) text. Each step's bytes would be decoded on their own. They are batched and decoded
-// together, which gives the same text as long as no batched step ends in a lead byte left alone;
-// the one step that can (a first byte that is no Shift_JIS lead, then a trail that is one) is
-// handed on apart. A batch may end after any step, so it is handed on whenever it fills. Each
-// step's bytes enter the batch through the sink's Stage (any bytes) or StageWhole (a lead and a
-// trail byte that make one character), which return how many bytes they wrote: as they are, or
-// already re-encoded for a sink that makes code page 932 output.
-template <typename Sink>
-void EucToSjisSteps(Bytes in, Sink& sink) {
+// What each JIS X 0208 code of EUC-JP re-encodes to, by table.
+const Jis0208Steps& EucCp932Steps() {
+  static const std::unique_ptr<Jis0208Steps> steps =
+      ComposeJis0208Steps([](unsigned row, unsigned cell) {
+        const auto [lead, trail] = EucPairToSjis(static_cast<std::uint8_t>(0xA1 + row),
+                                                 static_cast<std::uint8_t>(0xA1 + cell));
+        return static_cast<std::uint16_t>(lead | trail << 8);
+      });
+  return *steps;
+}
+
+struct Cp932StepSink {
+  StreamOutput& out;
+  const Jis0208Steps& steps;
+  static std::size_t Stage(Bytes bytes, std::uint8_t* to) {
+    return ReencodeBytes(bytes, to, true).written;
+  }
+  std::size_t StageWhole(std::uint8_t a, std::uint8_t b, std::uint8_t* to) const {
+    const std::uint16_t code = steps[(a - 0xA1U) * 94 + (b - 0xA1U)];
+    to[0] = static_cast<std::uint8_t>(code);
+    to[1] = static_cast<std::uint8_t>(code >> 8);
+    return (code >> 8) != 0 ? 2 : 1;
+  }
+  void Take(Bytes bytes) { out.Copy(bytes); }
+  void Append(std::u16string_view more) { out.Encode(more); }
+};
+
+// The steps of EucToSjisConvert, each a Shift_JIS pair, a byte or a widened single shift, whose
+// bytes would be decoded on their own. They are re-encoded as code page 932 step by step (a step
+// is whole characters, so that is what re-encoding a batch would give) and batched: Take hands
+// on a batch, Append encodes text. A step that ends in a lead byte left alone (a first byte that
+// is no Shift_JIS lead, then a trail that is one) is handed on apart, and a batch may end after
+// any step, so it is handed on whenever it fills.
+void EucToSjisSteps(Bytes in, Cp932StepSink& sink) {
   constexpr std::size_t kBatch = std::size_t{1} << 15;
   std::array<std::uint8_t, kBatch> batch;  // NOLINT: filled before it is read
   std::size_t used = 0;
@@ -148,63 +172,20 @@ void EucToSjisSteps(Bytes in, Sink& sink) {
   flush();
 }
 
-struct TextSink {
-  Text& text;
-  static std::size_t Stage(Bytes bytes, std::uint8_t* to) {
-    std::memcpy(to, bytes.data(), bytes.size());
-    return bytes.size();
-  }
-  static std::size_t StageWhole(std::uint8_t a, std::uint8_t b, std::uint8_t* to) {
-    const auto [lead, trail] = EucPairToSjis(a, b);
-    to[0] = lead;
-    to[1] = trail;
-    return 2;
-  }
-  void Take(Bytes bytes) { AppendBytesAsText(bytes, text); }
-  void Append(std::u16string_view more) { text += more; }
-};
-
-// Each step is re-encoded as it is staged: a step is whole characters, so that is what
-// re-encoding the batch would give.
-const Jis0208Steps& EucCp932Steps() {
-  static const std::unique_ptr<Jis0208Steps> steps =
-      ComposeJis0208Steps([](unsigned row, unsigned cell) {
-        const auto [lead, trail] = EucPairToSjis(static_cast<std::uint8_t>(0xA1 + row),
-                                                 static_cast<std::uint8_t>(0xA1 + cell));
-        return static_cast<std::uint16_t>(lead | trail << 8);
-      });
-  return *steps;
-}
-
-struct Cp932StepSink {
-  Cp932Sink& out;
-  const Jis0208Steps& steps = EucCp932Steps();
-  static std::size_t Stage(Bytes bytes, std::uint8_t* to) {
-    return ReencodeBytes(bytes, to, true).written;
-  }
-  std::size_t StageWhole(std::uint8_t a, std::uint8_t b, std::uint8_t* to) const {
-    const std::uint16_t code = steps[(a - 0xA1U) * 94 + (b - 0xA1U)];
-    to[0] = static_cast<std::uint8_t>(code);
-    to[1] = static_cast<std::uint8_t>(code >> 8);
-    return (code >> 8) != 0 ? 2 : 1;
-  }
-  void Take(Bytes bytes) { out.Copy(bytes); }
-  void Append(std::u16string_view more) { out.Encode(more); }
-};
-
 }  // namespace
 
 Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
-  Text text;
-  // No step gives more characters than it reads bytes.
-  ReserveLarge(text, bytConvertStrings.size());
-  TextSink sink{text};
-  EucToSjisSteps(bytConvertStrings, sink);
-  return text;
+  ByteBuffer cp932;
+  // No step gives more bytes than it reads, but for a single shift's two.
+  ReserveLarge(cp932, bytConvertStrings.size() + bytConvertStrings.size() / 2 + 2);
+  StreamOutput out(StreamOutput::AppendTo(cp932));
+  EucToSjisAsCp932(bytConvertStrings, out);
+  out.Finish();
+  return BytesToText(cp932);
 }
 
-void EucToSjisAsCp932(std::span<const std::uint8_t> euc, Cp932Sink& sink) {
-  Cp932StepSink steps{sink};
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink) {
+  Cp932StepSink steps{sink, EucCp932Steps()};
   EucToSjisSteps(euc, steps);
 }
 
@@ -227,24 +208,24 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
     const std::uint8_t b = in[k];
     if (b == 0xFF || b < 0xA1) {
       if (kanji) {
-        out.Put(0x1B, 0x28, final_byte);
+        Put(out, 0x1B, 0x28, final_byte);
         kanji = false;
       }
       if (b == kSingleShift && ++k == n) {
         return out.Fail(bytConverted, ConvertError::out_of_range);
       }
-      out.Put(in[k]);
+      Put(out, in[k]);
       ++k;
     } else {
       if (!kanji) {
-        out.Put(0x1B, 0x24, 0x42);
+        Put(out, 0x1B, 0x24, 0x42);
         kanji = true;
       }
-      out.Put(b & 0x7F);  // goes out before the second byte is read, so a failure keeps it
+      Put(out, b & 0x7F);  // goes out before the second byte is read, so a failure keeps it
       if (k + 1 == n) {
         return out.Fail(bytConverted, ConvertError::out_of_range);
       }
-      out.Put(in[k + 1] & 0x7F);
+      Put(out, in[k + 1] & 0x7F);
       k += 2;
     }
   }
@@ -259,7 +240,7 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
   const Bytes in(bytConvertStrings);
   for (std::size_t i = 0; i < n; ++i) {
     if (in[i] != kSingleShift) {
-      out.Put(in[i]);
+      Put(out, in[i]);
       continue;
     }
     ++i;
@@ -267,7 +248,7 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
     // A byte that is no half-width katakana keeps its single shift and itself.
     const bool kana = h >= 0xA1 && h <= 0xDF;
     const std::uint16_t wide = kana ? kEucFullwidth[h - 0xA1] : (kSingleShift << 8) | h;
-    out.Put(static_cast<std::uint8_t>(wide >> 8));
+    Put(out, static_cast<std::uint8_t>(wide >> 8));
     // Both following bytes are read whatever h is, so a single shift in the last two positions
     // fails even where no mark could follow.
     if (i + 2 >= in.size()) {
@@ -282,7 +263,7 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
       trail += 2;
       i += 2;
     }
-    out.Put(static_cast<std::uint8_t>(trail));
+    Put(out, static_cast<std::uint8_t>(trail));
   }
   return out.Finish();
 }

@@ -1,4 +1,4 @@
-// KanjiConv: reads a file whole and runs the converter that belongs to the conversion mode.
+// The front door: reads a file whole and runs the converter that belongs to the conversion mode.
 #include "convert/front_door.h"
 
 #include <fcntl.h>
@@ -40,22 +40,6 @@ bool HoldsKanjiIn(const ByteBuffer& bytes) {
   return text.find(kEscDollarB) != std::string_view::npos;
 }
 
-FrontDoorOutcome FromBytes(ByteBuffer bytes) {
-  FrontDoorOutcome outcome;
-  outcome.text = BytesToText(bytes);
-  outcome.bytes = std::move(bytes);
-  outcome.file_read = true;
-  return outcome;
-}
-
-FrontDoorOutcome FromText(Text text) {
-  FrontDoorOutcome outcome;
-  outcome.bytes = TextToBytes(text);
-  outcome.text = std::move(text);
-  outcome.file_read = true;
-  return outcome;
-}
-
 // The bytes a converter produced: its whole output on success; after a failure only those it
 // produced, not the zero bytes that merely pad its buffer.
 ByteBuffer Produced(ByteBuffer output, ConvertResult result) {
@@ -78,24 +62,11 @@ void AppendUtf16LeUnits(std::span<const std::uint8_t> bytes, Text& units) {
   }
 }
 
-Text Utf16LeUnits(const ByteBuffer& bytes) {
-  Text units;
-  ReserveLarge(units, bytes.size() / 2 + 1);
-  AppendUtf16LeUnits(bytes, units);
-  return units;
-}
-
-FrontDoorOutcome Utf16LeToSjis(const ByteBuffer& input) {
-  // Only what code page 932 can hold comes through; the first character is the place of the
-  // byte-order mark, which itself encodes as "?".
-  Text text = BytesToText(TextToBytes(Utf16LeUnits(input)));
-  text.erase(0, std::min<std::size_t>(1, text.size()));
-  return FromText(std::move(text));
-}
-
-// The same as code page 932, a stretch of units at a time. Encoded text reads back as itself,
-// character for character, so the result is the encoded units less the first character's code.
-void Utf16LeToCp932(const ByteBuffer& input, Cp932Sink& sink) {
+// UTF-16 text as code page 932, a stretch of units at a time. Only what code page 932 can hold
+// comes through; the first character is the place of the byte-order mark, which itself encodes as
+// "?". Encoded text reads back as itself, character for character, so the result is the encoded
+// units less the first character's code.
+void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink) {
   constexpr std::size_t kStretch = std::size_t{1} << 16;  // bytes of input
   Text units;
   ByteBuffer encoded;
@@ -120,69 +91,6 @@ void Utf16LeToCp932(const ByteBuffer& input, Cp932Sink& sink) {
     sink.Copy(bytes);
   }
 }
-
-// What KanjiConv makes of each mode, for the two kinds of result: the text (and the bytes it was
-// made from), or the text's code page 932 bytes only.
-struct TextTarget {
-  FrontDoorOutcome FromBytes(ByteBuffer bytes) { return quillora::FromBytes(std::move(bytes)); }
-  FrontDoorOutcome FromJis(ByteBuffer& input) {
-    ByteBuffer output{0};
-    const ConvertResult result = clsConvert().JisToSJis(output, input);
-    return FromBytes(Produced(std::move(output), result));
-  }
-  FrontDoorOutcome FromEncoded(ByteBuffer bytes) { return FromBytes(std::move(bytes)); }
-  FrontDoorOutcome FromBase64Ascii(std::string_view mail) {
-    ByteBuffer bytes;
-    bytes.reserve(mail.size() + 2);  // the header, and the body's bytes near enough
-    Cp932Sink sink([&bytes](std::span<const std::uint8_t> piece) {
-      bytes.insert(bytes.end(), piece.begin(), piece.end());
-      return true;
-    });
-    Base64AsciiToCp932(mail, sink);
-    sink.Finish();
-    return FromBytes(std::move(bytes));
-  }
-  FrontDoorOutcome FromDecoded(Text text, ByteBuffer bytes) {
-    return {std::move(text), std::move(bytes), true};
-  }
-  FrontDoorOutcome FromEuc(ByteBuffer& input) {
-    return FromText(clsConvert().EucToSjisConvert(input));
-  }
-  FrontDoorOutcome FromUtf16Le(const ByteBuffer& input) { return Utf16LeToSjis(input); }
-  FrontDoorOutcome Nothing() { return {{}, {}, true}; }
-};
-
-struct Cp932Target {
-  Cp932Sink& sink;
-
-  bool FromBytes(const ByteBuffer& bytes) {
-    sink.Reencode(bytes);
-    return true;
-  }
-  bool FromJis(ByteBuffer& input) {
-    (void)JisToSjisAsCp932(input, sink);  // a failure keeps what was produced before it
-    return true;
-  }
-  // Bytes that are TextToBytes of a text already read back as themselves.
-  bool FromEncoded(const ByteBuffer& bytes) {
-    sink.Copy(bytes);
-    return true;
-  }
-  bool FromDecoded(const Text& /*text*/, const ByteBuffer& bytes) { return FromBytes(bytes); }
-  bool FromBase64Ascii(std::string_view mail) {
-    Base64AsciiToCp932(mail, sink);
-    return true;
-  }
-  bool FromEuc(const ByteBuffer& input) {
-    EucToSjisAsCp932(input, sink);
-    return true;
-  }
-  bool FromUtf16Le(const ByteBuffer& input) {
-    Utf16LeToCp932(input, sink);
-    return true;
-  }
-  bool Nothing() { return true; }
-};
 
 // Mode 10's test, LowerCase(text).find(word) for an ASCII word without NUL, without the lowered
 // copy: each character lowered as it is compared, by the same simple case mapping. Few characters
@@ -268,9 +176,32 @@ std::string_view AsChars(const ByteBuffer& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-template <typename Target>
-auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
-              std::int16_t intOption, Target& target) {
+// Where each mode's result goes: bytes re-encoded as code page 932 text, or handed on as they are.
+class Emit {
+ public:
+  Emit(Product product, StreamOutput& out) : product_(product), out_(out) {}
+
+  [[nodiscard]] bool WantsText() const { return product_ == Product::cp932_text; }
+  StreamOutput& Out() { return out_; }
+
+  // Bytes whose text is the result.
+  void Bytes(std::span<const std::uint8_t> bytes) {
+    if (WantsText()) {
+      out_.Reencode(bytes);
+    } else {
+      out_.Copy(bytes);
+    }
+  }
+  // Bytes that are already the result's code page 932 text.
+  void Encoded(std::span<const std::uint8_t> bytes) { out_.Copy(bytes); }
+
+ private:
+  Product product_;
+  StreamOutput& out_;
+};
+
+void Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+              std::int16_t intOption, Emit emit) {
   clsConvert convert;
   ByteBuffer output{0};
   const bool booHankakuKana = intOption != 0;
@@ -278,9 +209,14 @@ auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
   switch (intConversionMode) {
     case 1:
       if (!HoldsKanjiIn(input)) {
-        return target.FromBytes(std::move(input));
+        return emit.Bytes(input);
       }
-      return target.FromJis(input);
+      if (emit.WantsText()) {
+        (void)JisToSjisAsCp932(input, emit.Out());  // a failure keeps what came before it
+        return;
+      }
+      result = convert.JisToSJis(output, input);
+      break;
     case 2:
       result = convert.JisToEuc(output, input);
       break;
@@ -297,29 +233,29 @@ auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
       result = convert.EucToJis(output, input, booHankakuKana);
       break;
     case 8:
-      return target.FromEuc(input);
+      return EucToSjisAsCp932(input, emit.Out());
     case 9: {
       // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
       if (IsAscii(input)) {
-        return target.FromBase64Ascii(AsChars(input));
+        return Base64AsciiToCp932(AsChars(input), emit.Out());
       }
       Text record = BytesToText(input);
       input = ByteBuffer();  // no longer read; its memory can serve the output
       convert.Base64ToSJis(output, record);
-      return target.FromEncoded(std::move(output));  // the decoder's output is encoded text
+      return emit.Encoded(output);
     }
     case 10: {
       if (IsAscii(input)) {
         const std::string_view record = AsChars(input);
         if (!LoweredContains(record, "begin ") || !LoweredContains(record, "end")) {
-          return target.FromBytes(std::move(input));  // the text of an ASCII file is its bytes
+          return emit.Bytes(input);  // the text of an ASCII file is its bytes
         }
         result = UuencodeAsciiToSJis(output, record, strFileName);
         break;
       }
       Text record = BytesToText(input);
       if (!LoweredContains(record, u"begin ") || !LoweredContains(record, u"end")) {
-        return target.FromDecoded(std::move(record), std::move(input));
+        return emit.Bytes(input);
       }
       input = ByteBuffer();
       result = convert.UuencodeToSJis(output, record, strFileName);
@@ -327,51 +263,43 @@ auto Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
     }
     case 11:
       if (input.empty() || input[0] != 0xFF) {
-        return target.FromBytes(std::move(input));
+        return emit.Bytes(input);
       }
-      return target.FromUtf16Le(input);
+      return Utf16LeToCp932(input, emit.Out());
     default:
-      return target.Nothing();
+      return;
   }
-  return target.FromBytes(Produced(std::move(output), result));
+  emit.Bytes(Produced(std::move(output), result));
 }
 
 }  // namespace
 
-FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
-                                     std::int16_t intConversionMode, std::int16_t intOption) {
-  TextTarget target;
-  return Dispatch(std::move(input), strFileName, intConversionMode, intOption, target);
+void ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+                  std::int16_t intOption, Product product, StreamOutput& out) {
+  Dispatch(std::move(input), strFileName, intConversionMode, intOption, Emit(product, out));
 }
 
-bool RunFrontDoorOnBytesToCp932(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
-                                std::int16_t intOption, Cp932Sink& sink) {
-  Cp932Target target{sink};
-  return Dispatch(std::move(input), strFileName, intConversionMode, intOption, target);
-}
-
-bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
-                         Cp932Sink& sink) {
+bool ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
+                 Product product, StreamOutput& out) {
   std::optional<ByteBuffer> input = ReadNamedFile(strFileName);
   if (!input) {
     return false;
   }
-  return RunFrontDoorOnBytesToCp932(std::move(*input), strFileName, intConversionMode, intOption,
-                                    sink);
-}
-
-FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
-                              std::int16_t intOption) {
-  std::optional<ByteBuffer> input = ReadNamedFile(strFileName);
-  if (!input) {
-    return {};
-  }
-  return RunFrontDoorOnBytes(std::move(*input), strFileName, intConversionMode, intOption);
+  ConvertBytes(std::move(*input), strFileName, intConversionMode, intOption, product, out);
+  return true;
 }
 
 Text clsConvert::KanjiConv(Text& strFileName, std::int16_t intConversionMode,
                            std::int16_t intOption) {
-  return RunFrontDoor(strFileName, intConversionMode, intOption).text;
+  ByteBuffer cp932;
+  StreamOutput out(StreamOutput::AppendTo(cp932));
+  if (!ConvertFile(strFileName, intConversionMode, intOption, Product::cp932_text, out)) {
+    return {};
+  }
+  out.Finish();
+  // Every character the codec decodes encodes back to a code that decodes to it again, so the
+  // text of the code page 932 result is the text the converters' bytes stand for.
+  return BytesToText(cp932);
 }
 
 }  // namespace quillora

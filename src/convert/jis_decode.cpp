@@ -10,7 +10,7 @@
 #include "convert/clsConvert.h"
 #include "converter_support.h"
 #include "text/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 #include "direct_cp932.h"
 
 namespace quillora {
@@ -166,7 +166,7 @@ template <typename Out>
 struct SjisSink {
   Out& out;
 
-  void Single(std::uint8_t b) { out.Put(b); }
+  void Single(std::uint8_t b) { Put(out, b); }
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
     while (first != last) {
       const auto count = std::min(static_cast<std::size_t>(last - first), kStretch);
@@ -179,8 +179,8 @@ struct SjisSink {
     if (!JisPairToSjis(b1, b2)) {
       return false;
     }
-    out.Put(b1);
-    out.Put(b2);
+    Put(out, b1);
+    Put(out, b2);
     return true;
   }
   std::size_t Pairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
@@ -210,12 +210,8 @@ struct SjisSink {
 // Shift_JIS bytes handed on a piece at a time to a code page 932 sink, as the bytes of one text.
 class ChunkOutput {
  public:
-  explicit ChunkOutput(Cp932Sink& sink) : sink_(sink), buffer_(kStretch * 4) {}
+  explicit ChunkOutput(StreamOutput& sink) : sink_(sink), buffer_(kStretch * 4) {}
 
-  void Put(std::uint8_t b) {
-    *Room(1) = b;
-    ++used_;
-  }
   // n is at most kStretch; what a flush leaves is one lead byte at most.
   std::uint8_t* Room(std::size_t n) {
     if (buffer_.size() - used_ < n) {
@@ -239,7 +235,7 @@ class ChunkOutput {
     used_ -= read;
   }
 
-  Cp932Sink& sink_;
+  StreamOutput& sink_;
   ByteBuffer buffer_;
   std::size_t used_ = 0;
 };
@@ -256,7 +252,7 @@ const Jis0208Steps& JisCp932Steps() {
 // waits for the byte after it, so the result is that of re-encoding the whole text.
 class Cp932JisSink {
  public:
-  explicit Cp932JisSink(Cp932Sink& sink)
+  explicit Cp932JisSink(StreamOutput& sink)
       : sink_(sink),
         pending_(sink),
         steps_(JisCp932Steps()),
@@ -289,8 +285,8 @@ class Cp932JisSink {
       if (sjis == 0) {
         return kOverflow;
       }
-      pending_.Put(static_cast<std::uint8_t>(sjis));
-      pending_.Put(static_cast<std::uint8_t>(sjis >> 8));
+      Put(pending_, static_cast<std::uint8_t>(sjis));
+      Put(pending_, static_cast<std::uint8_t>(sjis >> 8));
       i += 2;
     }
     return i;
@@ -324,7 +320,7 @@ class Cp932JisSink {
     return i;
   }
 
-  Cp932Sink& sink_;
+  StreamOutput& sink_;
   ChunkOutput pending_;
   SjisSink<ChunkOutput> as_bytes_{pending_};
   const Jis0208Steps& steps_;
@@ -336,9 +332,9 @@ struct EucSink {
 
   void Single(std::uint8_t b) {
     if (IsHalfwidthKatakanaByte(b)) {
-      out.Put(0x8E);  // single shift: half-width katakana
+      Put(out, 0x8E);  // single shift: half-width katakana
     }
-    out.Put(b);
+    Put(out, b);
   }
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
     // Each byte grows to two at most.
@@ -355,8 +351,8 @@ struct EucSink {
     }
   }
   bool Pair(std::uint8_t b1, std::uint8_t b2) {
-    out.Put(b1 | 0x80);
-    out.Put(b2 | 0x80);
+    Put(out, b1 | 0x80);
+    Put(out, b2 | 0x80);
     return true;
   }
   std::size_t Pairs(const std::uint8_t* in, std::size_t i, std::size_t n) {
@@ -388,7 +384,7 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   return error == ConvertError::none ? out.Finish() : out.Fail(error);
 }
 
-ConvertError JisToSjisAsCp932(ByteBuffer& bytConvertStrings, Cp932Sink& sink) {
+ConvertError JisToSjisAsCp932(ByteBuffer& bytConvertStrings, StreamOutput& sink) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
   Cp932JisSink decoder(sink);

@@ -46,8 +46,8 @@ std::optional<std::uint16_t> Combined(std::uint8_t kana, std::uint8_t mark) noex
 }
 
 void PutCode(detail::FixedOutput& out, std::uint16_t code) {
-  out.Put(static_cast<std::uint8_t>(code >> 8));
-  out.Put(static_cast<std::uint8_t>(code & 0xFF));
+  Put(out, static_cast<std::uint8_t>(code >> 8));
+  Put(out, static_cast<std::uint8_t>(code & 0xFF));
 }
 
 }  // namespace
@@ -62,13 +62,13 @@ ConvertResult clsConvert::HankakuKanaToZenkakuKana(ByteBuffer& bytZenkakuKana,
   for (std::size_t k = 0; k < n;) {
     const std::uint8_t b = in[k];
     if (IsSjisLeadByte(b)) {
-      out.Put(b);
-      out.Put(in[k + 1]);
+      Put(out, b);
+      Put(out, in[k + 1]);
       k += 2;
       continue;
     }
     if (b < 0xA0 || b > 0xDF) {
-      out.Put(b);
+      Put(out, b);
       ++k;
       continue;
     }

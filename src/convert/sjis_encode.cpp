@@ -59,15 +59,15 @@ ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
     const std::uint8_t b = in[k];
     if (!IsSjisLeadByte(b)) {
       if (kanji) {
-        out.Put(0x1B, 0x28, final_byte);
+        Put(out, 0x1B, 0x28, final_byte);
         kanji = false;
       }
-      out.Put(b);
+      Put(out, b);
       ++k;
       continue;
     }
     if (!kanji) {
-      out.Put(0x1B, 0x24, 0x42);
+      Put(out, 0x1B, 0x24, 0x42);
       kanji = true;
     }
     if (k + 1 == n) {
@@ -78,8 +78,8 @@ ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
     if (!SjisPairToJis(row, cell)) {
       return out.Fail(bytConverted, ConvertError::overflow);
     }
-    out.Put(row);
-    out.Put(cell);
+    Put(out, row);
+    Put(out, cell);
     k += 2;
   }
   return out.Finish(bytConverted);

@@ -9,22 +9,12 @@
 #include <QTabWidget>
 
 #include "app/modQuillora.h"
+#include "app/settings.h"
+#include "convert/decode_types.h"
 #include "dialogs/dialog_layout.h"
 #include "ui/qt_text.h"
 
 namespace quillora {
-namespace {
-
-// The list entry for a stored default decode type; -1 (no entry) when the text names none, which
-// only a hand-edited settings file can give.
-int EntryForStoredValue(const Text& stored, int entry_count) {
-  bool ok = false;
-  const uint value = ToQString(stored).trimmed().toUInt(&ok, 10);
-  return ok && value < static_cast<uint>(entry_count) ? static_cast<int>(value) : -1;
-}
-
-}  // namespace
-
 frmOption::frmOption(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
   setWindowTitle(QStringLiteral(u"ｵﾌﾟｼｮﾝ"));
   UseLayoutFontSize(*this);
@@ -46,14 +36,14 @@ frmOption::frmOption(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
 
   cboDecodeType_ = new QComboBox(fraOption);
   cboDecodeType_->setObjectName(QStringLiteral("cboDecodeType"));
-  for (const Text& name : App().DecodeTypeNames) {
-    cboDecodeType_->addItem(ToQString(name));
+  for (const DecodeType& type : kDecodeTypes) {
+    cboDecodeType_->addItem(ToQString(type.name));
   }
   cboDecodeType_->setGeometry(
       QRect(TwipsPoint(*this, 480, 600),
             QSize(TwipsAsPixels(2655, logicalDpiX()), cboDecodeType_->sizeHint().height())));
   cboDecodeType_->setCurrentIndex(
-      EntryForStoredValue(App().DefaultDecodeType, cboDecodeType_->count()));
+      DefaultDecodeTypeSetting().value_or(-1));
   lblDecodeType->setBuddy(cboDecodeType_);
 
   // Neither button may become the dialog's default: Enter is handled in keyPressEvent.

@@ -3,6 +3,7 @@
 
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <cstdint>
 #include <limits>
@@ -14,8 +15,20 @@ constexpr char32_t kReplacement = U'\uFFFD';
 
 // Appends the UTF-8 form of text; a lone surrogate is replaced, or stops the work (false) when
 // no replacement is wanted.
+// What a lone surrogate becomes: U+FFFD, or the end of the work (false); either way unless it
+// escapes a byte of a file name and those are to be restored.
+struct LoneSurrogate {
+  bool refuse = false;
+  bool unescape = false;
+};
+
+// A lone surrogate that stands for a byte of a file name.
+constexpr bool IsEscapedByte(char32_t c) noexcept {
+  return c >= 0xDC80 && c <= 0xDCFF;
+}
+
 template <typename Bytes>
-bool AppendUtf8(std::u16string_view text, Bytes& out, bool replace_lone_surrogates) {
+bool AppendUtf8(std::u16string_view text, Bytes& out, LoneSurrogate lone) {
   using Byte = typename Bytes::value_type;
   out.reserve(out.size() + text.size() * 3);
   std::size_t i = 0;
@@ -24,10 +37,13 @@ bool AppendUtf8(std::u16string_view text, Bytes& out, bool replace_lone_surrogat
     if (U16_IS_SURROGATE(c)) {
       if (U16_IS_SURROGATE_LEAD(c) && i < text.size() && U16_IS_TRAIL(text[i])) {
         c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00u);
-      } else if (replace_lone_surrogates) {
-        c = kReplacement;
-      } else {
+      } else if (lone.unescape && IsEscapedByte(c)) {
+        out.push_back(static_cast<Byte>(c & 0xFF));
+        continue;
+      } else if (lone.refuse) {
         return false;
+      } else {
+        c = kReplacement;
       }
     }
     if (c < 0x80) {
@@ -52,12 +68,12 @@ bool AppendUtf8(std::u16string_view text, Bytes& out, bool replace_lone_surrogat
 }  // namespace
 
 void AppendTextAsUtf8(std::u16string_view text, ByteBuffer& out) {
-  AppendUtf8(text, out, true);
+  AppendUtf8(text, out, LoneSurrogate{});
 }
 
 std::optional<std::string> FileNameToUtf8(std::u16string_view name) {
   std::string utf8;
-  if (!AppendUtf8(name, utf8, false)) {
+  if (!AppendUtf8(name, utf8, LoneSurrogate{.refuse = true, .unescape = true})) {
     return std::nullopt;
   }
   return utf8;
@@ -104,11 +120,36 @@ Text TextFromUtf8Lossy(std::string_view bytes) {
   return U_FAILURE(status) ? Text() : text;
 }
 
+Text TextFromFileName(std::string_view bytes) {
+  Text text;
+  text.reserve(bytes.size());
+  const auto* const data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto length = static_cast<std::int64_t>(bytes.size());
+  std::int64_t i = 0;
+  while (i < length) {
+    const std::int64_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(data, i, length, c);
+    if (c < 0) {
+      text += static_cast<char16_t>(0xDC00 | data[start]);
+      i = start + 1;
+    } else {
+      char16_t units[2];
+      std::int32_t n = 0;
+      U16_APPEND_UNSAFE(units, n, c);
+      text.append(units, static_cast<std::size_t>(n));
+    }
+  }
+  return text;
+}
+
 std::filesystem::path NativePath(std::u16string_view path) {
 #ifdef _WIN32
   return std::filesystem::path(std::wstring(path.begin(), path.end()));
 #else
-  return std::filesystem::path(Utf8FromText(path));
+  std::string bytes;
+  AppendUtf8(path, bytes, LoneSurrogate{.unescape = true});
+  return std::filesystem::path(std::move(bytes));
 #endif
 }
 
@@ -116,7 +157,7 @@ Text TextFromNativePath(const std::filesystem::path& path) {
 #ifdef _WIN32
   return Text(path.native().begin(), path.native().end());
 #else
-  return TextFromUtf8Lossy(path.native());
+  return TextFromFileName(path.native());
 #endif
 }
 

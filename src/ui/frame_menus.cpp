@@ -1,6 +1,8 @@
 // The main frame's menu bar.
 #include "ui/frame_menus.h"
 
+#include "ui/qt_text.h"
+
 #include <QMenu>
 #include <QMenuBar>
 
@@ -50,12 +52,9 @@ FrameMenus CreateFrameMenus(QMenuBar& bar) {
   m.mnuConvertRunDefault =
       AddItem(*decode, "mnuConvertRunDefault", QString::fromUtf16(kDefaultDecodeCaption));
   decode->addSeparator();
-  const std::array<QString, kDecodeTypeCount> decode_captions{
-      QStringLiteral("JIS → ShiftJIS(&J)"), QStringLiteral("EUC → ShiftJIS(&E)"),
-      QStringLiteral("UUENCODE → ShiftJIS(&U)"), QStringLiteral("MIME(BASE64) → ShiftJIS(&M)"),
-      QStringLiteral("UNICODE → ShiftJIS(&M)")};
-  for (std::size_t i = 0; i < decode_captions.size(); ++i) {
-    m.mnuConvertRun[i] = AddItem(*decode, "mnuConvertRun", decode_captions[i]);
+  for (std::size_t i = 0; i < kDecodeTypes.size(); ++i) {
+    m.mnuConvertRun[i] =
+        AddItem(*decode, "mnuConvertRun", ToQString(kDecodeTypes[i].menu_caption));
     m.mnuConvertRun[i]->setData(static_cast<int>(i));
   }
 

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "app/modQuillora.h"
+#include "convert/decode_types.h"
 
 class QAction;
 class QMenu;

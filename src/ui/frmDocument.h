@@ -19,8 +19,7 @@ class frmDocument : public QMdiSubWindow {
   explicit frmDocument(QWidget* parent = nullptr);
 
   // The file opened as the source: shown formatted when it is rich text, as code page 932 text
-  // otherwise. It is read when the window is first shown or saved, so that a batch run, which
-  // only converts it, does not read it twice.
+  // otherwise. It is read when the window is first shown or saved.
   void SetFile(Text path);
   // A conversion result, as the code page 932 bytes its text saves to.
   void SetConverted(ByteBuffer cp932);
@@ -30,7 +29,7 @@ class frmDocument : public QMdiSubWindow {
   void SetFontSize(double points);
 
   // The text area, holding the document's text. A document fills its area only when first shown,
-  // so a batch run never lays out text nobody sees.
+  // so no text is laid out that nobody sees.
   QTextEdit& rtfText();
 
   // What saving writes, in code page 932: the text exactly as held while it is unedited, so CR LF

@@ -1,5 +1,5 @@
 // The wait banner: a small topmost window, centred on the screen, shown while a default conversion
-// or a batch run keeps the program busy.
+// keeps the program busy.
 #pragma once
 
 #include <QFrame>

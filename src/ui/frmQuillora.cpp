@@ -12,9 +12,10 @@
 #include "app/identity.h"
 #include "app/paths.h"
 #include "app/settings.h"
+#include "convert/decode_types.h"
 #include "platform/registry.h"
 #include "ui/frmDocument.h"
-#include "ui/number_text.h"
+#include "app/number_text.h"
 #include "ui/outside_world.h"
 #include "ui/placement.h"
 #include "ui/program_picture.h"
@@ -116,13 +117,10 @@ void frmQuillora::SetFontListsFilling(bool filling) {
 }
 
 void frmQuillora::ShowDefaultDecodeCaption() {
-  const std::vector<Text>& names = App().DecodeTypeNames;
-  const auto index = WholeNumberFromText<std::int16_t>(App().DefaultDecodeType);
-  if (!index || *index < 0 || static_cast<std::size_t>(*index) >= names.size()) {
-    return;
+  if (const std::optional<int> index = DefaultDecodeTypeSetting()) {
+    menus_.mnuConvertRunDefault->setText(QString::fromUtf16(kDefaultDecodeCaption) +
+                                         ToQString(DecodeTypeAt(*index)->name));
   }
-  menus_.mnuConvertRunDefault->setText(QString::fromUtf16(kDefaultDecodeCaption) +
-                                       ToQString(names[static_cast<std::size_t>(*index)]));
 }
 
 void frmQuillora::ResetCommandState() {
@@ -133,7 +131,7 @@ void frmQuillora::ResetCommandState() {
 }
 
 // The one place that decides which commands are enabled: from whether a source file is open
-// (OpenDocument, outside a batch run, until ResetCommandState) and the active document's caption.
+// (OpenDocument, until ResetCommandState) and the active document's caption.
 void frmQuillora::UpdateCommandState() {
   const bool source = source_opened_;
   const frmDocument* active = ActiveDocument();
@@ -159,14 +157,6 @@ void frmQuillora::MDIForm_Load() {
   ResetCommandState();
   const Text& file = App().CommandFile;
   const bool file_exists = !file.empty() && IsExistingFile(file);
-  if (App().BatchMode) {
-    if (file_exists) {
-      RunBatch();
-    } else {
-      batch_failure_ = QStringLiteral("cannot read '%1': no such file").arg(ToQString(file));
-    }
-    return;
-  }
   // The window system adds its frame to a window only once it is shown, so the outer rectangle is
   // applied again then.
   const QRect outer =
@@ -200,14 +190,11 @@ void frmQuillora::RegisterWithUpdateNotifier() {
 }
 
 void frmQuillora::closeEvent(QCloseEvent* event) {
-  if (!App().BatchMode) {
-    // A minimised window keeps the placement stored at the previous close.
-    if (!isMinimized()) {
-      StorePlacement(frameGeometry(), logicalDpiX(), logicalDpiY(), App());
-    }
-    SaveSettings();
-    App().DecodeTypeNames.clear();
+  // A minimised window keeps the placement stored at the previous close.
+  if (!isMinimized()) {
+    StorePlacement(frameGeometry(), logicalDpiX(), logicalDpiY(), App());
   }
+  SaveSettings();
   event->accept();
 }
 

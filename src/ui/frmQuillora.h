@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "text/byte_buffer.h"
+#include "app/modQuillora.h"
 #include "ui/frame_menus.h"
 
 class QComboBox;
@@ -29,12 +30,9 @@ class frmQuillora : public QMainWindow {
   frmQuillora(const frmQuillora&) = delete;
   frmQuillora& operator=(const frmQuillora&) = delete;
 
-  // The load handler. A batch run converts and saves, and leaves the window closed and never
-  // shown; otherwise the window takes its saved placement, is shown, opens the command-line file
+  // The load handler: the window takes its saved placement, is shown, opens the command-line file
   // and registers with the update notifier.
   void MDIForm_Load();
-  // After a batch run: why it wrote no output, in one line; empty when it succeeded.
-  [[nodiscard]] const QString& BatchFailure() const { return batch_failure_; }
 
   [[nodiscard]] QComboBox& cboFonts() const;
   [[nodiscard]] QComboBox& cboFontSize() const;
@@ -53,7 +51,7 @@ class frmQuillora : public QMainWindow {
   // In the order they were created.
   [[nodiscard]] QList<frmDocument*> Documents() const;
 
-  // The commands. Menus, toolbar, batch run and tests all come through these.
+  // The commands. Menus, toolbar and tests all come through these.
   void mnuFileOpen_Click();
   void mnuFileClose_Click();
   void mnuFileSave_Click();
@@ -75,7 +73,7 @@ class frmQuillora : public QMainWindow {
   void tbToolBar_ButtonClick(const QString& key);
 
  protected:
-  // The close handler: keeps the placement and the settings, except in a batch run.
+  // The close handler: keeps the placement and the settings.
   void closeEvent(QCloseEvent* event) override;
   // A file dropped onto the frame opens as if chosen in the open dialog, while Open is enabled.
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -88,7 +86,6 @@ class frmQuillora : public QMainWindow {
   // Moves and sizes the window so that its outside, frame included, covers outer.
   void PlaceOuter(const QRect& outer);
   void RegisterWithUpdateNotifier();
-  void RunBatch();
   // The local file a drag carries, when there is exactly one and Open is enabled.
   [[nodiscard]] QString DroppableFile(const QMimeData* mime) const;
 
@@ -111,7 +108,6 @@ class frmQuillora : public QMainWindow {
   bool source_opened_ = false;
   bool font_lists_filling_ = false;
   QString last_chosen_file_;  // both file dialogs propose the name last chosen in either
-  QString batch_failure_;
 };
 
 }  // namespace quillora

@@ -3,10 +3,11 @@
 #include <QMdiArea>
 #include <fstream>
 
+#include "app/settings.h"
 #include "app/paths.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "ui/number_text.h"
+#include "app/number_text.h"
 #include "ui/qt_text.h"
 #include "ui/tiling.h"
 
@@ -52,7 +53,7 @@ bool frmQuillora::OpenDocument(const Text& path) {
     target = NewDocument();
   }
   target->SetFontName(ToQString(App().SelectFont));
-  if (const std::optional<double> size = NumberFromText(App().SelectFontsize); size && *size > 0) {
+  if (const std::optional<double> size = FontSizeSetting()) {
     target->SetFontSize(*size);
   }
   target->SetFile(path);

@@ -9,7 +9,8 @@
 #include "dialogs/frmOption.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "ui/number_text.h"
+#include "app/settings.h"
+#include "app/number_text.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
@@ -29,11 +30,11 @@ void frmQuillora::cboFontSize_Click(int index) {
 
 void frmQuillora::SetChangeFonts() {
   const QString name = ToQString(App().SelectFont);
-  const std::optional<double> size = NumberFromText(App().SelectFontsize);
+  const std::optional<double> size = FontSizeSetting();
   const QList<frmDocument*> documents = Documents();
   for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
     (*it)->SetFontName(name);
-    if (size && *size > 0) {
+    if (size) {
       (*it)->SetFontSize(*size);
     }
   }

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "ui/number_text.h"
+#include "app/number_text.h"
 
 namespace quillora {
 

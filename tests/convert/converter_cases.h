@@ -15,7 +15,7 @@
 #include "text/byte_buffer.h"
 #include "convert/convert_result.h"
 #include "text/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 
 namespace quillora::convert_test {
 
@@ -84,7 +84,7 @@ struct Collector {
   Collector& operator=(const Collector&) = delete;
 
   ByteBuffer collected;
-  Cp932Sink sink;
+  StreamOutput sink;
 };
 
 // Every JIS X 0208 code in the three encodings, Shift_JIS computed the textbook way from row (ku)

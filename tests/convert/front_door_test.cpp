@@ -1,5 +1,5 @@
-// KanjiConv on real files: every conversion mode, unreadable files, failing converters, and the
-// code page 932 path against the text.
+// The front door on real files: every conversion mode, unreadable files, failing converters, and
+// both products against a slow reference.
 #include "convert/front_door.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
+#include "support/reference_conversion.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::convert_test {
 namespace {
@@ -54,18 +56,30 @@ struct Case {
   std::u16string_view name_after = {};  // mode 10's file name; empty: the path stays
 };
 
+// The product of the file, or nullopt when it cannot be read.
+std::optional<ByteBuffer> Product(Text& name, std::int16_t mode, std::int16_t option,
+                                  quillora::Product product) {
+  Collector out;
+  if (!ConvertFile(name, mode, option, product, out.sink)) {
+    return std::nullopt;
+  }
+  EXPECT_TRUE(out.sink.Finish());
+  return out.collected;
+}
+
 class FrontDoorTest : public testing::TestWithParam<Case> {};
 
 TEST_P(FrontDoorTest, Converts) {
   const Case& c = GetParam();
   const TemporaryFolder folder;
   const Text path = folder.Write("input", c.file);
-  Text name = path;
-  const FrontDoorOutcome outcome = RunFrontDoor(name, c.mode, c.option);
-  EXPECT_TRUE(outcome.file_read);
-  EXPECT_EQ(outcome.bytes, ByteBuffer(c.bytes.begin(), c.bytes.end()));
-  EXPECT_EQ(outcome.text, c.text);
   const Text name_after = c.name_after.empty() ? path : Text(c.name_after);
+  Text name = path;
+  EXPECT_EQ(Product(name, c.mode, c.option, Product::converter_bytes),
+            ByteBuffer(c.bytes.begin(), c.bytes.end()));
+  EXPECT_EQ(name, name_after);
+  name = path;
+  EXPECT_EQ(Product(name, c.mode, c.option, Product::cp932_text), TextToBytes(c.text));
   EXPECT_EQ(name, name_after);
   name = path;
   EXPECT_EQ(clsConvert().KanjiConv(name, c.mode, c.option), c.text);
@@ -126,36 +140,43 @@ TEST(FrontDoorFiles, EmptyOrUnreadableFileGivesEmptyTextInEveryMode) {
   for (const Row& row : rows) {
     for (const std::int16_t mode : modes) {
       Text name = row.path;
-      const FrontDoorOutcome outcome = RunFrontDoor(name, mode, 0);
-      EXPECT_EQ(outcome.file_read, row.readable) << mode;
-      EXPECT_EQ(outcome.text, u"") << mode;
+      const std::optional<ByteBuffer> text = Product(name, mode, 0, Product::cp932_text);
+      EXPECT_EQ(text.has_value(), row.readable) << mode;
+      EXPECT_EQ(text.value_or(ByteBuffer()), ByteBuffer()) << mode;
+      EXPECT_EQ(clsConvert().KanjiConv(name, mode, 0), u"") << mode;
       EXPECT_EQ(name, row.path) << mode;
     }
   }
 }
 
-// The code page 932 path's output is TextToBytes of the text path's, and mode 10 names the same
-// file.
-testing::AssertionResult DirectIsEncodedText(const ByteBuffer& bytes, std::int16_t mode,
-                                             std::int16_t option,
-                                             std::size_t piece = std::size_t{1} << 20) {
-  Text name = u"mail";
-  const FrontDoorOutcome outcome = RunFrontDoorOnBytes(bytes, name, mode, option);
-  Collector direct(piece);
-  Text direct_name = u"mail";
-  if (!RunFrontDoorOnBytesToCp932(bytes, direct_name, mode, option, direct.sink) ||
-      !direct.sink.Finish()) {
-    return testing::AssertionFailure() << "not delivered";
-  }
-  if (direct.collected != TextToBytes(outcome.text) || direct_name != name) {
-    return testing::AssertionFailure() << "differs in mode " << mode << " option " << option;
+// Both products of the in-memory entry, handed on in pieces of the given size, against the slow
+// reference; mode 10 names the same file.
+testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t mode,
+                                          std::int16_t option,
+                                          std::size_t piece = std::size_t{1} << 20) {
+  Text expected_name = u"mail";
+  const reference::Outcome expected = reference::Convert(bytes, expected_name, mode, option);
+  for (const auto product : {Product::converter_bytes, Product::cp932_text}) {
+    Collector out(piece);
+    Text name = u"mail";
+    ConvertBytes(bytes, name, mode, option, product, out.sink);
+    if (!out.sink.Finish()) {
+      return testing::AssertionFailure() << "not delivered";
+    }
+    const ByteBuffer want =
+        product == Product::cp932_text ? TextToBytes(expected.text) : expected.bytes;
+    if (out.collected != want || name != expected_name) {
+      return testing::AssertionFailure()
+             << "differs in mode " << mode << " option " << option << " product "
+             << static_cast<int>(product);
+    }
   }
   return testing::AssertionSuccess();
 }
 
 // Random mail-like inputs in every mode. The pieces make ASCII mail (which the mail decoders read
 // as bytes) as well as mail with Japanese in it (read as text).
-TEST(FrontDoorCp932, OutputIsTheEncodedTextInEveryMode) {
+TEST(FrontDoorProducts, MatchTheReferenceInEveryMode) {
   std::vector<std::string_view> pieces = {"Content-Transfer-Encoding: base64\r\n",
                                           "CONTENT-TRANSFER-ENCODING: BASE64\n",
                                           "begin 644 Cat.TXT\r\n", "Subject: x\r\n"};
@@ -182,7 +203,7 @@ TEST(FrontDoorCp932, OutputIsTheEncodedTextInEveryMode) {
     const ByteBuffer bytes(input.begin(), input.end());
     for (const std::int16_t mode : modes) {
       for (const std::int16_t option : {std::int16_t{0}, std::int16_t{1}}) {
-        ASSERT_TRUE(DirectIsEncodedText(bytes, mode, option, 64 + rng() % 64))
+        ASSERT_TRUE(MatchesReference(bytes, mode, option, 64 + rng() % 64))
             << testing::PrintToString(input);
       }
     }
@@ -191,7 +212,7 @@ TEST(FrontDoorCp932, OutputIsTheEncodedTextInEveryMode) {
 
 // UTF-16 is taken a stretch at a time; a surrogate pair or an odd byte at any cut must come out as
 // from the whole.
-TEST(FrontDoorCp932, LongUtf16KeepsPairsAcrossStretches) {
+TEST(FrontDoorProducts, LongUtf16KeepsPairsAcrossStretches) {
   for (const std::size_t shift : {0U, 1U, 2U, 3U}) {
     ByteBuffer input{0xFF, 0xFE};
     while (input.size() < (std::size_t{1} << 17) + 64) {
@@ -205,7 +226,7 @@ TEST(FrontDoorCp932, LongUtf16KeepsPairsAcrossStretches) {
     if (shift % 2 == 1) {
       input.push_back(0x41);
     }
-    EXPECT_TRUE(DirectIsEncodedText(input, 11, 0)) << shift;
+    EXPECT_TRUE(MatchesReference(input, 11, 0)) << shift;
   }
 }
 

@@ -48,7 +48,6 @@ class dialogs_test : public QObject {
     qputenv("QUILLORA_REGISTRY", folder_.filePath(u"user.sqlite3"_s).toUtf8());
     qputenv("QUILLORA_MACHINE_REGISTRY", machine_hive_.toUtf8());
     qputenv("PATH", folder_.filePath(u"no-programs"_s).toUtf8());
-    App().DecodeTypeNames = MakeDecodeTypeNames();
   }
 
   // Enter on the System Information button runs it; Esc anywhere presses OK.

@@ -23,7 +23,6 @@ class FrameFixture {
     qputenv(kSettingsFileVariable, SettingsFile().toUtf8());
     qputenv("QUILLORA_REGISTRY", Path(QStringLiteral("registry.db")).toUtf8());
     App() = AppState{};
-    App().DecodeTypeNames = MakeDecodeTypeNames();
     LoadSettings();
     world_ = std::make_unique<ScriptedOutsideWorld>();
   }
@@ -31,7 +30,6 @@ class FrameFixture {
   // A start as Main makes it, after the settings and the command line are in App().
   [[nodiscard]] static std::unique_ptr<frmQuillora> LoadFrame() {
     auto frame = std::make_unique<frmQuillora>();
-    App().MainFrame = frame.get();
     frame->MDIForm_Load();
     return frame;
   }

@@ -3,10 +3,9 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
+#include "app/batch_run.h"
 #include "app/command_line.h"
 #include "app/modQuillora.h"
 #include "app/settings.h"
@@ -28,29 +27,6 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 when done; 1 when INPUT cannot be read or OUTPUT cannot be written.\n";
 
-bool IsSet(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
-
-// A batch run needs no display; without one it draws its hidden windows off screen.
-void UseOffscreenWithoutDisplay() {
-#if defined(__unix__) && !defined(__APPLE__)
-  if (!IsSet("QT_QPA_PLATFORM") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-#endif
-}
-
-// A batch run speaks on standard error only to say why it failed; the window system's own chatter
-// (an offscreen platform that cannot raise a window, say) would drown that one line.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext& /*context*/,
-                     const QString& message) {
-  if (type == QtFatalMsg) {
-    std::fprintf(stderr, "quillora: %s\n", message.toUtf8().constData());
-  }
-}
-
 }  // namespace
 
 int Main(int argc, char** argv) {
@@ -64,36 +40,22 @@ int Main(int argc, char** argv) {
   }
 
   AppState& state = App();
-  state.BatchDone = false;
-  state.BatchMode = false;
-  state.DecodeTypeNames = MakeDecodeTypeNames();
   LoadSettings();
   ParseCommandArgv(argc, argv);
+  // The batch run is the core's: no window system is started, so it runs without a display.
   if (!state.CommandOutput.empty()) {
-    UseOffscreenWithoutDisplay();
-    qInstallMessageHandler(QuietQtMessages);
+    const BatchOutcome outcome = RunBatch(state);
+    if (!outcome.message.empty()) {
+      std::fprintf(stderr, "quillora: %s\n", outcome.message.c_str());
+    }
+    return outcome.status;
   }
 
   const QApplication application(argc, argv);
   // Wayland compositors find the program's icon and name through its desktop entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Quillora"));
   frmQuillora frame;
-  state.MainFrame = &frame;
-  state.BatchMode = !state.CommandOutput.empty();
-  try {
-    frame.MDIForm_Load();
-  } catch (const std::bad_alloc&) {  // only a batch run lets it through
-    std::fprintf(stderr, "quillora: not enough memory to convert '%s'\n",
-                 QString::fromStdU16String(state.CommandFile).toUtf8().constData());
-    return 1;
-  }
-  if (state.BatchMode) {
-    if (!frame.BatchFailure().isEmpty()) {
-      std::fprintf(stderr, "quillora: %s\n", frame.BatchFailure().toUtf8().constData());
-      return 1;
-    }
-    return 0;
-  }
+  frame.MDIForm_Load();
 
   FillFontLists(frame);
   frame.ShowDefaultDecodeCaption();

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "convert/decode_types.h"
+
 namespace quillora::convert_cli {
 namespace {
 
@@ -68,9 +70,9 @@ Command ParseArguments(const std::vector<std::string>& arguments) {
   if (operands.size() != 2) {
     return UsageError{"expected MODE and FILE"};
   }
-  const auto mode = ParseInt16(operands[0]);
+  const auto mode = ModeNamed(operands[0]) ? ModeNamed(operands[0]) : ParseInt16(operands[0]);
   if (!mode) {
-    return UsageError{"MODE must be an integer from -32768 to 32767, not '" +
+    return UsageError{"MODE must be a name or an integer from -32768 to 32767, not '" +
                       std::string(operands[0]) + "'"};
   }
   if (request.bytes && request.encoding == OutputEncoding::utf8) {
@@ -83,6 +85,10 @@ Command ParseArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
+  std::string names;
+  for (const DecodeType& type : kDecodeTypes) {
+    names += "  " + std::string(type.command_name) + " (" + std::to_string(type.mode) + ")";
+  }
   return R"(Usage: quillora-convert [OPTION]... MODE FILE
 Converts FILE by conversion mode MODE and writes the result as code page 932 text.
 
@@ -92,6 +98,8 @@ MODE is any integer from -32768 to 32767; these convert, the others give no outp
    4  Shift_JIS to JIS                   9  MIME Base64 mail to Shift_JIS
    5  Shift_JIS to EUC-JP               10  uuencode to Shift_JIS
                                         11  UTF-16LE with byte-order mark to Shift_JIS
+The decoding modes also answer to names:
+)" + names + R"(
 FILE is the file to convert; - reads standard input.
 
 Options:

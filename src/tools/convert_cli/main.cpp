@@ -16,7 +16,7 @@
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
 #include "text/cp932_codec.h"
-#include "convert/cp932_sink.h"
+#include "convert/stream_output.h"
 #include "convert/front_door.h"
 #include "io/large_buffer.h"
 #include "text/utf8.h"
@@ -30,54 +30,6 @@ constexpr int kUsage = 2;
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "quillora-convert: %s\n", message.c_str());
-}
-
-ByteBuffer OutputBytes(FrontDoorOutcome& outcome, const Request& request) {
-  if (request.bytes) {
-    return std::move(outcome.bytes);
-  }
-  ByteBuffer out;
-  if (request.encoding == OutputEncoding::utf8) {
-    AppendTextAsUtf8(outcome.text, out);
-  } else {
-    AppendTextAsBytes(outcome.text, out);
-  }
-  return out;
-}
-
-// One large write; stdio hands a block this size straight to the system.
-bool WriteStandardOutput(const ByteBuffer& bytes) {
-  const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-  return std::fflush(stdout) == 0 && wrote;
-}
-
-FrontDoorOutcome Convert(const Request& request) {
-  Text name = u"-";
-  if (request.input == "-") {
-    std::optional<ByteBuffer> input = ReadStandardInput();
-    if (!input) {
-      return {};
-    }
-    return RunFrontDoorOnBytes(std::move(*input), name, request.mode, request.option);
-  }
-  std::optional<Text> path = TextFromUtf8(request.input);
-  if (!path) {
-    return {};  // a name that is not UTF-8 names no file the engine can reach
-  }
-  return RunFrontDoor(*path, request.mode, request.option);
-}
-
-// The code page 932 text made straight from the converters' bytes, without the text in between;
-// false when the input cannot be read.
-bool ConvertToCp932(const Request& request, Cp932Sink& sink) {
-  Text name = u"-";
-  if (request.input == "-") {
-    std::optional<ByteBuffer> input = ReadStandardInput();
-    return input &&
-           RunFrontDoorOnBytesToCp932(std::move(*input), name, request.mode, request.option, sink);
-  }
-  std::optional<Text> path = TextFromUtf8(request.input);
-  return path && RunFrontDoorToCp932(*path, request.mode, request.option, sink);
 }
 
 // Writes each piece straight to the descriptor; remembers the first error.
@@ -126,53 +78,51 @@ int WriteOutputFile(const std::string& name, const ByteBuffer& bytes) {
   return kDone;
 }
 
-// The default output, code page 932 text, made and written a piece at a time.
-int RunCp932(const Request& request) {
-  if (request.output) {
-    // Held whole for the atomic write: reserved once, at about the size it will have.
-    ByteBuffer out;
-    std::error_code unknown_size;
-    const std::uintmax_t input_size =
-        request.input == "-" ? 0 : std::filesystem::file_size(request.input, unknown_size);
-    ReserveLarge(out, static_cast<std::size_t>(unknown_size ? 0 : input_size) + 4096);
-    Cp932Sink sink([&out](std::span<const std::uint8_t> piece) {
-      out.insert(out.end(), piece.begin(), piece.end());
-      return true;
-    });
-    if (!ConvertToCp932(request, sink)) {
-      return ComplainUnreadable(request);
-    }
-    (void)sink.Finish();
-    return WriteOutputFile(*request.output, out);
+// The input's bytes, and the name mode 10 is given (the file name as text, for a caption).
+std::optional<ByteBuffer> ReadInput(const Request& request, Text& name) {
+  if (request.input == "-") {
+    name = u"-";
+    return ReadStandardInput();
+  }
+  // The name is read as the bytes the system gave, whatever their encoding.
+  name = TextFromFileName(request.input);
+  return ReadWholeFile(request.input);
+}
+
+// Runs the request. The output streams to standard output a piece at a time, except where it must
+// be held whole: for the atomic write of -o, and for UTF-8, which is made from the whole text.
+int Run(const Request& request) {
+  Text name;
+  std::optional<ByteBuffer> input = ReadInput(request, name);
+  if (!input) {
+    return ComplainUnreadable(request);
+  }
+  const bool held = request.output || request.encoding == OutputEncoding::utf8;
+  ByteBuffer whole;
+  if (held) {
+    ReserveLarge(whole, input->size() + 4096);  // about the size it will have
   }
   std::fflush(stdout);
   DescriptorWriter writer(STDOUT_FILENO);
-  Cp932Sink sink(std::ref(writer), std::size_t{1} << 20);
-  if (!ConvertToCp932(request, sink)) {
-    return ComplainUnreadable(request);
-  }
-  if (!sink.Finish()) {
+  StreamOutput out(held ? StreamOutput::AppendTo(whole) : StreamOutput::Deliver(std::ref(writer)));
+  ConvertBytes(std::move(*input), name, request.mode, request.option,
+               request.bytes ? Product::converter_bytes : Product::cp932_text, out);
+  if (!out.Finish()) {
     return ComplainUnwritable(writer.error());
   }
-  return kDone;
-}
-
-int Run(const Request& request) {
-  if (!request.bytes && request.encoding == OutputEncoding::cp932) {
-    return RunCp932(request);
+  if (!held) {
+    return kDone;
   }
-  FrontDoorOutcome outcome = Convert(request);
-  if (!outcome.file_read) {
-    return ComplainUnreadable(request);
+  if (request.encoding == OutputEncoding::utf8) {
+    ByteBuffer utf8;
+    AppendTextAsUtf8(BytesToText(whole), utf8);
+    whole = std::move(utf8);
   }
-  const ByteBuffer out = OutputBytes(outcome, request);
-
   if (request.output) {
-    return WriteOutputFile(*request.output, out);
+    return WriteOutputFile(*request.output, whole);
   }
-  if (!WriteStandardOutput(out)) {
-    Complain("cannot write to standard output: " + std::generic_category().message(errno));
-    return kFailed;
+  if (!writer(whole)) {
+    return ComplainUnwritable(writer.error());
   }
   return kDone;
 }

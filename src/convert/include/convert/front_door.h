@@ -1,38 +1,31 @@
-// The front door's work in detail: the text KanjiConv returns and the bytes it was made from.
+// The front door: runs the converter that belongs to a conversion mode and hands on its result.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
+#include "convert/stream_output.h"
 #include "text/byte_buffer.h"
-#include "convert/cp932_sink.h"
 
 namespace quillora {
 
-struct FrontDoorOutcome {
-  Text text;         // what KanjiConv returns
-  ByteBuffer bytes;  // the bytes the text was made from (empty for modes without conversion)
-  bool file_read = false;
+// What a conversion hands on.
+enum class Product {
+  // The result as code page 932 text: the bytes TextToBytes makes of the text KanjiConv returns,
+  // made without the text where the converters' bytes allow.
+  cp932_text,
+  // The bytes the result was made from: the converter's output where a converter ran, the input
+  // where the mode passes it through, the code page 932 text for modes 8 and 11, nothing for modes
+  // without conversion.
+  converter_bytes,
 };
 
-// KanjiConv with its intermediate bytes; strFileName is passed through by reference (mode 10).
-[[nodiscard]] FrontDoorOutcome RunFrontDoor(Text& strFileName, std::int16_t intConversionMode,
-                                            std::int16_t intOption);
+// Converts input, read elsewhere (standard input), by conversion mode and option into out.
+// strFileName names the input; mode 10 replaces it with the name on the begin line.
+void ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+                  std::int16_t intOption, Product product, StreamOutput& out);
 
-// The same on bytes read elsewhere (standard input); strFileName only names them.
-[[nodiscard]] FrontDoorOutcome RunFrontDoorOnBytes(ByteBuffer input, Text& strFileName,
-                                                   std::int16_t intConversionMode,
-                                                   std::int16_t intOption);
-
-// KanjiConv's text as code page 932, handed to sink: the bytes TextToBytes makes of the text, made
-// without the text where the converters' bytes allow (quillora-convert's output). False when the
-// file cannot be read.
-[[nodiscard]] bool RunFrontDoorToCp932(Text& strFileName, std::int16_t intConversionMode,
-                                       std::int16_t intOption, Cp932Sink& sink);
-
-// The same on bytes read elsewhere.
-[[nodiscard]] bool RunFrontDoorOnBytesToCp932(ByteBuffer input, Text& strFileName,
-                                              std::int16_t intConversionMode,
-                                              std::int16_t intOption, Cp932Sink& sink);
+// The same on the file strFileName, read whole; false when it cannot be read.
+[[nodiscard]] bool ConvertFile(Text& strFileName, std::int16_t intConversionMode,
+                               std::int16_t intOption, Product product, StreamOutput& out);
 
 }  // namespace quillora

@@ -15,8 +15,13 @@ namespace quillora {
 // Appends the UTF-8 form of text to out; a lone surrogate becomes U+FFFD.
 void AppendTextAsUtf8(std::u16string_view text, ByteBuffer& out);
 
-// The UTF-8 form of a file name; nullopt when it holds a lone surrogate, which no file can be
-// named.
+// File names travel as the bytes the system gave: a byte that is no part of UTF-8 is carried in
+// text as the lone surrogate U+DC80 to U+DCFF (as Python's surrogateescape does), which a caption
+// shows as U+FFFD while the name keeps its byte.
+[[nodiscard]] Text TextFromFileName(std::string_view bytes);
+
+// The bytes of a file name given as text, each escaped byte restored; nullopt when it holds any
+// other lone surrogate, which names no file.
 [[nodiscard]] std::optional<std::string> FileNameToUtf8(std::u16string_view name);
 
 // Text from UTF-8 (a command-line argument); nullopt when the bytes are not UTF-8.
@@ -28,7 +33,8 @@ void AppendTextAsUtf8(std::u16string_view text, ByteBuffer& out);
 // A byte sequence that is not UTF-8 becomes U+FFFD (ICU's maximal subparts).
 [[nodiscard]] Text TextFromUtf8Lossy(std::string_view bytes);
 
-// The system's own form of a path: UTF-16 on Windows, UTF-8 bytes elsewhere.
+// The system's own form of a path: UTF-16 on Windows, the file name's bytes elsewhere (a lone
+// surrogate that escapes no byte becomes U+FFFD).
 [[nodiscard]] std::filesystem::path NativePath(std::u16string_view path);
 [[nodiscard]] Text TextFromNativePath(const std::filesystem::path& path);
 

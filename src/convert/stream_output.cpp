@@ -1,5 +1,7 @@
-// Code page 932 output made straight from bytes and text, handed on a piece at a time.
-#include "convert/cp932_sink.h"
+// A conversion's output, handed on a piece at a time.
+#include "convert/stream_output.h"
+
+#include "byte_output.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,24 +11,24 @@
 
 namespace quillora {
 
-Cp932Sink::Cp932Sink(Deliver deliver, std::size_t piece)
+StreamOutput::StreamOutput(Deliver deliver, std::size_t piece)
     : deliver_(std::move(deliver)), buffer_(std::max<std::size_t>(piece, 64)) {}
 
-std::uint8_t* Cp932Sink::Room(std::size_t n) {
+std::uint8_t* StreamOutput::Room(std::size_t n) {
   if (buffer_.size() - used_ < n) {
     Flush();
   }
   return buffer_.data() + used_;
 }
 
-void Cp932Sink::Flush() {
+void StreamOutput::Flush() {
   if (used_ > 0 && ok_) {
     ok_ = deliver_(std::span(buffer_).first(used_));
   }
   used_ = 0;
 }
 
-std::size_t Cp932Sink::Reencode(std::span<const std::uint8_t> bytes, bool last) {
+std::size_t StreamOutput::Reencode(std::span<const std::uint8_t> bytes, bool last) {
   // A quarter of a buffer of input at a time, since it may grow to twice its size; a lead byte
   // cut off at the end of a stretch starts the next one.
   const std::size_t stretch = buffer_.size() / 4;
@@ -45,7 +47,7 @@ std::size_t Cp932Sink::Reencode(std::span<const std::uint8_t> bytes, bool last) 
   return taken;
 }
 
-void Cp932Sink::Encode(std::u16string_view text) {
+void StreamOutput::Encode(std::u16string_view text) {
   // A surrogate pair is one character: a stretch never ends between its halves.
   const std::size_t stretch = buffer_.size() / 4;
   ByteBuffer scratch;
@@ -61,16 +63,20 @@ void Cp932Sink::Encode(std::u16string_view text) {
   }
 }
 
-void Cp932Sink::Copy(std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const std::size_t take = std::min(bytes.size(), buffer_.size());
-    std::memcpy(Room(take), bytes.data(), take);
-    used_ += take;
-    bytes = bytes.subspan(take);
-  }
+static_assert(ByteOutput<StreamOutput>);
+
+void StreamOutput::Copy(std::span<const std::uint8_t> bytes) {
+  Append(*this, bytes, buffer_.size());
 }
 
-bool Cp932Sink::Finish() {
+StreamOutput::Deliver StreamOutput::AppendTo(ByteBuffer& bytes) {
+  return [&bytes](std::span<const std::uint8_t> piece) {
+    bytes.insert(bytes.end(), piece.begin(), piece.end());
+    return true;
+  };
+}
+
+bool StreamOutput::Finish() {
   Flush();
   return ok_;
 }

@@ -1,5 +1,5 @@
 // Lenient reading of numbers held as text.
-#include "ui/number_text.h"
+#include "app/number_text.h"
 
 #include <charconv>
 #include <string>

@@ -1,4 +1,5 @@
-// Code page 932 output made straight from bytes and text, handed on a piece at a time.
+// A conversion's output, handed on a piece at a time: to standard output, a file being written or
+// a buffer.
 #pragma once
 
 #include <cstddef>
@@ -11,15 +12,15 @@
 
 namespace quillora {
 
-// Collects what TextToBytes would make of a text, given the text's own pieces: bytes to be read
-// as code page 932 (re-encoded without building the text), text, or finished bytes. Whenever a
-// piece of the buffer's size is full it goes to `deliver`; a false from it is remembered and
-// stops further delivery.
-class Cp932Sink {
+// Takes the output as finished bytes, as bytes to be read as code page 932 and re-encoded (what
+// TextToBytes makes of their text, without building the text), or as text. Whenever a piece of
+// the buffer's size is full it goes to `deliver`; a false from it is remembered and stops further
+// delivery. It is a ByteOutput: converters also write into it in place.
+class StreamOutput {
  public:
   using Deliver = std::function<bool(std::span<const std::uint8_t>)>;
 
-  explicit Cp932Sink(Deliver deliver, std::size_t piece = std::size_t{1} << 20);
+  explicit StreamOutput(Deliver deliver, std::size_t piece = std::size_t{1} << 20);
 
   // TextToBytes(BytesToText(bytes)): the bytes decoded as one text, then encoded. Unless `last`,
   // more bytes of the same text follow in the next call, and a lead byte at the very end is left
@@ -36,6 +37,9 @@ class Cp932Sink {
   void Advance(std::size_t n) { used_ += n; }
   // Hands on what is left; false when any delivery failed.
   bool Finish();
+
+  // A delivery that appends each piece to bytes.
+  [[nodiscard]] static Deliver AppendTo(ByteBuffer& bytes);
 
  private:
   void Flush();

@@ -1,0 +1,61 @@
+// The batch run.
+#include "app/batch_run.h"
+
+#include <new>
+#include <optional>
+
+#include "app/decode_file.h"
+#include "app/paths.h"
+#include "app/settings.h"
+#include "convert/decode_types.h"
+#include "io/atomic_file.h"
+#include "io/file_reading.h"
+#include "io/large_buffer.h"
+#include "text/cp932_codec.h"
+#include "text/utf8.h"
+
+namespace quillora {
+namespace {
+
+BatchOutcome Failed(std::string message) {
+  return {1, std::move(message)};
+}
+
+std::string Quoted(const Text& path) {
+  return "'" + NativePath(path).string() + "'";
+}
+
+}  // namespace
+
+BatchOutcome RunBatch(const AppState& state) {
+  const Text& file = state.CommandFile;
+  const std::optional<int> decode_type = DefaultDecodeTypeSetting(state);
+  if (!decode_type) {
+    return Failed("the setting DefaultDecodeType=" + Utf8FromText(state.DefaultDecodeType) +
+                  " is not a decode type (0 to 4); nothing was written");
+  }
+  const std::optional<std::string> native = FileNameToUtf8(file);
+  std::optional<ByteBuffer> input = native ? ReadWholeFile(*native) : std::nullopt;
+  if (!input) {
+    return Failed("cannot read " + Quoted(file));
+  }
+  try {
+    // The input is kept: a decoding that gives nothing leaves its own text as the result.
+    ByteBuffer source;
+    ReserveLarge(source, input->size());
+    source.assign(input->begin(), input->end());
+    Text name = file;
+    ByteBuffer text = DecodeBytes(std::move(*input), name, DecodeTypeAt(*decode_type)->mode);
+    if (text.empty()) {
+      text.clear();
+      AppendReencodedBytes(source, text);
+    }
+    std::string problem =
+        WriteFileAtomically(NativePath(BatchOutputPath(file, state.CommandOutput)), text);
+    return problem.empty() ? BatchOutcome{} : Failed(std::move(problem));
+  } catch (const std::bad_alloc&) {
+    return Failed("not enough memory to convert " + Quoted(file));
+  }
+}
+
+}  // namespace quillora
