@@ -67,5 +67,4 @@ Text BatchOutputPath(const Text& command_file, const Text& command_output, PathS
   return AddBackslash(FolderOfPath(command_file, style, CurrentFolder()), style) + command_output;
 }
 
-
 }  // namespace quillora

@@ -11,8 +11,8 @@
 #include "app/number_text.h"
 #include "app/paths.h"
 #include "convert/decode_types.h"
-#include "text/cp932_codec.h"
 #include "platform/ini_file.h"
+#include "text/cp932_codec.h"
 #include "text/utf8.h"
 
 namespace quillora {
@@ -103,7 +103,8 @@ void SaveSettings(const AppState& state) {
 }
 
 std::optional<int> DefaultDecodeTypeSetting(const AppState& state) {
-  const std::optional<std::int16_t> index = WholeNumberFromText<std::int16_t>(state.DefaultDecodeType);
+  const std::optional<std::int16_t> index =
+      WholeNumberFromText<std::int16_t>(state.DefaultDecodeType);
   if (!index || !DecodeTypeAt(*index)) {
     return std::nullopt;
   }

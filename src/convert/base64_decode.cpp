@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "conversions.h"
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "convert/stream_output.h"
-#include "direct_cp932.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
+#include "text/cp932_codec.h"
 
 namespace quillora {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "text/byte_buffer.h"
-#include "convert/convert_result.h"
 #include "byte_output.h"
+#include "convert/convert_result.h"
+#include "text/byte_buffer.h"
 #include "text/sjis_bytes.h"
 
 namespace quillora::detail {

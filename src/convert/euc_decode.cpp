@@ -8,12 +8,13 @@
 #include <string_view>
 #include <utility>
 
+#include "conversions.h"
 #include "convert/clsConvert.h"
-#include "converter_support.h"
-#include "text/cp932_codec.h"
 #include "convert/stream_output.h"
-#include "direct_cp932.h"
+#include "converter_support.h"
 #include "io/large_buffer.h"
+#include "text/cp932_codec.h"
+#include "text/katakana.h"
 
 namespace quillora {
 namespace {
@@ -24,18 +25,6 @@ using BytePair = std::array<std::uint8_t, 2>;
 constexpr std::uint8_t kSingleShift = 0x8E;
 constexpr std::uint8_t kVoicedMark = 0xDE;
 constexpr std::uint8_t kSemiVoicedMark = 0xDF;
-
-// EUC-JP code of the full-width form of half-width katakana 0xA1 + k.
-constexpr std::array<std::uint16_t, 63> kEucFullwidth{
-    0xA1A3, 0xA1D6, 0xA1D7, 0xA1A2, 0xA1A6, 0xA5F2, 0xA5A1,          // 。「」、・ヲァ
-    0xA5A3, 0xA5A5, 0xA5A7, 0xA5A9, 0xA5E3, 0xA5E5, 0xA5E7, 0xA5C3,  // ィゥェォャュョッ
-    0xA1BC, 0xA5A2, 0xA5A4, 0xA5A6, 0xA5A8, 0xA5AA, 0xA5AB, 0xA5AD,  // ーアイウエオカキ
-    0xA5AF, 0xA5B1, 0xA5B3, 0xA5B5, 0xA5B7, 0xA5B9, 0xA5BB, 0xA5BD,  // クケコサシスセソ
-    0xA5BF, 0xA5C1, 0xA5C4, 0xA5C6, 0xA5C8, 0xA5CA, 0xA5CB, 0xA5CC,  // タチツテトナニヌ
-    0xA5CD, 0xA5CE, 0xA5CF, 0xA5D2, 0xA5D5, 0xA5D8, 0xA5DB, 0xA5DE,  // ネノハヒフヘホマ
-    0xA5DF, 0xA5E0, 0xA5E1, 0xA5E2, 0xA5E4, 0xA5E6, 0xA5E8, 0xA5E9,  // ミムメモヤユヨラ
-    0xA5EA, 0xA5EB, 0xA5EC, 0xA5ED, 0xA5EF, 0xA5F3, 0xA1AB, 0xA1AC,  // リルレロワン゛゜
-};
 
 // A byte of a JIS X 0208 character in EUC-JP.
 constexpr bool IsJisX0208Byte(std::uint8_t b) noexcept {
@@ -154,8 +143,7 @@ void EucToSjisSteps(Bytes in, Cp932StepSink& sink) {
     } else {
       const BytePair pair = EucPairToSjis(a, in[i + 1]);
       const auto [lead, trail] = pair;
-      if (!(IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) &&
-          IsSjisLeadByte(trail)) {
+      if (!(IsSjisLeadByte(lead) && IsSjisTrailByte(trail)) && IsSjisLeadByte(trail)) {
         used += sink.Stage(std::span(pair).first(1), batch.data() + used);
         flush();
         std::array<std::uint8_t, 2> alone{};
@@ -247,7 +235,8 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
     const std::uint8_t h = in[i];  // at most the guard byte
     // A byte that is no half-width katakana keeps its single shift and itself.
     const bool kana = h >= 0xA1 && h <= 0xDF;
-    const std::uint16_t wide = kana ? kEucFullwidth[h - 0xA1] : (kSingleShift << 8) | h;
+    const std::uint16_t wide = kana ? EucOfJis0208(FullwidthKatakanaJis(h))
+                                    : static_cast<std::uint16_t>(kSingleShift << 8 | h);
     Put(out, static_cast<std::uint8_t>(wide >> 8));
     // Both following bytes are read whatever h is, so a single shift in the last two positions
     // fails even where no mark could follow.

@@ -7,11 +7,11 @@
 #include <memory>
 #include <span>
 
+#include "conversions.h"
 #include "convert/clsConvert.h"
+#include "convert/stream_output.h"
 #include "converter_support.h"
 #include "text/cp932_codec.h"
-#include "convert/stream_output.h"
-#include "direct_cp932.h"
 
 namespace quillora {
 namespace {
@@ -115,30 +115,14 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
   std::size_t i = 0;
   // An escape matches only non-zero bytes, so a skipped one ends at the guard at the latest.
   while (i < n) {
-    if (kanji) {
-      if (in[i] != kEsc) {
+    if (in[i] != kEsc) {
+      if (kanji) {
         // i < n, so each pair's second byte is at most the guard.
         i = sink.Pairs(in.data(), i, n);
         if (i == kOverflow) {
           return ConvertError::overflow;
         }
-        continue;
-      }
-      if (const std::size_t len = KanjiOutLength(in, i); len > 0) {
-        kanji = false;
-        i += len;
-        continue;
-      }
-      i += KanjiInLength(in, i);
-      if (i + 1 >= in.size()) {
-        return ConvertError::out_of_range;
-      }
-      if (!sink.Pair(in[i], in[i + 1])) {
-        return ConvertError::overflow;
-      }
-      i += 2;
-    } else {
-      if (in[i] != kEsc) {
+      } else {
         const void* esc = std::memchr(in.data() + i, kEsc, n - i);
         const std::size_t end =
             esc == nullptr
@@ -146,17 +130,29 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
                 : static_cast<std::size_t>(static_cast<const std::uint8_t*>(esc) - in.data());
         sink.Run(in.data() + i, in.data() + end);
         i = end;
-        continue;
       }
-      if (const std::size_t len = KanjiInLength(in, i); len > 0) {
-        kanji = true;
-        i += len;
-        continue;
-      }
-      i += KanjiOutLength(in, i);
+      continue;
+    }
+    // An escape that leaves the current mode switches it; one that would enter it is skipped, and
+    // what follows is read in the current mode.
+    if (const std::size_t len = kanji ? KanjiOutLength(in, i) : KanjiInLength(in, i); len > 0) {
+      kanji = !kanji;
+      i += len;
+      continue;
+    }
+    i += kanji ? KanjiInLength(in, i) : KanjiOutLength(in, i);
+    if (!kanji) {
       sink.Single(in[i]);
       i += 1;
+      continue;
     }
+    if (i + 1 >= in.size()) {
+      return ConvertError::out_of_range;
+    }
+    if (!sink.Pair(in[i], in[i + 1])) {
+      return ConvertError::overflow;
+    }
+    i += 2;
   }
   return ConvertError::none;
 }

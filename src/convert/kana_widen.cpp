@@ -7,6 +7,7 @@
 
 #include "convert/clsConvert.h"
 #include "converter_support.h"
+#include "text/katakana.h"
 
 namespace quillora {
 namespace {
@@ -15,23 +16,15 @@ constexpr std::uint8_t kVoicedMark = 0xDE;
 constexpr std::uint8_t kSemiVoicedMark = 0xDF;
 constexpr std::uint8_t kKatakanaU = 0xB3;
 
-// Shift_JIS code of the full-width form of half-width byte 0xA0 + e. 0xA0 is no katakana but is
-// handled as one; it takes the full-width space.
-constexpr std::array<std::uint16_t, 64> kFullwidth{
-    0x8140, 0x8142, 0x8175, 0x8176, 0x8141, 0x8145, 0x8392, 0x8340,  // 　。「」、・ヲァ
-    0x8342, 0x8344, 0x8346, 0x8348, 0x8383, 0x8385, 0x8387, 0x8362,  // ィゥェォャュョッ
-    0x815B, 0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A, 0x834C,  // ーアイウエオカキ
-    0x834E, 0x8350, 0x8352, 0x8354, 0x8356, 0x8358, 0x835A, 0x835C,  // クケコサシスセソ
-    0x835E, 0x8360, 0x8363, 0x8365, 0x8367, 0x8369, 0x836A, 0x836B,  // タチツテトナニヌ
-    0x836C, 0x836D, 0x836E, 0x8371, 0x8374, 0x8377, 0x837A, 0x837D,  // ネノハヒフヘホマ
-    0x837E, 0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389,  // ミムメモヤユヨラ
-    0x838A, 0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A, 0x814B,  // リルレロワン゛゜
-};
+// Shift_JIS code of the full-width form of half-width byte b.
+constexpr std::uint16_t Fullwidth(std::uint8_t b) noexcept {
+  return SjisOfJis0208(FullwidthKatakanaJis(b));
+}
 
 // The one full-width character for a katakana and its mark, where one exists. ｳﾞ (ヴ) is the only
 // combination whose code is not the plain one plus 1 or 2.
 std::optional<std::uint16_t> Combined(std::uint8_t kana, std::uint8_t mark) noexcept {
-  const std::uint16_t plain = kFullwidth[kana - 0xA0];
+  const std::uint16_t plain = Fullwidth(kana);
   if (mark == kVoicedMark) {
     if (kana == kKatakanaU) {
       return 0x8394;
@@ -72,7 +65,7 @@ ConvertResult clsConvert::HankakuKanaToZenkakuKana(ByteBuffer& bytZenkakuKana,
       ++k;
       continue;
     }
-    const std::uint16_t wide = kFullwidth[b - 0xA0];
+    const std::uint16_t wide = Fullwidth(b);
     const std::uint8_t mark = in[k + 1];
     if (mark != kVoicedMark && mark != kSemiVoicedMark) {
       PutCode(out, wide);
@@ -83,7 +76,7 @@ ConvertResult clsConvert::HankakuKanaToZenkakuKana(ByteBuffer& bytZenkakuKana,
       PutCode(out, *combined);
     } else {
       PutCode(out, wide);
-      PutCode(out, kFullwidth[mark - 0xA0]);
+      PutCode(out, Fullwidth(mark));
     }
     k += 2;
   }

@@ -4,6 +4,11 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace quillora {
 
 namespace {
@@ -69,6 +74,85 @@ Text LowerCase(std::u16string_view text) {
     }
   }
   return lowered;
+}
+
+// Without the lowered copy: each character lowered as it is compared, by the same simple case
+// mapping. Few characters above ASCII lower into it (U+0130 and U+212A do); a table of all of them
+// is made once.
+bool LoweredContains(std::u16string_view text, std::u16string_view word) {
+  static const auto* const kLowerAscii = [] {
+    auto* lower = new std::array<char16_t, 0x10000>{};  // 0: does not lower into ASCII
+    for (UChar32 c = 0; c < 0x10000; ++c) {
+      const UChar32 lowered = u_tolower(c);
+      if (lowered < 0x80 && !(c >= 0xD800 && c <= 0xDFFF)) {
+        (*lower)[static_cast<std::size_t>(c)] = static_cast<char16_t>(lowered);
+      }
+    }
+    return lower;
+  }();
+  const std::array<char16_t, 0x10000>& lower = *kLowerAscii;
+  if (word.empty()) {
+    return true;
+  }
+  // A surrogate never lowers into ASCII, so taking the units one by one matches LowerCase's
+  // code points.
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    if (lower[text[at]] != word[0]) {
+      continue;
+    }
+    std::size_t k = 1;
+    while (k < word.size() && lower[text[at + k]] == word[k]) {
+      ++k;
+    }
+    if (k == word.size()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LoweredContains(std::string_view ascii, std::string_view word) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+  };
+  const auto matches_at = [&](std::size_t at) {
+    for (std::size_t k = 0; k < word.size(); ++k) {
+      if (lower(ascii[at + k]) != word[k]) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (word.empty()) {
+    return true;
+  }
+  if (word.size() > ascii.size()) {
+    return false;
+  }
+  const std::size_t last = ascii.size() - word.size();
+  // Eight bytes at a time, looking for the first letter in either case: OR-ing 0x20 turns both
+  // into the lower-case letter (and other bytes into bytes the check below rejects).
+  constexpr std::uint64_t kOnes = 0x0101010101010101U;
+  const std::uint64_t first = kOnes * static_cast<unsigned char>(word[0]);
+  const std::uint64_t fold = word[0] >= 'a' && word[0] <= 'z' ? kOnes * 0x20 : 0;
+  std::size_t at = 0;
+  for (; at + 8 <= last + 1; at += 8) {
+    std::uint64_t block = 0;
+    std::memcpy(&block, ascii.data() + at, sizeof block);
+    const std::uint64_t x = (block | fold) ^ first;  // a zero byte where the letter may stand
+    // The high bit of every zero byte, and perhaps of a byte after one: each is looked at.
+    for (std::uint64_t marks = (x - kOnes) & ~x & (kOnes * 0x80); marks != 0; marks &= marks - 1) {
+      if (matches_at(at + static_cast<std::size_t>(std::countr_zero(marks)) / 8)) {
+        return true;
+      }
+    }
+  }
+  for (; at <= last; ++at) {
+    if (matches_at(at)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace quillora

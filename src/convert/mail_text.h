@@ -36,4 +36,8 @@ struct LineSpan {
 // lowers them.
 [[nodiscard]] std::string LowerCase(std::string_view ascii);
 
+// LowerCase(text).find(word) != npos for an ASCII word without NUL, without the lowered copy.
+[[nodiscard]] bool LoweredContains(std::u16string_view text, std::u16string_view word);
+[[nodiscard]] bool LoweredContains(std::string_view ascii, std::string_view word);
+
 }  // namespace quillora

@@ -1,12 +1,11 @@
 // A conversion's output, handed on a piece at a time.
 #include "convert/stream_output.h"
 
-#include "byte_output.h"
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "byte_output.h"
 #include "text/cp932_codec.h"
 
 namespace quillora {

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <type_traits>
 
+#include "conversions.h"
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
-#include "direct_cp932.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
+#include "text/cp932_codec.h"
 
 namespace quillora {
 namespace {
@@ -241,10 +241,22 @@ ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& st
   return result;
 }
 
-ConvertResult UuencodeAsciiToSJis(ByteBuffer& bytConvertStrings, std::string_view record,
-                                  Text& strFileName) {
+std::optional<ConvertResult> UuencodedFile(ByteBuffer& file, ByteBuffer& bytConvertStrings,
+                                           Text& strFileName) {
   std::size_t consumed = 0;
-  return DecodeBlock(bytConvertStrings, record, strFileName, consumed);
+  if (IsAscii(file)) {
+    const std::string_view record(reinterpret_cast<const char*>(file.data()), file.size());
+    if (!LoweredContains(record, "begin ") || !LoweredContains(record, "end")) {
+      return std::nullopt;
+    }
+    return DecodeBlock(bytConvertStrings, record, strFileName, consumed);
+  }
+  const Text record = BytesToText(file);
+  if (!LoweredContains(record, u"begin ") || !LoweredContains(record, u"end")) {
+    return std::nullopt;
+  }
+  file = ByteBuffer();  // no longer read; its memory can serve the output
+  return DecodeBlock(bytConvertStrings, std::u16string_view(record), strFileName, consumed);
 }
 
 }  // namespace quillora

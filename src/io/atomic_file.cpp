@@ -13,7 +13,6 @@
 #include <string_view>
 #include <system_error>
 
-
 namespace quillora {
 namespace {
 

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "text/sjis_bytes.h"
 #include "io/large_buffer.h"
+#include "text/katakana.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora {
 namespace {
@@ -91,6 +92,12 @@ struct SetCloser {
   void operator()(USet* set) const { uset_close(set); }
 };
 
+void Require(UErrorCode status, const char* failure) {
+  if (U_FAILURE(status)) {
+    throw std::runtime_error(failure);
+  }
+}
+
 ConverterPtr OpenWindows31j() {
   UErrorCode status = U_ZERO_ERROR;
   ConverterPtr converter(ucnv_open("windows-31j", &status));
@@ -117,14 +124,11 @@ std::vector<char16_t> DecodeEachPiece(UConverter* converter,
   std::vector<std::int32_t> offsets(units.size());
   UErrorCode status = U_ZERO_ERROR;
   ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
-  ucnv_resetToUnicode(converter);
   char16_t* target = units.data();
   const char* source = bytes.data();
   ucnv_toUnicode(converter, &target, units.data() + units.size(), &source,
                  bytes.data() + bytes.size(), offsets.data(), true, &status);
-  if (U_FAILURE(status)) {
-    throw std::runtime_error("ICU cannot decode windows-31j");
-  }
+  Require(status, "ICU cannot decode windows-31j");
   // Per piece: how many units came from it, and the first of them if it came from its start.
   std::vector<unsigned> count(pieces.size());
   std::vector<char16_t> first(pieces.size(), kUndecodable);
@@ -172,14 +176,11 @@ void EncodeEveryUnit(UConverter* converter, std::array<std::uint16_t, 0x10000>& 
   std::vector<char> bytes(2 * units.size());
   std::vector<std::int32_t> offsets(bytes.size());
   ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
-  ucnv_resetFromUnicode(converter);
   char* target = bytes.data();
   const char16_t* source = units.data();
   ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
                    units.data() + units.size(), offsets.data(), true, &status);
-  if (U_FAILURE(status)) {
-    throw std::runtime_error("ICU cannot encode as windows-31j");
-  }
+  Require(status, "ICU cannot encode as windows-31j");
   const auto written = static_cast<std::size_t>(target - bytes.data());
   for (std::size_t k = 0; k < written;) {
     std::size_t n = 1;
@@ -527,28 +528,29 @@ ByteBuffer TextToBytes(std::u16string_view text) {
 }
 
 char16_t HalfwidthToFullwidth(char16_t c) noexcept {
-  // The full-width forms of U+FF61..U+FF9F, in rows of eight from U+FF60. The sound marks become
-  // the spacing ゛ and ゜, as Windows widens them.
-  constexpr std::u16string_view kKatakana =
-      u"。「」、・ヲァ"
-      u"ィゥェォャュョッ"
-      u"ーアイウエオカキ"
-      u"クケコサシスセソ"
-      u"タチツテトナニヌ"
-      u"ネノハヒフヘホマ"
-      u"ミムメモヤユヨラ"
-      u"リルレロワン゛゜";
-  static_assert(kKatakana.size() == 0xFF9F - 0xFF61 + 1);
   if (c == u' ') {
     return u'\u3000';
   }
   if (c >= 0x21 && c <= 0x7E) {
     return static_cast<char16_t>(c + (0xFF01 - 0x21));
   }
-  if (c >= 0xFF61 && c <= 0xFF9F) {
-    return kKatakana[c - 0xFF61U];
+  if (c < 0xFF61 || c > 0xFF9F) {
+    return c;
   }
-  return c;
+  // U+FF61 to U+FF9F are the half-width bytes A1 to DF; their full-width forms, as code page 932
+  // decodes them.
+  static const std::array<char16_t, 0xFF9F - 0xFF61 + 1> kKatakana = [] {
+    std::array<char16_t, 0xFF9F - 0xFF61 + 1> wide{};
+    for (std::size_t k = 0; k < wide.size(); ++k) {
+      const std::uint16_t sjis =
+          SjisOfJis0208(FullwidthKatakanaJis(static_cast<std::uint8_t>(0xA1 + k)));
+      const std::array<std::uint8_t, 2> bytes{static_cast<std::uint8_t>(sjis >> 8),
+                                              static_cast<std::uint8_t>(sjis)};
+      wide[k] = BytesToText(bytes).front();
+    }
+    return wide;
+  }();
+  return kKatakana[c - 0xFF61U];
 }
 
 }  // namespace quillora

@@ -166,9 +166,8 @@ testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t 
     const ByteBuffer want =
         product == Product::cp932_text ? TextToBytes(expected.text) : expected.bytes;
     if (out.collected != want || name != expected_name) {
-      return testing::AssertionFailure()
-             << "differs in mode " << mode << " option " << option << " product "
-             << static_cast<int>(product);
+      return testing::AssertionFailure() << "differs in mode " << mode << " option " << option
+                                         << " product " << static_cast<int>(product);
     }
   }
   return testing::AssertionSuccess();

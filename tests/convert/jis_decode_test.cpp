@@ -8,7 +8,7 @@
 
 #include "convert/clsConvert.h"
 #include "convert/converter_cases.h"
-#include "direct_cp932.h"
+#include "conversions.h"
 
 namespace quillora::convert_test {
 namespace {

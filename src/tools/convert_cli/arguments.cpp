@@ -99,7 +99,8 @@ MODE is any integer from -32768 to 32767; these convert, the others give no outp
    5  Shift_JIS to EUC-JP               10  uuencode to Shift_JIS
                                         11  UTF-16LE with byte-order mark to Shift_JIS
 The decoding modes also answer to names:
-)" + names + R"(
+)" + names +
+         R"(
 FILE is the file to convert; - reads standard input.
 
 Options:

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "arguments.h"
+#include "convert/front_door.h"
+#include "convert/stream_output.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
-#include "text/cp932_codec.h"
-#include "convert/stream_output.h"
-#include "convert/front_door.h"
 #include "io/large_buffer.h"
+#include "text/cp932_codec.h"
 #include "text/utf8.h"
 
 namespace quillora::convert_cli {

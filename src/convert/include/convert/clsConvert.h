@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "text/byte_buffer.h"
 #include "convert/convert_result.h"
+#include "text/byte_buffer.h"
 
 namespace quillora {
 

@@ -10,19 +10,18 @@
 namespace quillora {
 
 struct DecodeType {
-  std::int16_t mode;                    // the conversion mode that runs it
-  std::string_view command_name;        // quillora-convert's name for the mode
-  std::u16string_view name;             // the options dialog's entry
-  std::u16string_view menu_caption;     // the Decode menu's item, with its access key
-  std::u16string_view caption_suffix;   // ends a result window's caption
+  std::int16_t mode;                   // the conversion mode that runs it
+  std::string_view command_name;       // quillora-convert's name for the mode
+  std::u16string_view name;            // the options dialog's entry
+  std::u16string_view menu_caption;    // the Decode menu's item, with its access key
+  std::u16string_view caption_suffix;  // ends a result window's caption
 };
 
 // Indexed by decode type, as the settings file stores it.
 inline constexpr std::array<DecodeType, 5> kDecodeTypes{{
     {1, "jis", u"JIS → ShiftJIS", u"JIS → ShiftJIS(&J)", u" (JIS→ShiftJIS)"},
     {8, "euc", u"EUC → ShiftJIS", u"EUC → ShiftJIS(&E)", u" (EUC→ShiftJIS)"},
-    {10, "uuencode", u"UUENCODE → ShiftJIS", u"UUENCODE → ShiftJIS(&U)",
-     u" (UUENCODE→ShiftJIS)"},
+    {10, "uuencode", u"UUENCODE → ShiftJIS", u"UUENCODE → ShiftJIS(&U)", u" (UUENCODE→ShiftJIS)"},
     {9, "base64", u"MIME(BASE64) → ShiftJIS", u"MIME(BASE64) → ShiftJIS(&M)",
      u" (BASE64→ShiftJIS)"},
     // Its access key is the one before it, as the menu has always had it.

@@ -6,7 +6,6 @@
 #include <span>
 #include <string>
 
-
 namespace quillora {
 
 // Writes bytes to a temporary file in the same folder, flushes it to the disk and renames it over

@@ -1,0 +1,41 @@
+// The converters' entry points beyond clsConvert's own, for the front door: code page 932 text
+// made straight from the converters' bytes (the bytes TextToBytes makes of the text, without the
+// text), and the whole-file steps of modes 10 and 11.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "convert/convert_result.h"
+#include "convert/stream_output.h"
+#include "text/byte_buffer.h"
+#include "text/sjis_bytes.h"
+
+namespace quillora {
+
+// TextToBytes(BytesToText(...)) of what clsConvert().JisToSJis makes of jis (the bytes it
+// produced, should it fail), without its output buffer. jis gets the guard byte, as there.
+ConvertError JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
+
+// TextToBytes(clsConvert().EucToSjisConvert(euc)).
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
+
+// clsConvert::Base64ToSJis on a text all of whose characters are ASCII, given as its bytes: the
+// same output, without the text, straight to the output, as its output is code page 932 text.
+void Base64AsciiToCp932(std::string_view record, StreamOutput& sink);
+
+// Conversion mode 10 on a file's bytes: UuencodeToSJis of its text into bytConvertStrings when
+// the lowered text holds "begin " and "end"; nullopt, the file untouched, when it does not. The
+// text is read from the bytes themselves when they are ASCII.
+[[nodiscard]] std::optional<ConvertResult> UuencodedFile(ByteBuffer& file,
+                                                         ByteBuffer& bytConvertStrings,
+                                                         Text& strFileName);
+
+// Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
+// final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's
+// place).
+void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink);
+
+}  // namespace quillora
