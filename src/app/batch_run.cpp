@@ -50,8 +50,8 @@ BatchOutcome RunBatch(const AppState& state) {
       text.clear();
       AppendReencodedBytes(source, text);
     }
-    std::string problem =
-        WriteFileAtomically(NativePath(BatchOutputPath(file, state.CommandOutput)), text);
+    std::string problem = WriteFileAtomically(
+        NativePath(BatchOutputPath(file, state.CommandOutput.value_or(Text()))), text);
     return problem.empty() ? BatchOutcome{} : Failed(std::move(problem));
   } catch (const std::bad_alloc&) {
     return Failed("not enough memory to convert " + Quoted(file));

@@ -31,7 +31,7 @@ void ParseCommandLine(const Text& strCommandLine, AppState& state) {
     return;
   }
   state.CommandFile.clear();
-  state.CommandOutput.clear();
+  state.CommandOutput.reset();
   // The switch and the blank after it.
   Text rest = StartsWithSwitch(strCommandLine)
                   ? strCommandLine.substr(std::min<std::size_t>(3, strCommandLine.size()))
@@ -111,7 +111,8 @@ void ParseCommandArgv(int argc, const char* const* argv, AppState& state) {
   }
   const std::size_t first = arguments[0] == u"-d" || arguments[0] == u"-D" ? 1 : 0;
   state.CommandFile = first < arguments.size() ? arguments[first] : Text();
-  state.CommandOutput = first + 1 < arguments.size() ? arguments[first + 1] : Text();
+  state.CommandOutput =
+      first + 1 < arguments.size() ? std::optional(arguments[first + 1]) : std::nullopt;
 }
 
 }  // namespace quillora

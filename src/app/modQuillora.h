@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "text/byte_buffer.h"
 
@@ -9,7 +10,7 @@ namespace quillora {
 
 struct AppState {
   Text CommandFile;
-  Text CommandOutput;  // given: the batch run
+  std::optional<Text> CommandOutput;  // given, even empty: the batch run
   std::int32_t DocumentCount = 0;
   Text CurrentFile;
   // The eight settings, held as text exactly as the settings file stores them.

@@ -2,13 +2,17 @@
 #include "io/atomic_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -46,9 +50,101 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// Temporary files being written, removed by the handler of a signal that ends the process, so
+// that an interrupted save leaves the old file or the new one and nothing beside them. A few
+// writes at once are covered (the desktop program may save while it writes its settings).
+class PendingFiles {
+  static constexpr std::size_t kSlots = 8;
+
+ public:
+  static PendingFiles& Instance() {
+    static PendingFiles pending;
+    return pending;
+  }
+
+  static constexpr std::size_t kNone = kSlots;
+
+  // The slot that now holds path, or kNone when none is free or the path is too long.
+  std::size_t Hold(const std::string& path) {
+    if (path.size() >= kMaxPath) {
+      return kNone;
+    }
+    for (std::size_t k = 0; k < kSlots; ++k) {
+      int expected = kFree;
+      if (slots_[k].state.compare_exchange_strong(expected, kFilling)) {
+        std::memcpy(slots_[k].path.data(), path.c_str(), path.size() + 1);
+        slots_[k].state.store(kHeld);
+        return k;
+      }
+    }
+    return kNone;
+  }
+  void Release(std::size_t slot) {
+    if (slot != kNone) {
+      slots_[slot].state.store(kFree);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kMaxPath = 4096;
+  static constexpr int kFree = 0;
+  static constexpr int kFilling = 1;
+  static constexpr int kHeld = 2;
+  struct Slot {
+    std::atomic<int> state{kFree};
+    std::array<char, kMaxPath> path{};
+  };
+
+  PendingFiles() {
+    // Only where the signal would end the process anyway: a handler of the program's own stays.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current {};
+      if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        struct sigaction removing {};
+        removing.sa_handler = &PendingFiles::RemoveAndEnd;
+        removing.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);
+        sigemptyset(&removing.sa_mask);
+        ::sigaction(signal, &removing, nullptr);
+      }
+    }
+  }
+
+  // Async-signal-safe: unlink, then the signal again with its default action.
+  static void RemoveAndEnd(int signal) {
+    for (Slot& slot : Instance().slots_) {
+      if (slot.state.load() == kHeld) {
+        ::unlink(slot.path.data());
+      }
+    }
+    ::raise(signal);
+  }
+
+  std::array<Slot, kSlots> slots_;
+};
+
 struct TemporaryFile {
   std::string path;
   int fd = -1;
+  std::size_t pending_slot = PendingFiles::kNone;
+};
+
+// Blocks the ending signals for its life, so that a file is never created without being held.
+class EndingSignalsBlocked {
+ public:
+  EndingSignalsBlocked() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&ending, signal);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &ending, &before_);
+  }
+  ~EndingSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  EndingSignalsBlocked(const EndingSignalsBlocked&) = delete;
+  EndingSignalsBlocked& operator=(const EndingSignalsBlocked&) = delete;
+
+ private:
+  sigset_t before_{};
 };
 
 // A fresh file in folder; O_EXCL keeps a stale or foreign file of the same name safe.
@@ -74,8 +170,11 @@ std::optional<TemporaryFile> CreateTemporary(const std::string& folder, const st
     temporary.path += '-';
     temporary.path += std::to_string(serial++);
     temporary.path += ".tmp";
+    PendingFiles& pending = PendingFiles::Instance();
+    const EndingSignalsBlocked blocked;
     temporary.fd = ::open(temporary.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (temporary.fd >= 0) {
+      temporary.pending_slot = pending.Hold(temporary.path);
       return temporary;
     }
     if (errno != EEXIST) {
@@ -164,8 +263,10 @@ std::string WriteFileAtomically(const std::filesystem::path& path,
       ::rename(temporary->path.c_str(), replaced.c_str()) != 0) {
     const int error = errno == 0 ? EIO : errno;
     ::unlink(temporary->path.c_str());
+    PendingFiles::Instance().Release(temporary->pending_slot);
     return Reason(*target, error);
   }
+  PendingFiles::Instance().Release(temporary->pending_slot);
   // Make the rename itself durable; the new file is in place whatever this reports.
   const int folder_fd =
       ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

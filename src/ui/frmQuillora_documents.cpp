@@ -61,10 +61,8 @@ bool frmQuillora::OpenDocument(const Text& path) {
   target->SetReadOnly(true);
   App().CurrentFile = path;
   App().LastOpenFolder = FolderOfPath(path);
-  if (App().CommandOutput.empty()) {
-    source_opened_ = true;
-    UpdateCommandState();
-  }
+  source_opened_ = true;
+  UpdateCommandState();
   std::ifstream readable(NativePath(path), std::ios::binary);
   return readable.is_open();
 }

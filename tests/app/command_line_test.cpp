@@ -26,7 +26,7 @@ TEST(ParseCommandLine, SplitsTheArguments) {
     state.CommandOutput = u"from before";
     ParseCommandLine(c.line, state);
     EXPECT_EQ(state.CommandFile, c.file) << testing::PrintToString(c.line);
-    EXPECT_EQ(state.CommandOutput, c.output) << testing::PrintToString(c.line);
+    EXPECT_EQ(state.CommandOutput.value_or(Text()), c.output) << testing::PrintToString(c.line);
   }
 }
 
@@ -37,7 +37,7 @@ TEST(CommandLineFromArguments, RoundTripsThroughTheParser) {
     AppState state;
     ParseCommandLine(CommandLineFromArguments(arguments), state);
     EXPECT_EQ(state.CommandFile, arguments.empty() ? Text() : arguments[0]);
-    EXPECT_EQ(state.CommandOutput, arguments.size() < 2 ? Text() : arguments[1]);
+    EXPECT_EQ(state.CommandOutput.value_or(Text()), arguments.size() < 2 ? Text() : arguments[1]);
   }
   const char* argv[] = {"quillora", "-d", "/\xE3\x83\xA1/a.txt", "o u.txt"};
   EXPECT_EQ(CommandLineFromArgv(4, argv), u"-d /メ/a.txt \"o u.txt\"");

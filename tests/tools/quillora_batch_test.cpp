@@ -92,6 +92,26 @@ TEST_F(BatchTest, FailuresEndWithStatusOneAndOneLineNamingTheFile) {
   EXPECT_FALSE(fs::exists(folder_ / "never.txt"));
 }
 
+// A stored default that is no decode type, or an empty output name, is a failure said in words:
+// nothing is written, and the run does not pretend to have succeeded.
+TEST_F(BatchTest, UnusableSettingOrOutputNameWritesNothing) {
+  const std::string input = CopySample("jis_mail.txt");
+  const std::string output = (folder_ / "decoded.txt").string();
+  for (const std::string stored : {"9", "abc", "-1"}) {
+    WriteFile(Settings(), "[Option]\r\nDefaultDecodeType=" + stored + "\r\n");
+    const Outcome batch = Batch({input, output});
+    EXPECT_EQ(batch.status, 1) << stored;
+    EXPECT_NE(batch.err.find("DefaultDecodeType=" + stored), std::string::npos) << batch.err;
+    EXPECT_FALSE(fs::exists(output)) << stored;
+  }
+  fs::remove(Settings());
+  const std::vector<std::string> before = Listing();
+  const Outcome empty_name = Batch({input, ""});
+  EXPECT_EQ(empty_name.status, 1);
+  EXPECT_EQ(std::count(empty_name.err.begin(), empty_name.err.end(), '\n'), 1) << empty_name.err;
+  EXPECT_EQ(Listing(), before);
+}
+
 TEST_F(BatchTest, HelpAndVersionNeedNoInput) {
   const Outcome help = Batch({"--help"});
   EXPECT_EQ(help.status, 0);

@@ -25,7 +25,8 @@ constexpr char kUsage[] =
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "\n"
-    "Exit status: 0 when done; 1 when INPUT cannot be read or OUTPUT cannot be written.\n";
+    "Exit status: 0 when done; 1 when INPUT cannot be read, OUTPUT cannot be written or the\n"
+    "stored default decode type is not one (nothing is then written).\n";
 
 }  // namespace
 
@@ -43,7 +44,7 @@ int Main(int argc, char** argv) {
   LoadSettings();
   ParseCommandArgv(argc, argv);
   // The batch run is the core's: no window system is started, so it runs without a display.
-  if (!state.CommandOutput.empty()) {
+  if (state.CommandOutput) {
     const BatchOutcome outcome = RunBatch(state);
     if (!outcome.message.empty()) {
       std::fprintf(stderr, "quillora: %s\n", outcome.message.c_str());
