@@ -45,14 +45,25 @@ BatchOutcome RunBatch(const AppState& state) {
     ReserveLarge(source, input->size());
     source.assign(input->begin(), input->end());
     Text name = file;
-    ByteBuffer text = DecodeBytes(std::move(*input), name, DecodeTypeAt(*decode_type)->mode);
-    if (text.empty()) {
-      text.clear();
+    std::optional<std::size_t> stopped_at;
+    ByteBuffer text =
+        DecodeBytes(std::move(*input), name, DecodeTypeAt(*decode_type)->mode, &stopped_at);
+    const bool nothing_decoded = text.empty();
+    if (nothing_decoded) {
       AppendReencodedBytes(source, text);
     }
     std::string problem = WriteFileAtomically(
         NativePath(BatchOutputPath(file, state.CommandOutput.value_or(Text()))), text);
-    return problem.empty() ? BatchOutcome{} : Failed(std::move(problem));
+    if (!problem.empty()) {
+      return Failed(std::move(problem));
+    }
+    if (stopped_at) {
+      return {0, "warning: the decoding of " + Quoted(file) + " stopped at byte " +
+                     std::to_string(*stopped_at) +
+                     (nothing_decoded ? "; the output holds the input's own text"
+                                      : "; the output holds what came before it")};
+    }
+    return {};
   } catch (const std::bad_alloc&) {
     return Failed("not enough memory to convert " + Quoted(file));
   }

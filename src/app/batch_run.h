@@ -10,7 +10,7 @@ namespace quillora {
 
 struct BatchOutcome {
   int status = 0;       // the process's exit status: 0 written, 1 not
-  std::string message;  // why not, in one line (UTF-8); empty on success
+  std::string message;  // why not, or a warning with status 0, in one line; empty when neither
 };
 
 // Reads CommandFile once, decodes it with DefaultDecodeType and replaces the output file (the

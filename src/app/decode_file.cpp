@@ -19,18 +19,24 @@ std::optional<std::int16_t> ConversionModeOf(const Text& strDecodeType) {
   return DecodeTypeAt(strDecodeType[0] - u'0')->mode;
 }
 
-ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, std::int16_t mode) {
+ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, std::int16_t mode,
+                       std::optional<std::size_t>* stopped_at) {
   ByteBuffer decoded;
   // No decoding makes more text than it reads, near enough: one allocation instead of a string of
   // copies as the result grows.
   ReserveLarge(decoded, input.size() + 4096);
   StreamOutput out(StreamOutput::AppendTo(decoded));
-  ConvertBytes(std::move(input), strFileName, mode, 0, Product::cp932_text, out);
+  const Conversion conversion =
+      ConvertBytes(std::move(input), strFileName, mode, 0, Product::cp932_text, out);
   out.Finish();
+  if (stopped_at != nullptr) {
+    *stopped_at = conversion.stopped_at;
+  }
   return decoded;
 }
 
-ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType) {
+ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType,
+                      std::optional<std::size_t>* stopped_at) {
   const std::optional<std::int16_t> mode = ConversionModeOf(strDecodeType);
   if (!mode) {
     return {};
@@ -40,7 +46,7 @@ ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType) {
   if (!input) {
     return {};
   }
-  return DecodeBytes(std::move(*input), strFileName, *mode);
+  return DecodeBytes(std::move(*input), strFileName, *mode, stopped_at);
 }
 
 }  // namespace quillora

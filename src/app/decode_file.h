@@ -1,6 +1,7 @@
 // Decoding by decode type: the step from the Decode menu and the batch run to the engine.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -14,10 +15,13 @@ namespace quillora {
 
 // The text of the file decoded by decode type, as the code page 932 bytes that a saved result
 // holds; empty when nothing was converted or the file cannot be read. A uuencode decoding replaces
-// strFileName with the begin line's name.
-[[nodiscard]] ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType);
+// strFileName with the begin line's name. When the decoding stopped early (the result then holds
+// what came before), stopped_at receives the input byte where it stopped.
+[[nodiscard]] ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType,
+                                    std::optional<std::size_t>* stopped_at = nullptr);
 
 // The same on bytes already read; strFileName names them.
-[[nodiscard]] ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, std::int16_t mode);
+[[nodiscard]] ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, std::int16_t mode,
+                                     std::optional<std::size_t>* stopped_at = nullptr);
 
 }  // namespace quillora

@@ -102,6 +102,10 @@ void SaveSettings(const AppState& state) {
   }
 }
 
+bool SettingsFileTooLarge() {
+  return ini::IsTooLargeToReadWhole(NativePath(SettingsFilePath()));
+}
+
 std::optional<int> DefaultDecodeTypeSetting(const AppState& state) {
   const std::optional<std::int16_t> index =
       WholeNumberFromText<std::int16_t>(state.DefaultDecodeType);

@@ -33,7 +33,7 @@ bool WriteIniString(const Text& strFileName, const Text& strSection, const Text&
 void LoadSettings(AppState& state = App());
 
 // Writes the eight settings strings, one key at a time in table order, whatever their content.
-// Failures are not reported.
+// Failures are not reported. A settings file too large to be read whole is left as it is.
 void SaveSettings(const AppState& state = App());
 
 // The settings as the program acts on them, each read from its text by one rule, so that the
@@ -43,6 +43,10 @@ void SaveSettings(const AppState& state = App());
 [[nodiscard]] std::optional<int> DefaultDecodeTypeSetting(const AppState& state = App());
 // The font size in points, when the stored text is a positive number.
 [[nodiscard]] std::optional<double> FontSizeSetting(const AppState& state = App());
+
+// True when the settings file is too large to be read whole: only its first part was read, and it
+// will not be written. The desktop program says so once at start.
+[[nodiscard]] bool SettingsFileTooLarge();
 
 // The folder of the running executable (from /proc/self/exe), without a trailing separator; the
 // current folder when the platform does not say.

@@ -65,7 +65,9 @@ class FixedOutput {
     return {ConvertError::none, count_};
   }
 
-  [[nodiscard]] ConvertResult Fail(ConvertError error) const { return {error, count_}; }
+  [[nodiscard]] ConvertResult Fail(ConvertError error, std::size_t at) const {
+    return {error, count_, at};
+  }
 
  private:
   ByteBuffer& out_;
@@ -97,13 +99,13 @@ class GrowingOutput {
     return {ConvertError::none, count_};
   }
 
-  ConvertResult Fail(ByteBuffer& out, ConvertError error) {
+  ConvertResult Fail(ByteBuffer& out, ConvertError error, std::size_t at) {
     if (count_ > 0) {
       bytes_.resize(count_);
       bytes_.push_back(0x00);
       out = std::move(bytes_);
     }
-    return {error, count_};
+    return {error, count_, at};
   }
 
  private:

@@ -16,8 +16,9 @@
 namespace quillora {
 
 // TextToBytes(BytesToText(...)) of what clsConvert().JisToSJis makes of jis (the bytes it
-// produced, should it fail), without its output buffer. jis gets the guard byte, as there.
-ConvertError JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
+// produced, should it fail), without its output buffer. jis gets the guard byte, as there. The
+// result says whether and where it stopped; its count is not kept.
+ConvertResult JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
 void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
@@ -32,6 +33,15 @@ void Base64AsciiToCp932(std::string_view record, StreamOutput& sink);
 [[nodiscard]] std::optional<ConvertResult> UuencodedFile(ByteBuffer& file,
                                                          ByteBuffer& bytConvertStrings,
                                                          Text& strFileName);
+
+// Where a position in HankakuKanaToZenkakuKana's output stands in its input: the first byte of
+// the step that wrote it. given is the input with its guard byte.
+[[nodiscard]] std::size_t SjisOffsetBeforeWidening(std::span<const std::uint8_t> given,
+                                                   std::size_t widened_at);
+
+// The same for EUCHankakuKanaConvert.
+[[nodiscard]] std::size_t EucOffsetBeforeWidening(std::span<const std::uint8_t> given,
+                                                  std::size_t widened_at);
 
 // Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
 // final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's

@@ -160,7 +160,36 @@ void EucToSjisSteps(Bytes in, Cp932StepSink& sink) {
   flush();
 }
 
+// What the single-shifted mark after the katakana at in[i] adds to its code: 1 for a voiced mark
+// it takes, 2 for a semi-voiced one, 0 when none follows that it takes. Two bytes follow i.
+int MarkTaken(Bytes in, std::size_t i) {
+  const std::uint8_t h = in[i];
+  if (in[i + 1] != kSingleShift) {
+    return 0;
+  }
+  if (in[i + 2] == kVoicedMark && detail::TakesVoicedMark(h)) {
+    return 1;
+  }
+  return in[i + 2] == kSemiVoicedMark && detail::TakesSemiVoicedMark(h) ? 2 : 0;
+}
+
 }  // namespace
+
+std::size_t EucOffsetBeforeWidening(std::span<const std::uint8_t> given, std::size_t widened_at) {
+  // A single shift and its byte write two bytes, and read two more when a mark joins them.
+  const std::size_t n = given.size() - 1;
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < n;) {
+    const bool shifted = given[i] == kSingleShift && i + 3 < given.size();
+    const std::size_t size = shifted ? 2 : 1;
+    if (written + size > widened_at) {
+      return i;
+    }
+    written += size;
+    i += shifted ? (MarkTaken(given, i + 1) != 0 ? 4U : 2U) : 1U;
+  }
+  return n;
+}
 
 Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
   ByteBuffer cp932;
@@ -179,13 +208,19 @@ void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink) {
 
 ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
                                    bool booHankakuKana) {
+  // A failure is told at its place in the input as given, before any widening.
+  ByteBuffer given;
   if (!booHankakuKana) {
     ByteBuffer widened;
     if (const ConvertResult r = EUCHankakuKanaConvert(widened, bytConvertStrings); !r.ok()) {
-      return {r.error, 0};
+      return {r.error, 0, r.stopped_at};
     }
+    given = std::move(bytConvertStrings);
     bytConvertStrings = std::move(widened);
   }
+  const auto input_offset = [&](std::size_t at) {
+    return booHankakuKana ? at : EucOffsetBeforeWidening(given, at);
+  };
   const std::uint8_t final_byte = booHankakuKana ? 0x4A : 0x42;  // ESC ( J or ESC ( B
   const Bytes in(bytConvertStrings);
   const std::size_t n = in.size();
@@ -200,7 +235,7 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
         kanji = false;
       }
       if (b == kSingleShift && ++k == n) {
-        return out.Fail(bytConverted, ConvertError::out_of_range);
+        return out.Fail(bytConverted, ConvertError::out_of_range, input_offset(k - 1));
       }
       Put(out, in[k]);
       ++k;
@@ -211,7 +246,7 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
       }
       Put(out, b & 0x7F);  // goes out before the second byte is read, so a failure keeps it
       if (k + 1 == n) {
-        return out.Fail(bytConverted, ConvertError::out_of_range);
+        return out.Fail(bytConverted, ConvertError::out_of_range, input_offset(k));
       }
       Put(out, in[k + 1] & 0x7F);
       k += 2;
@@ -241,18 +276,11 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
     // Both following bytes are read whatever h is, so a single shift in the last two positions
     // fails even where no mark could follow.
     if (i + 2 >= in.size()) {
-      return out.Fail(ConvertError::out_of_range);
+      return out.Fail(ConvertError::out_of_range, i - 1);
     }
-    const bool shifted = in[i + 1] == kSingleShift;
-    int trail = wide & 0xFF;
-    if (shifted && in[i + 2] == kVoicedMark && detail::TakesVoicedMark(h)) {
-      trail += 1;
-      i += 2;
-    } else if (shifted && in[i + 2] == kSemiVoicedMark && detail::TakesSemiVoicedMark(h)) {
-      trail += 2;
-      i += 2;
-    }
-    Put(out, static_cast<std::uint8_t>(trail));
+    const int mark = MarkTaken(in, i);
+    Put(out, static_cast<std::uint8_t>((wide & 0xFF) + mark));
+    i += mark != 0 ? 2 : 0;
   }
   return out.Finish();
 }

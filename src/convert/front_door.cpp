@@ -66,8 +66,14 @@ class Emit {
   StreamOutput& out_;
 };
 
-void Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
-              std::int16_t intOption, Emit emit) {
+// Where a failed converter stopped; none after a success.
+std::optional<std::size_t> StoppedAt(const ConvertResult& result) {
+  return result.ok() ? std::nullopt : std::optional(result.stopped_at);
+}
+
+std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
+                                    std::int16_t intConversionMode, std::int16_t intOption,
+                                    Emit emit) {
   clsConvert convert;
   ByteBuffer output{0};
   const bool booHankakuKana = intOption != 0;
@@ -75,82 +81,92 @@ void Dispatch(ByteBuffer input, Text& strFileName, std::int16_t intConversionMod
   switch (intConversionMode) {
     case 1:
       if (!HoldsKanjiIn(input)) {
-        return emit.Bytes(input);
+        emit.Bytes(input);
+        return std::nullopt;
       }
       if (emit.WantsText()) {
-        (void)JisToSjisAsCp932(input, emit.Out());  // a failure keeps what came before it
-        return;
+        return StoppedAt(JisToSjisAsCp932(input, emit.Out()));
       }
       result = convert.JisToSJis(output, input);
       break;
-    case 4:
-    case 5:
-      result = convert.SjisToJis(output, input, booHankakuKana);
-      if (intConversionMode == 4) {
-        break;
-      }
-      // Then JIS to EUC-JP, which sees only what the first stage produced.
-      input = Produced(output, result);
-      [[fallthrough]];
     case 2:
       result = convert.JisToEuc(output, input);
       break;
+    case 4:
+      result = convert.SjisToJis(output, input, booHankakuKana);
+      break;
+    case 5: {
+      // The second stage sees only what the first produced; a first stage that failed is where
+      // the conversion stopped.
+      const ConvertResult first = convert.SjisToJis(output, input, booHankakuKana);
+      input = Produced(output, first);
+      result = convert.JisToEuc(output, input);
+      emit.Bytes(Produced(std::move(output), result));
+      return StoppedAt(first.ok() ? result : first);
+    }
     case 7:
       result = convert.EucToJis(output, input, booHankakuKana);
       break;
     case 8:
-      return EucToSjisAsCp932(input, emit.Out());
+      EucToSjisAsCp932(input, emit.Out());
+      return std::nullopt;
     case 9: {
       // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
       if (IsAscii(input)) {
-        return Base64AsciiToCp932(AsChars(input), emit.Out());
+        Base64AsciiToCp932(AsChars(input), emit.Out());
+        return std::nullopt;
       }
       Text record = BytesToText(input);
       input = ByteBuffer();  // no longer read; its memory can serve the output
       convert.Base64ToSJis(output, record);
-      return emit.Encoded(output);
+      emit.Encoded(output);
+      return std::nullopt;
     }
     case 10: {
       const std::optional<ConvertResult> block = UuencodedFile(input, output, strFileName);
       if (!block) {
-        return emit.Bytes(input);
+        emit.Bytes(input);
+        return std::nullopt;
       }
       result = *block;
       break;
     }
     case 11:
       if (input.empty() || input[0] != 0xFF) {
-        return emit.Bytes(input);
+        emit.Bytes(input);
+      } else {
+        Utf16LeToCp932(input, emit.Out());
       }
-      return Utf16LeToCp932(input, emit.Out());
+      return std::nullopt;
     default:
-      return;
+      return std::nullopt;
   }
   emit.Bytes(Produced(std::move(output), result));
+  return StoppedAt(result);
 }
 
 }  // namespace
 
-void ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
-                  std::int16_t intOption, Product product, StreamOutput& out) {
-  Dispatch(std::move(input), strFileName, intConversionMode, intOption, Emit(product, out));
+Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+                        std::int16_t intOption, Product product, StreamOutput& out) {
+  return {true, Dispatch(std::move(input), strFileName, intConversionMode, intOption,
+                         Emit(product, out))};
 }
 
-bool ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
-                 Product product, StreamOutput& out) {
+Conversion ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
+                       Product product, StreamOutput& out) {
   std::optional<ByteBuffer> input = ReadNamedFile(strFileName);
   if (!input) {
-    return false;
+    return {false, std::nullopt};
   }
-  ConvertBytes(std::move(*input), strFileName, intConversionMode, intOption, product, out);
-  return true;
+  return ConvertBytes(std::move(*input), strFileName, intConversionMode, intOption, product, out);
 }
 
 Text clsConvert::KanjiConv(Text& strFileName, std::int16_t intConversionMode,
                            std::int16_t intOption) {
   ByteBuffer cp932;
   StreamOutput out(StreamOutput::AppendTo(cp932));
-  if (!ConvertFile(strFileName, intConversionMode, intOption, Product::cp932_text, out)) {
+  if (!ConvertFile(strFileName, intConversionMode, intOption, Product::cp932_text, out).read) {
     return {};
   }
   out.Finish();

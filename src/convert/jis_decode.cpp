@@ -109,8 +109,23 @@ constexpr std::size_t kOverflow = static_cast<std::size_t>(-1);
 // How much a sink writes between looks at its room.
 constexpr std::size_t kStretch = 4096;
 
+// Where a run of pairs from i on first overflows: Pairs says only that one did.
+std::size_t FirstOverflowingPair(Bytes in, std::size_t i, std::size_t n) {
+  for (; i < n && in[i] != kEsc; i += 2) {
+    if (kPairTable[in[i] | in[i + 1] << 8] == 0) {
+      break;
+    }
+  }
+  return i;
+}
+
+struct JisOutcome {
+  ConvertError error = ConvertError::none;
+  std::size_t at = 0;  // where a failure stopped the loop
+};
+
 template <typename Sink>
-ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
+JisOutcome DecodeJis(Bytes in, std::size_t n, Sink& sink) {
   bool kanji = false;
   std::size_t i = 0;
   // An escape matches only non-zero bytes, so a skipped one ends at the guard at the latest.
@@ -118,9 +133,10 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
     if (in[i] != kEsc) {
       if (kanji) {
         // i < n, so each pair's second byte is at most the guard.
+        const std::size_t from = i;
         i = sink.Pairs(in.data(), i, n);
         if (i == kOverflow) {
-          return ConvertError::overflow;
+          return {ConvertError::overflow, FirstOverflowingPair(in, from, n)};
         }
       } else {
         const void* esc = std::memchr(in.data() + i, kEsc, n - i);
@@ -147,14 +163,14 @@ ConvertError DecodeJis(Bytes in, std::size_t n, Sink& sink) {
       continue;
     }
     if (i + 1 >= in.size()) {
-      return ConvertError::out_of_range;
+      return {ConvertError::out_of_range, std::min(i, n)};
     }
     if (!sink.Pair(in[i], in[i + 1])) {
-      return ConvertError::overflow;
+      return {ConvertError::overflow, i};
     }
     i += 2;
   }
-  return ConvertError::none;
+  return {};
 }
 
 // Out is the FixedOutput of JisToSJis, or a ChunkOutput handing the bytes on as they come.
@@ -376,17 +392,17 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   // that emitted nothing, so n positions always suffice.
   detail::FixedOutput out(bytConverted, n);
   SjisSink<detail::FixedOutput> sink{out};
-  const ConvertError error = DecodeJis(bytConvertStrings, n, sink);
-  return error == ConvertError::none ? out.Finish() : out.Fail(error);
+  const JisOutcome outcome = DecodeJis(bytConvertStrings, n, sink);
+  return outcome.error == ConvertError::none ? out.Finish() : out.Fail(outcome.error, outcome.at);
 }
 
-ConvertError JisToSjisAsCp932(ByteBuffer& bytConvertStrings, StreamOutput& sink) {
+ConvertResult JisToSjisAsCp932(ByteBuffer& bytConvertStrings, StreamOutput& sink) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
   Cp932JisSink decoder(sink);
-  const ConvertError error = DecodeJis(bytConvertStrings, n, decoder);
+  const JisOutcome outcome = DecodeJis(bytConvertStrings, n, decoder);
   decoder.Finish();
-  return error;
+  return {outcome.error, 0, outcome.at};
 }
 
 ConvertResult clsConvert::JisToEuc(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings) {
@@ -394,8 +410,9 @@ ConvertResult clsConvert::JisToEuc(ByteBuffer& bytConverted, ByteBuffer& bytConv
   detail::AppendGuardByte(bytConvertStrings);
   detail::GrowingOutput out(2 * n, n);
   EucSink sink{out};
-  const ConvertError error = DecodeJis(bytConvertStrings, n, sink);
-  return error == ConvertError::none ? out.Finish(bytConverted) : out.Fail(bytConverted, error);
+  const JisOutcome outcome = DecodeJis(bytConvertStrings, n, sink);
+  return outcome.error == ConvertError::none ? out.Finish(bytConverted)
+                                             : out.Fail(bytConverted, outcome.error, outcome.at);
 }
 
 }  // namespace quillora

@@ -117,11 +117,12 @@ BeginSearch FindBeginLine(View<Char> record, Text& strFileName) {
 struct DecodedBlock {
   ConvertError error = ConvertError::none;
   ByteBuffer bytes;
-  std::int16_t surplus = 0;  // bytes the last data line's padding added
+  std::int16_t surplus = 0;    // bytes the last data line's padding added
+  std::size_t failed_at = 0;   // after a failure: the start of the line it stopped on
 };
 
-DecodedBlock Failed(ConvertError error) {
-  return {error, {}, 0};
+DecodedBlock Failed(ConvertError error, std::size_t line_start) {
+  return {error, {}, 0, line_start};
 }
 
 // Data lines up to the "end" line or the first line whose length character is not "M"; groups
@@ -139,14 +140,14 @@ DecodedBlock DecodeDataLines(View<Char> data) {
   for (;;) {
     const auto line = NextLine(data, start);
     if (!line) {
-      return Failed(ConvertError::out_of_range);
+      return Failed(ConvertError::out_of_range, start);
     }
     const View<Char> text = data.substr(start, line->end - start);
     if (FindAscii(text, "end") != View<Char>::npos) {
       break;
     }
     if (text.empty()) {  // no length character to read
-      return Failed(ConvertError::out_of_range);
+      return Failed(ConvertError::out_of_range, start);
     }
     const bool last_line = text[0] != Char{'M'};
     if (last_line) {
@@ -154,7 +155,7 @@ DecodedBlock DecodeDataLines(View<Char> data) {
           static_cast<long long>((text.size() - 1) / 4 * 3) - (code_of(text[0]) - 32);
       if (surplus < std::numeric_limits<std::int16_t>::min() ||
           surplus > std::numeric_limits<std::int16_t>::max()) {
-        return Failed(ConvertError::overflow);
+        return Failed(ConvertError::overflow, start);
       }
       block.surplus = static_cast<std::int16_t>(surplus);
     }
@@ -181,7 +182,7 @@ DecodedBlock DecodeDataLines(View<Char> data) {
     for (const Char c : rest) {
       const int value = code_of(c) - 32;
       if (value < 0 || value > 0xFF) {
-        return Failed(ConvertError::overflow);
+        return Failed(ConvertError::overflow, start);
       }
       g[held++] = static_cast<std::uint8_t>(value);
       if (held == g.size()) {
@@ -210,7 +211,7 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
   const BeginSearch search = FindBeginLine(record, strFileName);
   consumed = search.consumed;
   if (search.failed) {
-    return {ConvertError::out_of_range, 0};
+    return {ConvertError::out_of_range, 0, search.consumed};
   }
   if (!search.found) {
     return {ConvertError::none, bytConvertStrings.size()};
@@ -218,7 +219,7 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
 
   DecodedBlock block = DecodeDataLines(record.substr(search.consumed));
   if (block.error != ConvertError::none) {
-    return {block.error, 0};
+    return {block.error, 0, search.consumed + block.failed_at};
   }
   ByteBuffer& bytes = block.bytes;
   const auto surplus = static_cast<std::size_t>(block.surplus < 1 ? 0 : block.surplus);
@@ -255,8 +256,17 @@ std::optional<ConvertResult> UuencodedFile(ByteBuffer& file, ByteBuffer& bytConv
   if (!LoweredContains(record, u"begin ") || !LoweredContains(record, u"end")) {
     return std::nullopt;
   }
-  file = ByteBuffer();  // no longer read; its memory can serve the output
-  return DecodeBlock(bytConvertStrings, std::u16string_view(record), strFileName, consumed);
+  ConvertResult result =
+      DecodeBlock(bytConvertStrings, std::u16string_view(record), strFileName, consumed);
+  if (!result.ok()) {
+    // From the character the text stopped at to the byte it was decoded from.
+    std::size_t byte = 0;
+    for (std::size_t c = 0; c < result.stopped_at && byte < file.size(); ++c) {
+      byte += FirstCharacterLength(std::span(file).subspan(byte), true);
+    }
+    result.stopped_at = byte;
+  }
+  return result;
 }
 
 }  // namespace quillora

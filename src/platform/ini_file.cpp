@@ -108,12 +108,14 @@ std::size_t FindCharacter(std::string_view text, char c, Encoding encoding) {
 }
 
 struct Document {
-  std::string bytes;     // the whole file, byte-order mark included
+  std::string bytes;     // the file, or its first kMaxReadBytes, byte-order mark included
   std::size_t body = 0;  // where the first line starts
   Encoding encoding = Encoding::kCp932;
+  bool whole = true;  // false: the file is longer than what was read
 };
 
-// The whole file; an empty document when it does not exist, nullopt when it cannot be read.
+// The file, as much as is read of it; an empty document when it does not exist, nullopt when it
+// cannot be read.
 std::optional<Document> Load(const std::filesystem::path& file) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(file, error);
@@ -128,12 +130,19 @@ std::optional<Document> Load(const std::filesystem::path& file) {
     return std::nullopt;
   }
   Document document;
-  char chunk[1 << 16];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    document.bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-  }
+  // One byte more than is kept tells whether there was more.
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  document.bytes.resize(
+      error ? kMaxReadBytes + 1
+            : static_cast<std::size_t>(std::min<std::uintmax_t>(size, kMaxReadBytes)) + 1);
+  in.read(document.bytes.data(), static_cast<std::streamsize>(document.bytes.size()));
   if (in.bad()) {
     return std::nullopt;
+  }
+  document.bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (document.bytes.size() > kMaxReadBytes) {
+    document.bytes.resize(kMaxReadBytes);
+    document.whole = false;
   }
   if (document.bytes.starts_with(kUtf8Bom)) {
     document.body = kUtf8Bom.size();
@@ -256,6 +265,12 @@ bool HasLineEnd(std::string_view text) {
 
 }  // namespace
 
+bool IsTooLargeToReadWhole(const std::filesystem::path& file) noexcept {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  return !error && size > kMaxReadBytes;
+}
+
 std::uint32_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                        std::string_view default_value, char* buffer,
                                        std::uint32_t size,
@@ -293,7 +308,7 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
       return false;
     }
     std::optional<Document> document = Load(file);
-    if (!document) {
+    if (!document || !document->whole) {
       return false;
     }
     const std::string wanted_section = ToDocument(new_section, document->encoding);

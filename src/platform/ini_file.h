@@ -3,11 +3,20 @@
 // them; the file is code page 932 text, or UTF-8 when it starts with a UTF-8 byte-order mark.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
 
 namespace quillora::ini {
+
+// How much of a file is read. A settings file is a few hundred bytes; a huge one (a log written
+// over it, a mistake) must not hold the program up, so only its first part is read, and a file
+// that was not read whole is never rewritten.
+inline constexpr std::size_t kMaxReadBytes = std::size_t{1} << 20;
+
+// True when file is larger than what is read of it.
+[[nodiscard]] bool IsTooLargeToReadWhole(const std::filesystem::path& file) noexcept;
 
 // Copies the value of key in section into buffer (size bytes including the terminating NUL), or
 // default_value when the file, the section or the key is missing. Sections and keys match without
@@ -27,7 +36,8 @@ std::uint32_t GetPrivateProfileStringA(std::string_view section, std::string_vie
 // atomically, so a failed write leaves it untouched; a value already as asked is not rewritten.
 // Returns true on success and false on failure, as the Win32 call's BOOL does; it fails for an
 // empty key, a key holding "=", a section holding "]", a line end in any of the three, and a file
-// that cannot be read or written. Each argument ends at its first NUL, as a C string.
+// that cannot be read or written, or is too large to read whole. Each argument ends at its first
+// NUL, as a C string.
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::string_view value, const std::filesystem::path& file) noexcept;
 

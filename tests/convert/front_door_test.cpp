@@ -60,7 +60,7 @@ struct Case {
 std::optional<ByteBuffer> Product(Text& name, std::int16_t mode, std::int16_t option,
                                   quillora::Product product) {
   Collector out;
-  if (!ConvertFile(name, mode, option, product, out.sink)) {
+  if (!ConvertFile(name, mode, option, product, out.sink).read) {
     return std::nullopt;
   }
   EXPECT_TRUE(out.sink.Finish());

@@ -49,6 +49,7 @@ TEST(jis_decode_test, cases) {
 struct Reference {
   ByteBuffer out;
   ConvertError error = ConvertError::none;
+  std::size_t stopped_at = 0;
 };
 
 Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
@@ -80,6 +81,7 @@ Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
       i += kanji_in(i);
       if (i + 1 >= in.size()) {
         r.error = ConvertError::out_of_range;
+        r.stopped_at = n;
         return r;
       }
       int b1 = in[i];
@@ -99,6 +101,7 @@ Reference ReferenceDecode(ByteBuffer in, bool to_euc) {
         b1 = (b1 - 0x21) / 2 + offset;
         if (!fits || b1 < 0 || b1 > 0xFF) {
           r.error = ConvertError::overflow;
+          r.stopped_at = i;
           return r;
         }
         r.out.push_back(static_cast<std::uint8_t>(b1));
@@ -133,13 +136,16 @@ testing::AssertionResult DecodesAsTheLiteralLoop(const ByteBuffer& input) {
         to_euc ? clsConvert().JisToEuc(out, in) : clsConvert().JisToSJis(out, in);
     out.resize(std::min(out.size(), result.count));
     if (result.error != expected.error || result.count != expected.out.size() ||
-        out != expected.out) {
+        out != expected.out ||
+        (!result.ok() && result.stopped_at != expected.stopped_at)) {
       return testing::AssertionFailure() << (to_euc ? "to EUC-JP: " : "to Shift_JIS: ")
                                          << ToHex(out) << " for " << ToHex(input);
     }
     in = input;
     Collector direct(100);
-    if (!to_euc && (JisToSjisAsCp932(in, direct.sink) != expected.error || !direct.sink.Finish() ||
+    const ConvertResult as_cp932 = to_euc ? ConvertResult{} : JisToSjisAsCp932(in, direct.sink);
+    if (!to_euc && (as_cp932.error != expected.error || as_cp932.stopped_at != result.stopped_at ||
+                    !direct.sink.Finish() ||
                     direct.collected != TextToBytes(BytesToText(expected.out)))) {
       return testing::AssertionFailure() << "as code page 932: " << ToHex(input);
     }

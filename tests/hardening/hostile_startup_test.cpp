@@ -18,7 +18,7 @@ using quillora::testing::RegistryDatabase;
 struct SettingsCase {
   const char* name;
   std::string bytes;
-  int decode_type;  // the first match (4), or the default 0
+  int decode_type;  // the first match (4) within what is read, or the default 0
 };
 
 std::vector<SettingsCase> SettingsCases() {
@@ -28,7 +28,9 @@ std::vector<SettingsCase> SettingsCases() {
   }
   return {
       {"binary garbage", RandomBytes(1u << 16, 7), 0},
-      {"10 MB with the key at the end", huge + "[Option]\r\nDefaultDecodeType=4\r\n", 4},
+      // Only the first megabyte of a settings file is read.
+      {"10 MB with the key at the start", "[Option]\r\nDefaultDecodeType=4\r\n" + huge, 4},
+      {"10 MB with the key at the end", huge + "[Option]\r\nDefaultDecodeType=4\r\n", 0},
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF[Option]\r\nDefaultDecodeType=4\r\n", 4},
       {"duplicate sections and keys",
        "[Option]\r\nDefaultDecodeType=4\r\nDefaultDecodeType=0\r\n[Option]\r\n"

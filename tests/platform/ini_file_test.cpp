@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/temp_folder.h"
 
 namespace quillora::ini {
@@ -95,6 +97,22 @@ TEST(IniWriteFailure, LeavesTheFileAlone) {
 
   EXPECT_EQ(ReadBytes(file), "[V]\nk=1\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 1);
+}
+
+// Only the first part of a huge file is read, and a file not read whole is never rewritten.
+TEST(IniHugeFile, IsReadInPartAndNeverRewritten) {
+  testing::TempFolder folder;
+  const auto file = folder.path / "a.ini";
+  std::string huge = "[V]\nfirst=1\n";
+  huge.resize(kMaxReadBytes, ';');
+  huge += "\nlate=2\n";
+  WriteBytes(file, huge);
+  EXPECT_TRUE(IsTooLargeToReadWhole(file));
+  std::array<char, 8> value{};
+  EXPECT_EQ(GetPrivateProfileStringA("V", "first", "", value.data(), 8, file), 1U);
+  EXPECT_EQ(GetPrivateProfileStringA("V", "late", "none", value.data(), 8, file), 4U);
+  EXPECT_FALSE(WritePrivateProfileStringA("V", "first", "3", file));
+  EXPECT_TRUE(ReadBytes(file) == huge);
 }
 
 }  // namespace

@@ -37,6 +37,46 @@ TEST_F(CliTest, SamplesDecodeAsIconvReadsThem) {
   }
 }
 
+// A conversion that stops early keeps the bytes it produced and says where it stopped, as a byte
+// of the input as given (before any widening, and in bytes where the text has double-byte
+// characters); --strict ends with 3.
+TEST_F(CliTest, EarlyStopIsToldWithItsInputOffset) {
+  struct Row {
+    std::vector<std::string> options;
+    std::string input;
+    std::string offset;
+  };
+  const Row rows[] = {
+      {{"1"}, "line1 \x1B$B\xA4\xB3\x1B(B tail\nline2\n", "9"},
+      {{"--bytes", "1"}, "line1 \x1B$B\xA4\xB3\x1B(B tail\nline2\n", "9"},
+      {{"2"}, "\x1B$B0!\x1B$B", "8"},
+      {{"4"}, "\xB1\x88", "1"},
+      {{"--option", "1", "4"}, "A\x88", "1"},
+      {{"5"}, "\xB1\x88", "1"},
+      {{"7"}, "\xA4\xA2\x8E", "2"},
+      {{"--option", "1", "7"}, "A\xA4", "1"},
+      {{"10"}, "begin 644 cat.txt\r\n\r\nend\r\n", "19"},
+      {{"10"}, "\x82\xA0\r\nbegin 644 a\r\n\r\nend\r\n", "17"},
+  };
+  const std::string input = (folder_ / "input").string();
+  for (const Row& row : rows) {
+    WriteFile(input, row.input);
+    std::vector<std::string> arguments = row.options;
+    arguments.push_back(input);
+    const Outcome warned = Convert(arguments);
+    EXPECT_EQ(warned.status, 0) << row.offset;
+    EXPECT_NE(warned.err.find("stopped at byte " + row.offset + ";"), std::string::npos)
+        << warned.err;
+    arguments.insert(arguments.begin(), "--strict");
+    const Outcome strict = Convert(arguments);
+    EXPECT_EQ(strict.status, 3) << row.offset;
+    EXPECT_EQ(strict.out, warned.out) << row.offset;
+  }
+  const Outcome whole = Convert({"--strict", "1", Sample("jis_mail.txt")});
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(whole.err, "");
+}
+
 TEST_F(CliTest, StatusesAndMessages) {
   const std::string jis = Sample("jis_mail.txt");
   struct Row {

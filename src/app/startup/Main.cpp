@@ -7,10 +7,14 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/identity.h"
 #include "app/modQuillora.h"
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
+#include "platform/ini_file.h"
 #include "ui/frmQuillora.h"
+#include "ui/outside_world.h"
+#include "ui/qt_text.h"
 
 namespace quillora {
 
@@ -57,6 +61,14 @@ int Main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Quillora"));
   frmQuillora frame;
   frame.MDIForm_Load();
+  if (SettingsFileTooLarge()) {
+    Outside().ShowMessage(&frame, ToQString(identity::kTitle),
+                          QStringLiteral("設定ファイル %1 は大きすぎるため、先頭の %2 KB だけを"
+                                         "読みました。設定は保存されません。")
+                              .arg(ToQString(SettingsFilePath()))
+                              .arg(ini::kMaxReadBytes / 1024),
+                          MessageIcon::warning);
+  }
 
   FillFontLists(frame);
   frame.ShowDefaultDecodeCaption();

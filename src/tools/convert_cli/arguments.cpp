@@ -45,6 +45,8 @@ Command ParseArguments(const std::vector<std::string>& arguments) {
       return ShowVersion{};
     } else if (argument == "--bytes") {
       request.bytes = true;
+    } else if (argument == "--strict") {
+      request.strict = true;
     } else if (argument == "--option" || argument == "--to" || argument == "-o") {
       if (k + 1 == arguments.size()) {
         return UsageError{std::string(argument) + " needs a value"};
@@ -109,10 +111,15 @@ Options:
   --bytes     write the bytes the result was made from instead of the text
   --to ENC    write the text as cp932 (the default) or utf-8
   -o FILE     write to FILE, replacing it whole, instead of to standard output (-)
+  --strict    end with status 3 when the conversion stopped early
   --help      show this text
   --version   show the version
 
-Exit status: 0 done; 1 FILE cannot be read or the output cannot be written; 2 usage error.
+A conversion that stops early (a converter meets bytes it cannot take) writes what came before
+and a warning naming the byte where it stopped.
+
+Exit status: 0 done; 1 FILE cannot be read or the output cannot be written; 2 usage error;
+3 with --strict, the conversion stopped early.
 )";
 }
 

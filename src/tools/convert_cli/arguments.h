@@ -15,6 +15,7 @@ struct Request {
   std::int16_t mode = 0;
   std::int16_t option = 0;
   bool bytes = false;
+  bool strict = false;  // a conversion that stops early ends with status 3
   OutputEncoding encoding = OutputEncoding::cp932;
   std::string input;                  // "-" for standard input
   std::optional<std::string> output;  // standard output when absent (or given as "-")

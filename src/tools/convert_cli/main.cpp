@@ -27,6 +27,7 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kStopped = 3;
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "quillora-convert: %s\n", message.c_str());
@@ -105,13 +106,20 @@ int Run(const Request& request) {
   std::fflush(stdout);
   DescriptorWriter writer(STDOUT_FILENO);
   StreamOutput out(held ? StreamOutput::AppendTo(whole) : StreamOutput::Deliver(std::ref(writer)));
-  ConvertBytes(std::move(*input), name, request.mode, request.option,
-               request.bytes ? Product::converter_bytes : Product::cp932_text, out);
+  const Conversion conversion =
+      ConvertBytes(std::move(*input), name, request.mode, request.option,
+                   request.bytes ? Product::converter_bytes : Product::cp932_text, out);
   if (!out.Finish()) {
     return ComplainUnwritable(writer.error());
   }
+  // Said once the output is complete, whatever follows, so that it is never lost.
+  const int done = conversion.stopped_at && request.strict ? kStopped : kDone;
+  if (conversion.stopped_at) {
+    Complain("warning: the conversion stopped at byte " +
+             std::to_string(*conversion.stopped_at) + "; the output holds what came before it");
+  }
   if (!held) {
-    return kDone;
+    return done;
   }
   if (request.encoding == OutputEncoding::utf8) {
     ByteBuffer utf8;
@@ -119,12 +127,12 @@ int Run(const Request& request) {
     whole = std::move(utf8);
   }
   if (request.output) {
-    return WriteOutputFile(*request.output, whole);
+    return WriteOutputFile(*request.output, whole) == kDone ? done : kFailed;
   }
   if (!writer(whole)) {
     return ComplainUnwritable(writer.error());
   }
-  return kDone;
+  return done;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The front door: runs the converter that belongs to a conversion mode and hands on its result.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "convert/stream_output.h"
 #include "text/byte_buffer.h"
@@ -19,13 +21,20 @@ enum class Product {
   converter_bytes,
 };
 
+// How a conversion went.
+struct Conversion {
+  bool read = true;  // false: the file could not be read, and nothing was converted
+  // A converter failed at this byte of the input: the result holds what it produced before.
+  std::optional<std::size_t> stopped_at;
+};
+
 // Converts input, read elsewhere (standard input), by conversion mode and option into out.
 // strFileName names the input; mode 10 replaces it with the name on the begin line.
-void ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
-                  std::int16_t intOption, Product product, StreamOutput& out);
+Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
+                        std::int16_t intOption, Product product, StreamOutput& out);
 
-// The same on the file strFileName, read whole; false when it cannot be read.
-[[nodiscard]] bool ConvertFile(Text& strFileName, std::int16_t intConversionMode,
-                               std::int16_t intOption, Product product, StreamOutput& out);
+// The same on the file strFileName, read whole.
+Conversion ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,
+                       Product product, StreamOutput& out);
 
 }  // namespace quillora
