@@ -4,10 +4,10 @@
 #include <new>
 #include <optional>
 
-#include "app/decode_file.h"
 #include "app/paths.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
+#include "convert/front_door.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
 #include "io/large_buffer.h"
@@ -44,22 +44,30 @@ BatchOutcome RunBatch(const AppState& state) {
     ByteBuffer source;
     ReserveLarge(source, input->size());
     source.assign(input->begin(), input->end());
-    Text name = file;
-    std::optional<std::size_t> stopped_at;
-    ByteBuffer text =
-        DecodeBytes(std::move(*input), name, DecodeTypeAt(*decode_type)->mode, &stopped_at);
-    const bool nothing_decoded = text.empty();
-    if (nothing_decoded) {
-      AppendReencodedBytes(source, text);
+    AtomicFile output(NativePath(BatchOutputPath(file, state.CommandOutput.value_or(Text()))));
+    if (!output.Write({})) {
+      return Failed(output.Commit());  // known before any work is done
     }
-    std::string problem = WriteFileAtomically(
-        NativePath(BatchOutputPath(file, state.CommandOutput.value_or(Text()))), text);
-    if (!problem.empty()) {
+    std::size_t written = 0;
+    StreamOutput out([&](std::span<const std::uint8_t> piece) {
+      written += piece.size();
+      return output.Write(piece);
+    });
+    Text name = file;
+    const Conversion conversion = ConvertBytes(
+        std::move(*input), name, DecodeTypeAt(*decode_type)->mode, 0, Product::cp932_text, out);
+    out.Finish();
+    const bool nothing_decoded = written == 0;
+    if (nothing_decoded) {
+      out.Reencode(source);
+      out.Finish();
+    }
+    if (std::string problem = output.Commit(); !problem.empty()) {
       return Failed(std::move(problem));
     }
-    if (stopped_at) {
+    if (conversion.stopped_at) {
       return {0, "warning: the decoding of " + Quoted(file) + " stopped at byte " +
-                     std::to_string(*stopped_at) +
+                     std::to_string(*conversion.stopped_at) +
                      (nothing_decoded ? "; the output holds the input's own text"
                                       : "; the output holds what came before it")};
     }

@@ -34,15 +34,6 @@ void Base64AsciiToCp932(std::string_view record, StreamOutput& sink);
                                                          ByteBuffer& bytConvertStrings,
                                                          Text& strFileName);
 
-// Where a position in HankakuKanaToZenkakuKana's output stands in its input: the first byte of
-// the step that wrote it. given is the input with its guard byte.
-[[nodiscard]] std::size_t SjisOffsetBeforeWidening(std::span<const std::uint8_t> given,
-                                                   std::size_t widened_at);
-
-// The same for EUCHankakuKanaConvert.
-[[nodiscard]] std::size_t EucOffsetBeforeWidening(std::span<const std::uint8_t> given,
-                                                  std::size_t widened_at);
-
 // Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
 // final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's
 // place).

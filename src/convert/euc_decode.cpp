@@ -175,22 +175,6 @@ int MarkTaken(Bytes in, std::size_t i) {
 
 }  // namespace
 
-std::size_t EucOffsetBeforeWidening(std::span<const std::uint8_t> given, std::size_t widened_at) {
-  // A single shift and its byte write two bytes, and read two more when a mark joins them.
-  const std::size_t n = given.size() - 1;
-  std::size_t written = 0;
-  for (std::size_t i = 0; i < n;) {
-    const bool shifted = given[i] == kSingleShift && i + 3 < given.size();
-    const std::size_t size = shifted ? 2 : 1;
-    if (written + size > widened_at) {
-      return i;
-    }
-    written += size;
-    i += shifted ? (MarkTaken(given, i + 1) != 0 ? 4U : 2U) : 1U;
-  }
-  return n;
-}
-
 Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
   ByteBuffer cp932;
   // No step gives more bytes than it reads, but for a single shift's two.
@@ -208,19 +192,13 @@ void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink) {
 
 ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
                                    bool booHankakuKana) {
-  // A failure is told at its place in the input as given, before any widening.
-  ByteBuffer given;
   if (!booHankakuKana) {
     ByteBuffer widened;
     if (const ConvertResult r = EUCHankakuKanaConvert(widened, bytConvertStrings); !r.ok()) {
       return {r.error, 0, r.stopped_at};
     }
-    given = std::move(bytConvertStrings);
     bytConvertStrings = std::move(widened);
   }
-  const auto input_offset = [&](std::size_t at) {
-    return booHankakuKana ? at : EucOffsetBeforeWidening(given, at);
-  };
   const std::uint8_t final_byte = booHankakuKana ? 0x4A : 0x42;  // ESC ( J or ESC ( B
   const Bytes in(bytConvertStrings);
   const std::size_t n = in.size();
@@ -235,7 +213,7 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
         kanji = false;
       }
       if (b == kSingleShift && ++k == n) {
-        return out.Fail(bytConverted, ConvertError::out_of_range, input_offset(k - 1));
+        return out.Fail(bytConverted, ConvertError::out_of_range, k - 1);
       }
       Put(out, in[k]);
       ++k;
@@ -246,7 +224,7 @@ ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConv
       }
       Put(out, b & 0x7F);  // goes out before the second byte is read, so a failure keeps it
       if (k + 1 == n) {
-        return out.Fail(bytConverted, ConvertError::out_of_range, input_offset(k));
+        return out.Fail(bytConverted, ConvertError::out_of_range, k);
       }
       Put(out, in[k + 1] & 0x7F);
       k += 2;
@@ -259,7 +237,7 @@ ConvertResult clsConvert::EUCHankakuKanaConvert(ByteBuffer& bytConverted,
                                                 ByteBuffer& bytConvertStrings) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
-  detail::FixedOutput out(bytConverted, 2 * n + 1);
+  detail::FixedOutput out(bytConverted, 2 * n + 1, n + 1);  // widening rarely grows much
   const Bytes in(bytConvertStrings);
   for (std::size_t i = 0; i < n; ++i) {
     if (in[i] != kSingleShift) {

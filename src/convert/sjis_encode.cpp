@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "convert/clsConvert.h"
-#include "conversions.h"
 #include "converter_support.h"
 
 namespace quillora {
@@ -45,17 +44,11 @@ namespace {
 
 ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,
                                     bool booHankakuKana) {
-  // A failure is told at its place in the input as given, before any widening.
-  ByteBuffer given;
   if (!booHankakuKana) {
     ByteBuffer widened;
     HankakuKanaToZenkakuKana(widened, bytConvertStrings);  // cannot fail
-    given = std::move(bytConvertStrings);
     bytConvertStrings = std::move(widened);
   }
-  const auto InputOffset = [&](std::size_t at) {
-    return booHankakuKana ? at : SjisOffsetBeforeWidening(given, at);
-  };
   const std::uint8_t final_byte = booHankakuKana ? 0x4A : 0x42;  // ESC ( J or ESC ( B
   const std::span<const std::uint8_t> in(bytConvertStrings);
   const std::size_t n = in.size();
@@ -78,12 +71,12 @@ ConvertResult clsConvert::SjisToJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
       kanji = true;
     }
     if (k + 1 == n) {
-      return out.Fail(bytConverted, ConvertError::out_of_range, InputOffset(k));
+      return out.Fail(bytConverted, ConvertError::out_of_range, k);
     }
     std::uint8_t row = b;
     std::uint8_t cell = in[k + 1];
     if (!SjisPairToJis(row, cell)) {
-      return out.Fail(bytConverted, ConvertError::overflow, InputOffset(k));
+      return out.Fail(bytConverted, ConvertError::overflow, k);
     }
     Put(out, row);
     Put(out, cell);

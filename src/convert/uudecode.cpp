@@ -117,8 +117,8 @@ BeginSearch FindBeginLine(View<Char> record, Text& strFileName) {
 struct DecodedBlock {
   ConvertError error = ConvertError::none;
   ByteBuffer bytes;
-  std::int16_t surplus = 0;    // bytes the last data line's padding added
-  std::size_t failed_at = 0;   // after a failure: the start of the line it stopped on
+  std::int16_t surplus = 0;   // bytes the last data line's padding added
+  std::size_t failed_at = 0;  // after a failure: the start of the line it stopped on
 };
 
 DecodedBlock Failed(ConvertError error, std::size_t line_start) {

@@ -184,38 +184,6 @@ std::optional<TemporaryFile> CreateTemporary(const std::string& folder, const st
   return std::nullopt;
 }
 
-// Fills the temporary file and closes it; errno tells why when it fails.
-bool FillAndClose(const TemporaryFile& temporary, const std::string& target,
-                  std::span<const std::uint8_t> bytes) {
-  // A replaced file keeps its permissions; a new one gets 0666 less the umask.
-  struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  const bool filled = (!replacing || ::fchmod(temporary.fd, old.st_mode & 07777) == 0) &&
-                      WriteAll(temporary.fd, bytes) && ::fsync(temporary.fd) == 0;
-  const int error = errno;
-  if (::close(temporary.fd) != 0) {
-    return false;
-  }
-  errno = error;
-  return filled;
-}
-
-// A device or a pipe (/dev/null, /dev/full, a FIFO) is written into, as a shell's ">" would:
-// renaming a file over it would destroy the node and report a write that never reached it.
-std::string WriteInto(const std::string& target, std::span<const std::uint8_t> bytes) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    return Reason(target, errno);
-  }
-  errno = 0;
-  const bool wrote = WriteAll(fd, bytes);
-  const int error = errno == 0 ? EIO : errno;
-  if (::close(fd) != 0 && wrote) {
-    return Reason(target, errno);
-  }
-  return wrote ? std::string() : Reason(target, error);
-}
-
 // Through a symbolic link to the file it names, so that the link survives.
 std::string Resolved(const std::string& target) {
   struct stat link {};
@@ -233,48 +201,117 @@ std::string Resolved(const std::string& target) {
 
 }  // namespace
 
-std::string WriteFileAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes) {
-  const std::string* const target = &path.native();
-  if (target->empty() || target->back() == '/') {
-    return Reason(*target, EISDIR);
+AtomicFile::AtomicFile(const std::filesystem::path& path)
+    : target_(path.native()), pending_slot_(PendingFiles::kNone) {
+  if (target_.empty() || target_.back() == '/') {
+    problem_ = Reason(target_, EISDIR);
+    return;
   }
   struct stat existing {};
-  if (::stat(target->c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+  if (::stat(target_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
     if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) {
-      return WriteInto(*target, bytes);
+      // A device or a pipe (/dev/null, /dev/full, a FIFO) is written into, as a shell's ">"
+      // would: renaming a file over it would destroy the node and report a write that never
+      // reached it.
+      fd_ = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+      if (fd_ < 0) {
+        problem_ = Reason(target_, errno);
+      }
+      return;
     }
-    return S_ISDIR(existing.st_mode) ? Reason(*target, EISDIR)
-                                     : Reason(*target, "not a regular file");
+    problem_ =
+        S_ISDIR(existing.st_mode) ? Reason(target_, EISDIR) : Reason(target_, "not a regular file");
+    return;
   }
-  const std::string replaced = Resolved(*target);
-  const std::size_t slash = replaced.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? std::string() : replaced.substr(0, slash + 1);
-  const std::string base = replaced.substr(folder.size());
-
+  replaced_ = Resolved(target_);
+  const std::size_t slash = replaced_.rfind('/');
+  folder_ = slash == std::string::npos ? std::string() : replaced_.substr(0, slash + 1);
   errno = 0;
-  const std::optional<TemporaryFile> temporary = CreateTemporary(folder, base);
+  std::optional<TemporaryFile> temporary =
+      CreateTemporary(folder_, replaced_.substr(folder_.size()));
   if (!temporary) {
-    return Reason(*target, errno == 0 ? EEXIST : errno);
+    problem_ = Reason(target_, errno == 0 ? EEXIST : errno);
+    return;
+  }
+  temporary_ = std::move(temporary->path);
+  fd_ = temporary->fd;
+  pending_slot_ = temporary->pending_slot;
+  // A replaced file keeps its permissions; a new one gets 0666 less the umask.
+  struct stat old {};
+  if (::stat(replaced_.c_str(), &old) == 0 && ::fchmod(fd_, old.st_mode & 07777) != 0) {
+    Fail(errno);
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+  Abandon();
+}
+
+void AtomicFile::Abandon() {
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+  PendingFiles::Instance().Release(pending_slot_);
+  pending_slot_ = PendingFiles::kNone;
+}
+
+void AtomicFile::Fail(int error) {
+  if (problem_.empty()) {
+    problem_ = Reason(target_, error == 0 ? EIO : error);
+  }
+}
+
+bool AtomicFile::Write(std::span<const std::uint8_t> bytes) {
+  if (!problem_.empty()) {
+    return false;
   }
   errno = 0;
-  if (!FillAndClose(*temporary, replaced, bytes) ||
-      ::rename(temporary->path.c_str(), replaced.c_str()) != 0) {
-    const int error = errno == 0 ? EIO : errno;
-    ::unlink(temporary->path.c_str());
-    PendingFiles::Instance().Release(temporary->pending_slot);
-    return Reason(*target, error);
+  if (!WriteAll(fd_, bytes)) {
+    Fail(errno);
+    return false;
   }
-  PendingFiles::Instance().Release(temporary->pending_slot);
+  return true;
+}
+
+std::string AtomicFile::Commit() {
+  // A device or pipe is written straight into: nothing to flush to a disk or to rename.
+  if (problem_.empty() && !temporary_.empty() && ::fsync(fd_) != 0) {
+    Fail(errno);
+  }
+  if (fd_ >= 0 && ::close(fd_) != 0) {
+    Fail(errno);
+  }
+  fd_ = -1;
+  if (!problem_.empty() || temporary_.empty()) {
+    Abandon();
+    return problem_;
+  }
+  if (::rename(temporary_.c_str(), replaced_.c_str()) != 0) {
+    Fail(errno);
+    Abandon();
+    return problem_;
+  }
+  temporary_.clear();
+  Abandon();
   // Make the rename itself durable; the new file is in place whatever this reports.
   const int folder_fd =
-      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::open(folder_.empty() ? "." : folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_fd >= 0) {
     ::fsync(folder_fd);
     ::close(folder_fd);
   }
   return {};
+}
+
+std::string WriteFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
+  AtomicFile file(path);
+  (void)file.Write(bytes);
+  return file.Commit();
 }
 
 }  // namespace quillora

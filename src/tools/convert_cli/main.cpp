@@ -69,16 +69,6 @@ int ComplainUnwritable(int error) {
   return kFailed;
 }
 
-// Replaces the -o file whole with bytes.
-int WriteOutputFile(const std::string& name, const ByteBuffer& bytes) {
-  const std::string problem = WriteFileAtomically(name, bytes);
-  if (!problem.empty()) {
-    Complain(problem);
-    return kFailed;
-  }
-  return kDone;
-}
-
 // The input's bytes, and the name mode 10 is given (the file name as text, for a caption).
 std::optional<ByteBuffer> ReadInput(const Request& request, Text& name) {
   if (request.input == "-") {
@@ -90,49 +80,76 @@ std::optional<ByteBuffer> ReadInput(const Request& request, Text& name) {
   return ReadWholeFile(request.input);
 }
 
-// Runs the request. The output streams to standard output a piece at a time, except where it must
-// be held whole: for the atomic write of -o, and for UTF-8, which is made from the whole text.
+// Where the output goes: standard output or the -o file, a piece at a time as it is made.
+class Destination {
+ public:
+  explicit Destination(const Request& request) : writer_(STDOUT_FILENO) {
+    if (request.output) {
+      file_.emplace(*request.output);
+    }
+  }
+
+  // An -o file that cannot be written is known before any work is done.
+  [[nodiscard]] bool Usable() { return !file_ || file_->Write({}); }
+  bool operator()(std::span<const std::uint8_t> bytes) {
+    return file_ ? file_->Write(bytes) : writer_(bytes);
+  }
+  // Puts the -o file in place; false, said in words, when anything failed.
+  [[nodiscard]] bool Close() {
+    if (!file_) {
+      return writer_.error() == 0 || ComplainUnwritable(writer_.error()) == kDone;
+    }
+    const std::string problem = file_->Commit();
+    if (!problem.empty()) {
+      Complain(problem);
+    }
+    return problem.empty();
+  }
+
+ private:
+  DescriptorWriter writer_;
+  std::optional<AtomicFile> file_;
+};
+
+// Runs the request. The output streams a piece at a time, except UTF-8, which is made from the
+// whole text.
 int Run(const Request& request) {
   Text name;
   std::optional<ByteBuffer> input = ReadInput(request, name);
   if (!input) {
     return ComplainUnreadable(request);
   }
-  const bool held = request.output || request.encoding == OutputEncoding::utf8;
+  std::fflush(stdout);
+  Destination destination(request);
+  if (!destination.Usable()) {
+    return destination.Close() ? kDone : kFailed;
+  }
+  const bool utf8 = request.encoding == OutputEncoding::utf8;
   ByteBuffer whole;
-  if (held) {
+  if (utf8) {
     ReserveLarge(whole, input->size() + 4096);  // about the size it will have
   }
-  std::fflush(stdout);
-  DescriptorWriter writer(STDOUT_FILENO);
-  StreamOutput out(held ? StreamOutput::AppendTo(whole) : StreamOutput::Deliver(std::ref(writer)));
+  StreamOutput out(utf8 ? StreamOutput::AppendTo(whole)
+                        : StreamOutput::Deliver(std::ref(destination)));
   const Conversion conversion =
       ConvertBytes(std::move(*input), name, request.mode, request.option,
                    request.bytes ? Product::converter_bytes : Product::cp932_text, out);
-  if (!out.Finish()) {
-    return ComplainUnwritable(writer.error());
+  bool written = out.Finish();
+  if (utf8) {
+    ByteBuffer text;
+    AppendTextAsUtf8(BytesToText(whole), text);
+    whole = ByteBuffer();
+    written = destination(text);
   }
-  // Said once the output is complete, whatever follows, so that it is never lost.
-  const int done = conversion.stopped_at && request.strict ? kStopped : kDone;
+  if (!destination.Close() || !written) {
+    return kFailed;
+  }
   if (conversion.stopped_at) {
-    Complain("warning: the conversion stopped at byte " +
-             std::to_string(*conversion.stopped_at) + "; the output holds what came before it");
+    Complain("warning: the conversion stopped at byte " + std::to_string(*conversion.stopped_at) +
+             "; the output holds what came before it");
+    return request.strict ? kStopped : kDone;
   }
-  if (!held) {
-    return done;
-  }
-  if (request.encoding == OutputEncoding::utf8) {
-    ByteBuffer utf8;
-    AppendTextAsUtf8(BytesToText(whole), utf8);
-    whole = std::move(utf8);
-  }
-  if (request.output) {
-    return WriteOutputFile(*request.output, whole) == kDone ? done : kFailed;
-  }
-  if (!writer(whole)) {
-    return ComplainUnwritable(writer.error());
-  }
-  return done;
+  return kDone;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ struct ConvertResult {
   // Bytes produced from position 0 of the output; after a failure, those produced before it.
   std::size_t count = 0;
   // After a failure: the position in the converter's input where it stopped (the first byte of
-  // the step it could not take).
+  // the step it could not take); in the widened input where a converter widens it first.
   std::size_t stopped_at = 0;
 
   [[nodiscard]] bool ok() const noexcept { return error == ConvertError::none; }

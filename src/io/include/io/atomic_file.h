@@ -8,11 +8,39 @@
 
 namespace quillora {
 
-// Writes bytes to a temporary file in the same folder, flushes it to the disk and renames it over
-// path. Returns the empty string on success, otherwise a one-line reason naming the path (UTF-8);
-// the old file is then untouched and no temporary file is left behind. A symbolic link is followed:
-// the file it names is replaced and the link stays. An existing device or pipe is written into
-// instead (nothing to replace atomically), and any other file that is not a regular one is refused.
+// A file replaced whole by what is written to it: the bytes go to a temporary file in the same
+// folder, which is flushed to the disk and renamed over the path at Commit, so a crash, a signal
+// or a full disk never leaves half of it. Without Commit the old file stays as it was and the
+// temporary file is removed. A symbolic link is followed: the file it names is replaced and the
+// link stays. An existing device or pipe is written into instead (nothing to replace atomically),
+// and any other file that is not a regular one is refused.
+class AtomicFile {
+ public:
+  explicit AtomicFile(const std::filesystem::path& path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Appends bytes; false once anything has failed.
+  bool Write(std::span<const std::uint8_t> bytes);
+  // Puts the file in place. The empty string on success, otherwise a one-line reason naming the
+  // path (in its own bytes); the old file is then untouched.
+  [[nodiscard]] std::string Commit();
+
+ private:
+  void Fail(int error);
+  void Abandon();
+
+  std::string target_;
+  std::string replaced_;   // the file the target names
+  std::string folder_;     // its folder, with its final separator
+  std::string temporary_;  // while it exists
+  int fd_ = -1;
+  std::size_t pending_slot_;
+  std::string problem_;
+};
+
+// An AtomicFile written with bytes and committed.
 [[nodiscard]] std::string WriteFileAtomically(const std::filesystem::path& path,
                                               std::span<const std::uint8_t> bytes);
 
