@@ -10,7 +10,6 @@
 #include "convert/front_door.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
-#include "io/large_buffer.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
 
@@ -40,10 +39,6 @@ BatchOutcome RunBatch(const AppState& state) {
     return Failed("cannot read " + Quoted(file));
   }
   try {
-    // The input is kept: a decoding that gives nothing leaves its own text as the result.
-    ByteBuffer source;
-    ReserveLarge(source, input->size());
-    source.assign(input->begin(), input->end());
     AtomicFile output(NativePath(BatchOutputPath(file, state.CommandOutput.value_or(Text()))));
     if (!output.Write({})) {
       return Failed(output.Commit());  // known before any work is done
@@ -57,9 +52,16 @@ BatchOutcome RunBatch(const AppState& state) {
     const Conversion conversion = ConvertBytes(
         std::move(*input), name, DecodeTypeAt(*decode_type)->mode, 0, Product::cp932_text, out);
     out.Finish();
+    // A decoding that gives nothing leaves the input's own text as the result. That is rare (a
+    // failure before any output, a file of a byte-order mark alone), so the input is read again
+    // for it rather than kept in memory throughout.
     const bool nothing_decoded = written == 0;
     if (nothing_decoded) {
-      out.Reencode(source);
+      input = ReadWholeFile(*native);
+      if (!input) {
+        return Failed("cannot read " + Quoted(file));
+      }
+      out.Reencode(*input);
       out.Finish();
     }
     if (std::string problem = output.Commit(); !problem.empty()) {

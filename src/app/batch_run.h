@@ -13,9 +13,10 @@ struct BatchOutcome {
   std::string message;  // why not, or a warning with status 0, in one line; empty when neither
 };
 
-// Reads CommandFile once, decodes it with DefaultDecodeType and replaces the output file (the
-// batch output path of CommandOutput) whole. When the decoding gives nothing, the input's own
-// text is written, as it would be shown. A stored default that is no decode type writes nothing.
+// Reads CommandFile, decodes it with DefaultDecodeType and replaces the output file (the batch
+// output path of CommandOutput) whole, the decoded text streaming into it. When the decoding gives
+// nothing, the input's own text is written, as it would be shown. A stored default that is no
+// decode type writes nothing.
 [[nodiscard]] BatchOutcome RunBatch(const AppState& state);
 
 }  // namespace quillora
