@@ -7,7 +7,7 @@
 #include "convert/clsConvert.h"
 #include "text/cp932_codec.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 Text Sample(std::string_view name) {
@@ -16,7 +16,7 @@ Text Sample(std::string_view name) {
 }
 
 // The bytes are made without the text; they must be what the text would have saved to.
-TEST(DecodeFile, GivesTheBytesOfKanjiConvsTextForEachDecodeType) {
+TEST(decode_file_test, gives_the_bytes_of_kanji_convs_text_for_each_decode_type) {
   const struct {
     const char* sample;
     const char16_t* decode_type;
@@ -39,7 +39,7 @@ TEST(DecodeFile, GivesTheBytesOfKanjiConvsTextForEachDecodeType) {
   EXPECT_EQ(file, u"recipe.txt");  // renamed after its begin line
 }
 
-TEST(DecodeFile, OnlyTheFiveExactDecodeTypesReadAnything) {
+TEST(decode_file_test, only_the_five_exact_decode_types_read_anything) {
   for (const char16_t* type : {u"00", u"5", u" 1", u""}) {
     Text file = Sample("jis_mail.txt");
     EXPECT_EQ(ConversionModeOf(type), std::nullopt);
@@ -48,4 +48,4 @@ TEST(DecodeFile, OnlyTheFiveExactDecodeTypesReadAnything) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

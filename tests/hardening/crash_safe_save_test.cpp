@@ -2,15 +2,16 @@
 // torn one. The batch run and the settings writer save through the same atomic writer as
 // quillora-convert -o. A killed writer may leave its temporary file beside the output; it is named
 // apart and never taken for it.
-#include "process.h"
+#include "hostile_inputs.h"
+#include "support/process.h"
 
-namespace quillora::hardening {
+namespace quillora::test {
 namespace {
 
-using CrashSafeSave = Processes;
+using crash_safe_save_test = Processes;
 
 // Kills at times spread over the second half of an unkilled run, where the output is written.
-TEST_F(CrashSafeSave, ConvertOutputIsOldOrNew) {
+TEST_F(crash_safe_save_test, convert_output_is_old_or_new) {
   WriteBytes(Path("mail.txt"), LargeJis(300000));
   const Invocation call = ConvertCall({"-o", "out.txt", "1", "mail.txt"});
   const std::string old_text = "old result\r\n";
@@ -39,4 +40,4 @@ TEST_F(CrashSafeSave, ConvertOutputIsOldOrNew) {
 }
 
 }  // namespace
-}  // namespace quillora::hardening
+}  // namespace quillora::test

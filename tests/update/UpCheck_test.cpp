@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/registry_database.h"
+#include "failing_registry.h"
 #include "platform/registry_sqlite.h"
-#include "platform/temp_folder.h"
-#include "update/failing_registry.h"
+#include "support/registry_database.h"
+#include "support/temp_folder.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 using ::testing::UnorderedElementsAre;
@@ -23,7 +23,7 @@ const std::string kSoftware = kDeveloper + "\\Mailer";
 struct Store {
   explicit Store(bool installed = true) {
     if (installed) {
-      db.Exec(std::string("BEGIN;") + testing::kRegistrySchema +
+      db.Exec(std::string("BEGIN;") + kRegistrySchema +
               "INSERT INTO key VALUES ('Software\\Upcheck');COMMIT");
     }
   }
@@ -34,9 +34,9 @@ struct Store {
             std::to_string(type) + ", X'" + hex + "');COMMIT");
   }
 
-  testing::TempFolder folder;
+  TempFolder folder;
   std::filesystem::path file = folder.path / "registry.sqlite3";
-  testing::RegistryDatabase db{file};
+  RegistryDatabase db{file};
   registry::SqliteRegistry registry{file, folder.path / "machine.sqlite3"};
 };
 
@@ -61,7 +61,7 @@ std::uint32_t ErrorOf(const std::function<void()>& action) {
   return 0;
 }
 
-TEST(UpCheck, RaisesBeforeWritingAnything) {
+TEST(UpCheck_test, raises_before_writing_anything) {
   enum Op { write, check, slot2 };
   const struct {
     bool installed;
@@ -104,7 +104,7 @@ TEST(UpCheck, RaisesBeforeWritingAnything) {
   }
 }
 
-TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
+TEST(UpCheck_test, write_data_writes_the_record_and_leaves_other_values) {
   Store store;
   store.Put(kSoftware, "LatestBuild", 4, "12270000");
   store.Put(kDeveloper, "DisplayHost", 1, "6F6C6400");  // an empty property keeps it
@@ -136,7 +136,7 @@ TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
 }
 
 // Only a root folder ends in the separator; a length rule would eat the one of "/ab".
-TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
+TEST(UpCheck_test, file_path_joins_folder_and_name_with_one_separator) {
 #ifdef _WIN32
   const std::pair<const char16_t*, const char*> cases[] = {{u"C:\\", "433A5C512E45584500"},
                                                            {u"C:\\ab", "433A5C61625C512E45584500"}};
@@ -154,7 +154,7 @@ TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
   }
 }
 
-TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
+TEST(UpCheck_test, compares_latest_and_next_with_the_current_build) {
   const struct {
     const char* latest;  // "type hex"; "": absent
     const char* next;
@@ -186,7 +186,7 @@ TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
 
 // Each registry call in turn fails: the operation raises (or not), keeps what it wrote before and
 // leaves no key open.
-TEST(UpCheck, FailsAtEachRegistryCall) {
+TEST(UpCheck_test, fails_at_each_registry_call) {
   const struct {
     bool with_record;  // a record from an earlier start, with a newer build
     std::function<void(UpCheck&)> act;
@@ -214,7 +214,7 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
         earlier.WriteData();
         store.Put(kSoftware, "LatestBuild", 4, "12270000");
       }
-      testing::FailingRegistry failing(store.registry, fail_at);
+      FailingRegistry failing(store.registry, fail_at);
       UpCheck upcheck(failing, Program());
       Ready(upcheck);
       const std::uint32_t error = ErrorOf([&] { c.act(upcheck); });
@@ -233,4 +233,4 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

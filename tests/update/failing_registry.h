@@ -9,7 +9,7 @@
 
 #include "platform/registry.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class FailingRegistry final : public registry::Registry {
  public:
@@ -76,4 +76,4 @@ class FailingRegistry final : public registry::Registry {
   std::size_t fail_at_;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

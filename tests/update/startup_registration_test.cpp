@@ -3,12 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/registry_database.h"
+#include "failing_registry.h"
 #include "platform/registry_sqlite.h"
-#include "platform/temp_folder.h"
-#include "update/failing_registry.h"
+#include "support/registry_database.h"
+#include "support/temp_folder.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 const std::string kDeveloper = "Software\\Upcheck\\tovik@example.com";
@@ -16,12 +16,12 @@ const std::string kSoftware = kDeveloper + "\\Quillora－【文字コード変�
 const std::string kProductHex = "5175696C6C6F7261817C817995B68E9A8352815B836895CF8AB7817A00";
 
 // Garbage and locked stores: tests/hardening/hostile_startup_test.cpp.
-class StartupRegistration : public ::testing::Test {
+class startup_registration_test : public ::testing::Test {
  protected:
   // The notifier marks itself installed, and may record a newer build.
   void Install(const char* latest_build_hex = nullptr) {
-    testing::RegistryDatabase db(file);
-    db.Exec(std::string(testing::kRegistrySchema) + "INSERT INTO key VALUES ('Software\\Upcheck')");
+    RegistryDatabase db(file);
+    db.Exec(std::string(kRegistrySchema) + "INSERT INTO key VALUES ('Software\\Upcheck')");
     if (latest_build_hex != nullptr) {
       db.Exec("INSERT INTO key VALUES ('" + kSoftware + "');INSERT INTO value VALUES ('" +
               kSoftware + "', 'LatestBuild', 4, X'" + latest_build_hex + "')");
@@ -31,17 +31,17 @@ class StartupRegistration : public ::testing::Test {
     return RegisterWithUpdateNotifier(registry, ThisProgram(u"/opt/quillora"));
   }
 
-  testing::TempFolder folder;
+  TempFolder folder;
   std::filesystem::path file = folder.path / "registry.sqlite3";
   registry::SqliteRegistry store{file, folder.path / "machine.sqlite3"};
 };
 
-TEST_F(StartupRegistration, WithoutTheNotifierWritesNothing) {
+TEST_F(startup_registration_test, without_the_notifier_writes_nothing) {
   EXPECT_FALSE(Register(store));
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(StartupRegistration, WritesTheRecordAndTellsOfANewerBuild) {
+TEST_F(startup_registration_test, writes_the_record_and_tells_of_a_newer_build) {
   Install();
   EXPECT_FALSE(Register(store));
   const std::vector<std::string> record{
@@ -54,20 +54,20 @@ TEST_F(StartupRegistration, WritesTheRecordAndTellsOfANewerBuild) {
       kSoftware + "|DisplayName|1|" + kProductHex,
       kSoftware + "|DistinctName|1|" + kProductHex,
       kSoftware + "|FilePath|1|2F6F70742F7175696C6C6F72612F5175696C6C6F72612E45584500"};
-  testing::RegistryDatabase db(file);
+  RegistryDatabase db(file);
   EXPECT_THAT(db.Values(), ::testing::UnorderedElementsAreArray(record));
   db.Exec("INSERT INTO value VALUES ('" + kSoftware + "', 'LatestBuild', 4, X'12270000')");
   EXPECT_TRUE(Register(store));
 }
 
-TEST_F(StartupRegistration, AsksEvenWhenTheRecordCannotBeWritten) {
+TEST_F(startup_registration_test, asks_even_when_the_record_cannot_be_written) {
   Install("12270000");
   // Calls 1-2 ask whether the notifier is installed, 3-4 again in WriteData, 5 creates the
   // developer key and 6 writes "Author".
-  testing::FailingRegistry failing(store, 6);
+  FailingRegistry failing(store, 6);
   EXPECT_TRUE(Register(failing));
   EXPECT_EQ(failing.calls.at(5), "set Author");
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace quillora::testing {
+namespace quillora::test {
 
 inline constexpr const char* kRegistrySchema =
     "CREATE TABLE key (path TEXT PRIMARY KEY COLLATE NOCASE);"
@@ -49,4 +49,4 @@ class RegistryDatabase {
   sqlite3* db_ = nullptr;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test
