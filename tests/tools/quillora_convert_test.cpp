@@ -18,7 +18,8 @@ using quillora_convert_test = Processes;
 TEST_F(quillora_convert_test, samples_decode_as_iconv_reads_them) {
   for (const auto& [file, mode, encoding] : {std::tuple{"jis_mail.txt", "1", "ISO-2022-JP"},
                                              std::tuple{"utf16le_bom.txt", "11", "UTF-16"}}) {
-    const std::string utf8 = Run(Call("iconv", {"-f", encoding, "-t", "UTF-8", Sample(file)})).out;
+    const std::string utf8 =
+        Run(Call("/usr/bin/iconv", {"-f", encoding, "-t", "UTF-8", Sample(file)})).out;
     ASSERT_FALSE(utf8.empty());
     const Outcome direct = Convert({"--to", "utf-8", mode, Sample(file)});
     EXPECT_TRUE(EndedWith(direct, 0)) << file;
@@ -27,7 +28,7 @@ TEST_F(quillora_convert_test, samples_decode_as_iconv_reads_them) {
     Invocation piped = ConvertCall({"--to", "utf-8", mode, "-"});
     piped.in = Sample(file);
     EXPECT_EQ(Run(piped).out, utf8) << file;
-    Invocation iconv = Call("iconv", {"-f", "CP932", "-t", "UTF-8"});
+    Invocation iconv = Call("/usr/bin/iconv", {"-f", "CP932", "-t", "UTF-8"});
     iconv.in = WriteBytes(Path("cp932"), Convert({mode, Sample(file)}).out);
     EXPECT_EQ(Run(iconv).out, utf8) << file;
   }

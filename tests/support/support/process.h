@@ -13,10 +13,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,7 +28,7 @@ namespace quillora::test {
 namespace fs = std::filesystem;
 
 struct Invocation {
-  std::string program;  // a path, or a name looked up on PATH
+  std::string program;  // a path
   std::vector<std::string> arguments;
   // Set (a value) or removed (nullopt) on top of this process's environment.
   std::map<std::string, std::optional<std::string>> environment;
@@ -50,19 +48,6 @@ struct Ended {
   double seconds = 0;
 };
 
-inline std::string FoundOnPath(const std::string& program) {
-  if (program.find('/') != std::string::npos) {
-    return program;
-  }
-  std::istringstream folders(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    if (::access((folder + "/" + program).c_str(), X_OK) == 0) {
-      return folder + "/" + program;
-    }
-  }
-  return program;
-}
-
 class Child {
  public:
   explicit Child(const Invocation& call) : started_(std::chrono::steady_clock::now()) {
@@ -78,7 +63,7 @@ class Child {
         environment.push_back(name + "=" + *value);
       }
     }
-    std::vector<std::string> words{FoundOnPath(call.program)};
+    std::vector<std::string> words{call.program};
     words.insert(words.end(), call.arguments.begin(), call.arguments.end());
     std::vector<char*> argv;
     std::vector<char*> envp;
@@ -249,13 +234,9 @@ class Processes : public ::testing::Test {
   [[nodiscard]] Invocation ConvertCall(std::vector<std::string> arguments) const {
     return Call(QUILLORA_CONVERT_EXE, std::move(arguments));
   }
-  Outcome Finish(Child& child, Seconds deadline = Seconds(300)) const {
-    const Ended ended = child.Wait(deadline);
-    return {ended, ReadBytes(io_ / "out"), ReadBytes(io_ / "err")};
-  }
   Outcome Run(const Invocation& call, Seconds deadline = Seconds(300)) const {
-    Child child(call);
-    return Finish(child, deadline);
+    const Ended ended = Child(call).Wait(deadline);
+    return {ended, ReadBytes(io_ / "out"), ReadBytes(io_ / "err")};
   }
   Outcome Convert(std::vector<std::string> arguments, Seconds deadline = Seconds(300)) const {
     return Run(ConvertCall(std::move(arguments)), deadline);
