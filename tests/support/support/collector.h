@@ -2,8 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <span>
 
 #include "convert/stream_output.h"
 #include "text/byte_buffer.h"
@@ -12,16 +10,9 @@ namespace quillora::test {
 
 struct Collector {
   explicit Collector(std::size_t piece = std::size_t{1} << 20)
-      : sink(
-            [this](std::span<const std::uint8_t> bytes) {
-              collected.insert(collected.end(), bytes.begin(), bytes.end());
-              return true;
-            },
-            piece) {}
-  Collector(const Collector&) = delete;
-  Collector& operator=(const Collector&) = delete;
+      : sink(StreamOutput::AppendTo(collected), piece) {}
 
-  ByteBuffer collected;
+  ByteBuffer collected;  // before the sink, which holds on to it
   StreamOutput sink;
 };
 
