@@ -80,14 +80,14 @@ class dialogs_test : public QObject {
   // folder entry (code page 932) finds MSINFO32.EXE there; the PATH entry wins, run unchecked.
   // One that will not start is told as if there were none.
   void system_information_is_found_and_started() {
-    QTemporaryDir here;
-    const QString folder = here.filePath(u"情報"_s), desktop = here.filePath(u"kinfocenter"_s);
+    const QString folder = folder_.filePath(u"情報"_s);
+    const QString desktop = folder_.filePath(u"kinfocenter"_s);
     QDir().mkpath(folder);
     QFile(folder + "/MSINFO32.EXE").open(QIODevice::WriteOnly);
     QFile program(desktop);
     QVERIFY(program.open(QIODevice::WriteOnly));
     program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
-    qputenv("PATH", here.path().toUtf8());
+    qputenv("PATH", folder_.path().toUtf8());
     ScriptedOutsideWorld outside;
     frmAbout box(nullptr);
     // The program may only read the machine hive; the test fills it as if it were a user hive.
