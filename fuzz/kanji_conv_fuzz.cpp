@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ByteBuffer file(choices.Rest().begin(), choices.Rest().end());
 
   Text expected_name = u"mail.txt";
-  const reference::Outcome expected = reference::Convert(file, expected_name, mode, option);
+  const test::reference::Outcome expected =
+      test::reference::Convert(file, expected_name, mode, option);
 
   Text name = u"mail.txt";
   FUZZ_CHECK(Delivered(file, name, mode, option, Product::converter_bytes, piece) ==

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
-TEST(ParseCommandLine, SplitsTheArguments) {
+TEST(command_line_test, splits_the_arguments) {
   const struct {
     Text line, file, output;
   } cases[] = {
@@ -30,7 +30,7 @@ TEST(ParseCommandLine, SplitsTheArguments) {
   }
 }
 
-TEST(CommandLineFromArguments, RoundTripsThroughTheParser) {
+TEST(command_line_test, round_trips_through_the_parser) {
   const std::vector<std::vector<Text>> cases = {
       {}, {u"a.txt"}, {u"/My Mail/a.txt", u"b c.txt"}, {u"", u"o.txt"}, {u"/メール/a", u"o"}};
   for (const auto& arguments : cases) {
@@ -44,4 +44,4 @@ TEST(CommandLineFromArguments, RoundTripsThroughTheParser) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

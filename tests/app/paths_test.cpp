@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 constexpr PathStyle kWin = PathStyle::kWindows;
 constexpr PathStyle kPosix = PathStyle::kPosix;
 
-TEST(FolderOfPath, SplitsAtTheLastSeparator) {
+TEST(paths_test, splits_at_the_last_separator) {
   const struct {
     PathStyle style;
     Text path, current, folder;
@@ -23,14 +23,14 @@ TEST(FolderOfPath, SplitsAtTheLastSeparator) {
   }
 }
 
-TEST(AddBackslash, AppendsOneSeparator) {
+TEST(paths_test, appends_one_separator) {
   EXPECT_EQ(AddBackslash(u"", kWin), u"\\");
   EXPECT_EQ(AddBackslash(u"C:\\m\\", kWin), u"C:\\m\\");
   EXPECT_EQ(AddBackslash(u"/m/", kPosix), u"/m/");
   EXPECT_EQ(AddBackslash(u"m\\", kPosix), u"m\\/");
 }
 
-TEST(BatchOutputPath, PutsABareNameBesideTheInput) {
+TEST(paths_test, puts_a_bare_name_beside_the_input) {
   const struct {
     PathStyle style;
     Text input, output, expected;
@@ -46,10 +46,10 @@ TEST(BatchOutputPath, PutsABareNameBesideTheInput) {
   }
 }
 
-TEST(NativePath, RoundTripsAndSurvivesLoneSurrogates) {
+TEST(paths_test, round_trips_and_survives_lone_surrogates) {
   EXPECT_EQ(TextFromNativePath(NativePath(u"/メール/a b.txt")), u"/メール/a b.txt");
   EXPECT_EQ(NativePath(u"/a\xD800").native(), "/a\xEF\xBF\xBD");
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

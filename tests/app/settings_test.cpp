@@ -5,30 +5,28 @@
 #include <cstdlib>
 
 #include "app/paths.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 using namespace std::string_literals;
-using testing::ReadBytes;
-using testing::WriteBytes;
 
 // The settings file lives in a writable program folder of each test's own.
-class SettingsTest : public ::testing::Test {
+class settings_test : public ::testing::Test {
  protected:
-  SettingsTest() {
+  settings_test() {
     ::unsetenv(kSettingsFileVariable);
     SetProgramFolderForTesting(program_);
   }
-  ~SettingsTest() override { SetProgramFolderForTesting(std::nullopt); }
+  ~settings_test() override { SetProgramFolderForTesting(std::nullopt); }
 
-  testing::TempFolder folder_;
+  TempFolder folder_;
   Text program_ = TextFromNativePath(folder_.path);
   Text ini_ = program_ + u"/Quillora.ini";
 };
 
-TEST_F(SettingsTest, ReadIniStringTrimsCutsAndStopsAtNul) {
+TEST_F(settings_test, read_ini_string_trims_cuts_and_stops_at_nul) {
   WriteBytes(folder_.path / "Quillora.ini",
              "[V]\r\na=   lead\r\nq=\"  in quotes  \"\r\nlong=" + std::string(2000, 'x') +
                  "\r\njp=\x83\x81\x81\x5B\r\nzero=a\0b\r\n"s);
@@ -39,13 +37,13 @@ TEST_F(SettingsTest, ReadIniStringTrimsCutsAndStopsAtNul) {
   EXPECT_EQ(ReadIniString(ini_, u"V", u"jp"), u"メー");
 }
 
-TEST_F(SettingsTest, WriteIniStringReportsFailureAsTrue) {
+TEST_F(settings_test, write_ini_string_reports_failure_as_true) {
   EXPECT_FALSE(WriteIniString(ini_, u"Option", u"LastOpenFolder", u"/メ"));
   EXPECT_EQ(ReadBytes(folder_.path / "Quillora.ini"), "[Option]\r\nLastOpenFolder=/\x83\x81\r\n");
   EXPECT_TRUE(WriteIniString(program_, u"Option", u"Key", u"v"));  // a folder, not a file
 }
 
-TEST_F(SettingsTest, NoFileGivesDefaultsAndSavingWritesAllEightKeys) {
+TEST_F(settings_test, no_file_gives_defaults_and_saving_writes_all_eight_keys) {
   AppState state;
   LoadSettings(state);
   EXPECT_EQ(state.LastOpenFolder, program_);
@@ -57,7 +55,7 @@ TEST_F(SettingsTest, NoFileGivesDefaultsAndSavingWritesAllEightKeys) {
                 "\r\nSelectFont=MS UI Gothic\r\nSelectFontsize=10\r\nDefaultDecodeType=0\r\n");
 }
 
-TEST_F(SettingsTest, LoadAndSaveKeepWhatTheyDoNotOwn) {
+TEST_F(settings_test, load_and_save_keep_what_they_do_not_own) {
   WriteBytes(
       folder_.path / "Quillora.ini",
       "; notes\n[view]\nLEFT=  -20\nWidth=\n[Other]\nx=y\n[Option]\nDefaultDecodeType=abc\n");
@@ -75,4 +73,4 @@ TEST_F(SettingsTest, LoadAndSaveKeepWhatTheyDoNotOwn) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

@@ -7,7 +7,7 @@
 #include "convert/clsConvert.h"
 #include "text/cp932_codec.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 using namespace std::string_view_literals;
@@ -28,14 +28,14 @@ struct Case {
   std::string_view expected;
 };
 
-class Base64DecodeTest : public testing::TestWithParam<Case> {};
+class base64_decode_test : public testing::TestWithParam<Case> {};
 
-TEST_P(Base64DecodeTest, Decodes) {
+TEST_P(base64_decode_test, decodes) {
   EXPECT_EQ(Decode(Text(GetParam().record)), Bytes(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Mail, Base64DecodeTest,
+    Mail, base64_decode_test,
     testing::Values(
         Case{"lower_case_names_decode", u"content-transfer-encoding: base64\r\n\r\nQUJD",
              "content-transfer-encoding: base64\r\n\r\nABC"},
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
              "Content-Transfer-Encoding: Base64\r\n\r\n\x81\x45\n"}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
-TEST(Base64DecodeTest, BodyLargerThan32KiBDecodesWhole) {
+TEST(base64_decode_test, body_larger_than32_ki_b_decodes_whole) {
   Text record = u"Content-Transfer-Encoding: Base64\r\n\r\n";
   for (std::size_t k = 0; k < 13334; ++k) {
     record += k % 19 == 0 ? u"eHh4\r\n" : u"eHh4";  // "xxx"
@@ -76,7 +76,7 @@ TEST(Base64DecodeTest, BodyLargerThan32KiBDecodesWhole) {
 }
 
 // The caller goes on from what follows the header, or from the whole record without one.
-TEST(Base64DecodeTest, RecordKeepsWhatFollowsTheHeader) {
+TEST(base64_decode_test, record_keeps_what_follows_the_header) {
   for (const auto& [record, after] :
        {std::pair<Text, Text>{u"Content-Transfer-Encoding: Base64\r\n\r\nQUJD\r\n",
                               u"\r\nQUJD\r\n"},
@@ -89,4 +89,4 @@ TEST(Base64DecodeTest, RecordKeepsWhatFollowsTheHeader) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

@@ -1,4 +1,4 @@
-// Shared by the converter tests: bytes in hex, table rows, a collecting sink, JIS X 0208.
+// Shared by the converter tests: bytes in hex, table rows, JIS X 0208.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
-#include "text/byte_buffer.h"
 #include "convert/convert_result.h"
+#include "support/collector.h"
+#include "text/byte_buffer.h"
 #include "text/cp932_codec.h"
-#include "convert/stream_output.h"
 
-namespace quillora::convert_test {
+namespace quillora::test {
 
 inline ByteBuffer Hex(std::string_view hex) {
   ByteBuffer bytes;
@@ -71,22 +71,6 @@ inline void RunCases(std::span<const ByteCase> cases,
   }
 }
 
-// A code page 932 sink that keeps what it is handed.
-struct Collector {
-  explicit Collector(std::size_t piece = std::size_t{1} << 20)
-      : sink(
-            [this](std::span<const std::uint8_t> bytes) {
-              collected.insert(collected.end(), bytes.begin(), bytes.end());
-              return true;
-            },
-            piece) {}
-  Collector(const Collector&) = delete;
-  Collector& operator=(const Collector&) = delete;
-
-  ByteBuffer collected;
-  StreamOutput sink;
-};
-
 // Every JIS X 0208 code in the three encodings, Shift_JIS computed the textbook way from row (ku)
 // and cell (ten).
 struct Jis0208Codes {
@@ -109,4 +93,4 @@ inline Jis0208Codes AllJis0208Codes() {
   return all;
 }
 
-}  // namespace quillora::convert_test
+}  // namespace quillora::test

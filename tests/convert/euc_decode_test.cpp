@@ -1,15 +1,16 @@
-// EUC-JP decoding: to Shift_JIS text (literal steps as oracle), to JIS, and half-width katakana
-// widening.
+// EUC-JP decoding: to Shift_JIS text (the reference's literal steps as oracle), to JIS, and
+// half-width katakana widening.
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "convert/clsConvert.h"
-#include "convert/converter_cases.h"
-#include "text/cp932_codec.h"
 #include "conversions.h"
+#include "convert/clsConvert.h"
+#include "converter_cases.h"
+#include "support/reference_conversion.h"
+#include "text/cp932_codec.h"
 
-namespace quillora::convert_test {
+namespace quillora::test {
 namespace {
 
 constexpr ConvertError kOk = ConvertError::none;
@@ -51,45 +52,6 @@ TEST(euc_decode_test, cases) {
       InputAfter::unchanged);
 }
 
-// EucToSjisConvert read literally: each step's bytes decoded on their own and appended.
-Text ReferenceToSjisText(const ByteBuffer& in) {
-  const auto decoded = [](std::initializer_list<std::uint8_t> bytes) {
-    return BytesToText(ByteBuffer(bytes));
-  };
-  Text text;
-  const std::size_t n = in.size();
-  std::size_t i = 0;
-  for (; i + 1 < n; ++i) {
-    int a = in[i];
-    int b = in[i + 1];
-    if (a <= 0x7F) {
-      text += decoded({static_cast<std::uint8_t>(a)});
-    } else if (a == 0x8E) {
-      for (const char16_t c : decoded({static_cast<std::uint8_t>(b)})) {
-        text += HalfwidthToFullwidth(c);
-      }
-      ++i;
-    } else {
-      a &= 0x7F;
-      b &= 0x7F;
-      b += a % 2 == 1 ? 0x1F : 0x7D;
-      if (b >= 0x7F) {
-        b += 1;
-      }
-      a = (a - 0x21) / 2 + 0x81;
-      if (a > 0x9F) {
-        a += 0x40;
-      }
-      text += decoded({static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)});
-      ++i;
-    }
-  }
-  if (i + 1 == n) {
-    text += decoded({in[i]});
-  }
-  return text;
-}
-
 // Random bytes weighted toward what the batching must get right: single shifts, pairs whose
 // second Shift_JIS byte is a lead byte, ASCII runs long enough for the eight-byte steps.
 TEST(euc_decode_test, random_inputs_convert_as_the_literal_steps) {
@@ -104,7 +66,7 @@ TEST(euc_decode_test, random_inputs_convert_as_the_literal_steps) {
     }
     ByteBuffer in = input;
     const Text text = c.EucToSjisConvert(in);
-    ASSERT_EQ(text, ReferenceToSjisText(input)) << ToHex(input);
+    ASSERT_EQ(text, reference::EucStepsAsText(input)) << ToHex(input);
     ASSERT_EQ(in, input);
 
     Collector direct;
@@ -124,7 +86,7 @@ TEST(euc_decode_test, long_inputs_convert_as_the_literal_steps) {
   }
   ByteBuffer in = input;
   const Text text = clsConvert().EucToSjisConvert(in);
-  EXPECT_EQ(text, ReferenceToSjisText(input));
+  EXPECT_EQ(text, reference::EucStepsAsText(input));
   Collector direct(100);
   EucToSjisAsCp932(input, direct.sink);
   EXPECT_TRUE(direct.sink.Finish());
@@ -132,4 +94,4 @@ TEST(euc_decode_test, long_inputs_convert_as_the_literal_steps) {
 }
 
 }  // namespace
-}  // namespace quillora::convert_test
+}  // namespace quillora::test

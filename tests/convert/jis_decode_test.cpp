@@ -6,11 +6,11 @@
 #include <random>
 #include <string_view>
 
-#include "convert/clsConvert.h"
-#include "convert/converter_cases.h"
 #include "conversions.h"
+#include "convert/clsConvert.h"
+#include "converter_cases.h"
 
-namespace quillora::convert_test {
+namespace quillora::test {
 namespace {
 
 using namespace std::string_view_literals;
@@ -192,4 +192,4 @@ TEST(jis_decode_test, long_runs_decode_as_the_literal_loop) {
 }
 
 }  // namespace
-}  // namespace quillora::convert_test
+}  // namespace quillora::test

@@ -3,9 +3,9 @@
 #include <unicode/unorm2.h>
 
 #include "convert/clsConvert.h"
-#include "convert/converter_cases.h"
+#include "converter_cases.h"
 
-namespace quillora::convert_test {
+namespace quillora::test {
 namespace {
 
 // The full-width text of a half-width katakana (Shift_JIS byte) and its mark (0xDE, 0xDF, or 0
@@ -72,4 +72,4 @@ TEST(kana_widen_test, every_katakana_and_mark_matches_unicode_composition) {
 }
 
 }  // namespace
-}  // namespace quillora::convert_test
+}  // namespace quillora::test

@@ -4,9 +4,9 @@
 #include <random>
 
 #include "convert/clsConvert.h"
-#include "convert/converter_cases.h"
+#include "converter_cases.h"
 
-namespace quillora::convert_test {
+namespace quillora::test {
 namespace {
 
 constexpr ConvertError kOk = ConvertError::none;
@@ -88,4 +88,4 @@ TEST(sjis_encode_test, random_text_round_trips_through_jis_and_euc) {
 }
 
 }  // namespace
-}  // namespace quillora::convert_test
+}  // namespace quillora::test

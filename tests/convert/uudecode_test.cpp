@@ -6,7 +6,7 @@
 
 #include "convert/clsConvert.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 using namespace std::string_view_literals;
@@ -22,9 +22,9 @@ struct Case {
   std::u16string_view file_name;
 };
 
-class UudecodeTest : public testing::TestWithParam<Case> {};
+class uudecode_test : public testing::TestWithParam<Case> {};
 
-TEST_P(UudecodeTest, Decodes) {
+TEST_P(uudecode_test, decodes) {
   const Case& c = GetParam();
   ByteBuffer output = kHandedOver;
   Text record(c.record);
@@ -38,7 +38,7 @@ TEST_P(UudecodeTest, Decodes) {
 constexpr std::string_view kUntouched = "\x5A\x5A";
 
 INSTANTIATE_TEST_SUITE_P(
-    Blocks, UudecodeTest,
+    Blocks, uudecode_test,
     testing::Values(Case{"capitals_and_lone_line_feeds", u"BEGIN 644 CAT.TXT\n#8V%T\n`\nEND\n",
                          ConvertError::none, "cat", u"cat.txt"},
                     Case{"surplus_drops_padding_bytes", u"begin 644 ca\r\n\"8V%T\r\n`\r\nend\r\n",
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                          ConvertError::overflow, kUntouched, u"cat.txt"}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
-TEST(UudecodeTest, SurplusBeyondSixteenBitsFails) {
+TEST(uudecode_test, surplus_beyond_sixteen_bits_fails) {
   // ((43697 - 1) / 4) * 3 - 1 = 32771
   Text record = u"begin 644 long\r\n!" + Text(43696, u'A') + u"\r\nend\r\n";
   ByteBuffer output = kHandedOver;
@@ -76,7 +76,7 @@ TEST(UudecodeTest, SurplusBeyondSixteenBitsFails) {
   EXPECT_TRUE(clsConvert().UuencodeToSJis(output, record, file_name).ok());
 }
 
-TEST(UudecodeTest, RecordIsConsumedThroughTheBeginLine) {
+TEST(uudecode_test, record_is_consumed_through_the_begin_line) {
   ByteBuffer output{0};
   Text record = u"intro\r\nbegin 644 a\r\n#8V%T\r\nend\r\n";
   Text file_name;
@@ -85,4 +85,4 @@ TEST(UudecodeTest, RecordIsConsumedThroughTheBeginLine) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

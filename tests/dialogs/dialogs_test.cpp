@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "app/modQuillora.h"
-#include "text/cp932_codec.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
-#include "gui_support/scripted_outside_world.h"
 #include "platform/registry_sqlite.h"
+#include "support/scripted_outside_world.h"
+#include "text/cp932_codec.h"
 #include "ui/qt_text.h"
 
-namespace quillora {
+namespace quillora::test {
 
 using namespace Qt::StringLiterals;
 
@@ -52,7 +52,7 @@ class dialogs_test : public QObject {
 
   // Enter on the System Information button runs it; Esc anywhere presses OK.
   void keys() {
-    testing::ScriptedOutsideWorld outside;
+    ScriptedOutsideWorld outside;
     frmAbout box(nullptr);
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
@@ -67,7 +67,7 @@ class dialogs_test : public QObject {
 
   // Only a left click opens a link, and the box stays open.
   void a_left_click_opens_a_link() {
-    testing::ScriptedOutsideWorld outside;
+    ScriptedOutsideWorld outside;
     frmAbout box(nullptr);
     box.show();
     QTest::mouseClick(Child(box, u"Label1_3"_s), Qt::RightButton);
@@ -80,15 +80,15 @@ class dialogs_test : public QObject {
   // folder entry (code page 932) finds MSINFO32.EXE there; the PATH entry wins, run unchecked.
   // One that will not start is told as if there were none.
   void system_information_is_found_and_started() {
-    QTemporaryDir here;
-    const QString folder = here.filePath(u"情報"_s), desktop = here.filePath(u"kinfocenter"_s);
+    const QString folder = folder_.filePath(u"情報"_s);
+    const QString desktop = folder_.filePath(u"kinfocenter"_s);
     QDir().mkpath(folder);
     QFile(folder + "/MSINFO32.EXE").open(QIODevice::WriteOnly);
     QFile program(desktop);
     QVERIFY(program.open(QIODevice::WriteOnly));
     program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
-    qputenv("PATH", here.path().toUtf8());
-    testing::ScriptedOutsideWorld outside;
+    qputenv("PATH", folder_.path().toUtf8());
+    ScriptedOutsideWorld outside;
     frmAbout box(nullptr);
     // The program may only read the machine hive; the test fills it as if it were a user hive.
     registry::SqliteRegistry writer{std::filesystem::path(machine_hive_.toStdString()), {}};
@@ -139,7 +139,7 @@ class dialogs_test : public QObject {
   }
 };
 
-}  // namespace quillora
+}  // namespace quillora::test
 
-QTEST_MAIN(quillora::dialogs_test)
+QTEST_MAIN(quillora::test::dialogs_test)
 #include "dialogs_test.moc"

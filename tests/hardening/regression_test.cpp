@@ -3,10 +3,11 @@
 #include <sys/sysmacros.h>
 
 #include "app/command_line.h"
+#include "hostile_inputs.h"
 #include "io/atomic_file.h"
-#include "process.h"
+#include "support/process.h"
 
-namespace quillora::hardening {
+namespace quillora::test {
 namespace {
 
 std::string Write(const fs::path& path, std::string_view text) {
@@ -19,7 +20,7 @@ std::ptrdiff_t Entries(const fs::path& folder) {
 
 // Saving onto a device or a pipe once renamed a regular file over it: as root, an output of
 // /dev/full replaced the device and reported success. A folder is refused, not filled.
-TEST(atomic_file_regression, devices_and_pipes_are_written_into) {
+TEST(atomic_file_regression_test, devices_and_pipes_are_written_into) {
   TempFolder temp;
   const fs::path pipe = temp.path / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -48,7 +49,7 @@ TEST(atomic_file_regression, devices_and_pipes_are_written_into) {
 }
 
 // A linked output had the link replaced by a plain file while the file it named kept the old text.
-TEST(atomic_file_regression, a_link_is_followed_and_kept) {
+TEST(atomic_file_regression_test, a_link_is_followed_and_kept) {
   TempFolder temp;
   fs::create_directory(temp.path / "real");
   WriteBytes(temp.path / "real" / "target.txt", "old");
@@ -64,7 +65,7 @@ TEST(atomic_file_regression, a_link_is_followed_and_kept) {
 
 // The temporary file's name was the target's plus about 20 bytes, so a target name near the
 // 255-byte limit (80 Japanese characters and ".txt" is 244) could not be saved at all.
-TEST(atomic_file_regression, names_up_to_the_limit_can_be_written) {
+TEST(atomic_file_regression_test, names_up_to_the_limit_can_be_written) {
   std::string japanese;
   for (int k = 0; k < 80; ++k) {
     japanese += "あ";
@@ -80,7 +81,7 @@ TEST(atomic_file_regression, names_up_to_the_limit_can_be_written) {
 
 // A file name holding a double quote cannot pass through the command-line text: "out a\"b.txt"
 // came back as "out a", and the batch run wrote its result to that other file.
-TEST(command_argv_regression, arguments_with_quotes_are_taken_whole) {
+TEST(command_argv_regression_test, arguments_with_quotes_are_taken_whole) {
   const struct {
     std::vector<const char*> argv;
     const char16_t* file;
@@ -105,4 +106,4 @@ TEST(command_argv_regression, arguments_with_quotes_are_taken_whole) {
 }
 
 }  // namespace
-}  // namespace quillora::hardening
+}  // namespace quillora::test

@@ -5,10 +5,9 @@
 
 #include <cstdint>
 #include <string>
-
 #include <vector>
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 // Sizes below, at and above the point where the advice starts, for bytes and for text.
@@ -37,4 +36,4 @@ TEST(large_buffer_test, advice_keeps_contents_and_gives_the_room_asked_for) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

@@ -4,14 +4,13 @@
 
 #include <array>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace quillora::ini {
+namespace quillora::test {
+using namespace ini;
 namespace {
 
 using namespace std::string_literals;
-using testing::ReadBytes;
-using testing::WriteBytes;
 
 std::string Get(const std::filesystem::path& file, const std::string& section,
                 const std::string& key, const std::string& fallback = "(default)") {
@@ -28,20 +27,20 @@ struct Case {
   std::string after;  // write: the file expected
 };
 
-class IniRead : public ::testing::TestWithParam<Case> {};
-class IniWrite : public ::testing::TestWithParam<Case> {};
+class ini_read_test : public ::testing::TestWithParam<Case> {};
+class ini_write_test : public ::testing::TestWithParam<Case> {};
 std::string Name(const ::testing::TestParamInfo<Case>& info) {
   return info.param.name;
 }
 
-TEST_P(IniRead, FindsTheValue) {
-  testing::TempFolder folder;
+TEST_P(ini_read_test, finds_the_value) {
+  TempFolder folder;
   WriteBytes(folder.path / "a.ini", GetParam().before);
   EXPECT_EQ(Get(folder.path / "a.ini", GetParam().section, GetParam().key), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, IniRead,
+    Cases, ini_read_test,
     ::testing::Values(
         Case{"CaseInsensitive", "[view]\r\nLEFT=12", "View", "left", "12"},
         Case{"Trimmed", "  [ View ]  ; c\n \t Left  =  a=b  \n", " View", "Left ", "a=b"},
@@ -57,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"GarbageAround", "\xFF\x00[\x01\n\x81\n[V]\nk=a\0b\n\x80"s, "V", "k", "a\0b"s}),
     Name);
 
-TEST_P(IniWrite, ChangesOnlyTheOneKey) {
-  testing::TempFolder folder;
+TEST_P(ini_write_test, changes_only_the_one_key) {
+  TempFolder folder;
   const auto file = folder.path / "a.ini";
   if (GetParam().before != "(none)") {
     WriteBytes(file, GetParam().before);
@@ -69,7 +68,7 @@ TEST_P(IniWrite, ChangesOnlyTheOneKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, IniWrite,
+    Cases, ini_write_test,
     ::testing::Values(Case{"NewFile", "(none)", "View", "Left", "1", "[View]\r\nLeft=1\r\n"},
                       Case{"ReplaceKeepsTheRest", "; c\r\n[view]\r\n LEFT = 5 \r\nTop=2\r\n\x80"s,
                            "View", "Left", "", "; c\r\n[view]\r\nLEFT=\r\nTop=2\r\n\x80"s},
@@ -84,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     Name);
 
 // A full disk is the atomic writer's to report: tested through quillora-convert -o.
-TEST(IniWriteFailure, LeavesTheFileAlone) {
-  testing::TempFolder folder;
+TEST(ini_write_test, leaves_the_file_alone) {
+  TempFolder folder;
   const auto file = folder.path / "a.ini";
   WriteBytes(file, "[V]\nk=1\n");
   // Each would write a line that reads back as something else.
@@ -100,8 +99,8 @@ TEST(IniWriteFailure, LeavesTheFileAlone) {
 }
 
 // Only the first part of a huge file is read, and a file not read whole is never rewritten.
-TEST(IniHugeFile, IsReadInPartAndNeverRewritten) {
-  testing::TempFolder folder;
+TEST(ini_huge_file_test, is_read_in_part_and_never_rewritten) {
+  TempFolder folder;
   const auto file = folder.path / "a.ini";
   std::string huge = "[V]\nfirst=1\n";
   huge.resize(kMaxReadBytes, ';');
@@ -116,4 +115,4 @@ TEST(IniHugeFile, IsReadInPartAndNeverRewritten) {
 }
 
 }  // namespace
-}  // namespace quillora::ini
+}  // namespace quillora::test

@@ -9,7 +9,8 @@
 
 #include "text/utf8.h"
 
-namespace quillora::rtf {
+namespace quillora::test {
+using namespace rtf;
 namespace {
 
 std::span<const std::uint8_t> Bytes(std::string_view text) {
@@ -56,9 +57,9 @@ void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
 }
 
-class rtf_reader_cases : public testing::TestWithParam<Case> {};
+class rtf_reader_test : public testing::TestWithParam<Case> {};
 
-TEST_P(rtf_reader_cases, reads_as_expected) {
+TEST_P(rtf_reader_test, reads_as_expected) {
   EXPECT_EQ(Read(GetParam().rtf), GetParam().expected);
 }
 
@@ -91,7 +92,7 @@ const Case kCases[] = {
      "[]z"},
     {"unmatched_closing_brace", R"(}}} text)", ""},
 };
-INSTANTIATE_TEST_SUITE_P(cases, rtf_reader_cases, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(cases, rtf_reader_test, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Nesting costs heap, not stack.
@@ -119,4 +120,4 @@ TEST(rtf_reader_test, every_prefix_of_a_document_reads) {
 }
 
 }  // namespace
-}  // namespace quillora::rtf
+}  // namespace quillora::test

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 constexpr char16_t kUndecodable = 0x30FB;
@@ -249,4 +249,4 @@ TEST(cp932_codec_test, halfwidth_to_fullwidth_widens_katakana_and_ascii) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

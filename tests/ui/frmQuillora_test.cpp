@@ -13,11 +13,11 @@
 
 #include "app/startup/font_lists.h"
 #include "convert/clsConvert.h"
+#include "support/frame_fixture.h"
 #include "text/cp932_codec.h"
-#include "gui_support/frame_fixture.h"
 #include "ui/qt_text.h"
 
-namespace quillora {
+namespace quillora::test {
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +50,7 @@ bool Drop(frmQuillora& frame, const QList<QUrl>& urls) {
 
 }  // namespace
 
-class frmQuillora_test : public QObject, testing::FrameFixture {
+class frmQuillora_test : public QObject, FrameFixture {
   Q_OBJECT
 
   void OpenSampleAndConvert(int results) {
@@ -365,7 +365,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
   }
 };
 
-}  // namespace quillora
+}  // namespace quillora::test
 
-QTEST_MAIN(quillora::frmQuillora_test)
+QTEST_MAIN(quillora::test::frmQuillora_test)
 #include "frmQuillora_test.moc"

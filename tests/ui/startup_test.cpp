@@ -6,13 +6,13 @@
 
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
-#include "text/cp932_codec.h"
-#include "gui_support/frame_fixture.h"
 #include "platform/registry.h"
+#include "support/frame_fixture.h"
+#include "text/cp932_codec.h"
 #include "ui/placement.h"
 #include "ui/qt_text.h"
 
-namespace quillora {
+namespace quillora::test {
 
 using namespace Qt::StringLiterals;
 
@@ -35,7 +35,7 @@ void RecordNewerBuild() {
 
 }  // namespace
 
-class startup_test : public QObject, testing::FrameFixture {
+class startup_test : public QObject, FrameFixture {
   Q_OBJECT
 
   QString Setting(const char16_t* section, const char16_t* key) const {
@@ -133,7 +133,7 @@ class startup_test : public QObject, testing::FrameFixture {
   }
 };
 
-}  // namespace quillora
+}  // namespace quillora::test
 
-QTEST_MAIN(quillora::startup_test)
+QTEST_MAIN(quillora::test::startup_test)
 #include "startup_test.moc"

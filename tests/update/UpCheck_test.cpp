@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/registry_database.h"
-#include "platform/registry_sqlite.h"
-#include "platform/temp_folder.h"
-#include "update/failing_registry.h"
+#include "failing_registry.h"
+#include "support/registry_database.h"
 
-namespace quillora {
+namespace quillora::test {
 namespace {
 
 using ::testing::UnorderedElementsAre;
@@ -19,26 +17,7 @@ using ::testing::UnorderedElementsAre;
 const std::string kDeveloper = "Software\\Upcheck\\dev@example.com";
 const std::string kSoftware = kDeveloper + "\\Mailer";
 
-// A fresh store; the notifier is installed unless a test says otherwise.
-struct Store {
-  explicit Store(bool installed = true) {
-    if (installed) {
-      db.Exec(std::string("BEGIN;") + testing::kRegistrySchema +
-              "INSERT INTO key VALUES ('Software\\Upcheck');COMMIT");
-    }
-  }
-  // What the notifier, or an earlier start, left in the record.
-  void Put(const std::string& path, const char* name, int type, const std::string& hex) {
-    db.Exec("BEGIN;INSERT OR IGNORE INTO key VALUES ('" + path + "');" +
-            "INSERT OR REPLACE INTO value VALUES ('" + path + "', '" + name + "', " +
-            std::to_string(type) + ", X'" + hex + "');COMMIT");
-  }
-
-  testing::TempFolder folder;
-  std::filesystem::path file = folder.path / "registry.sqlite3";
-  testing::RegistryDatabase db{file};
-  registry::SqliteRegistry registry{file, folder.path / "machine.sqlite3"};
-};
+using Store = RegistryStore;
 
 ProgramInfo Program(std::int16_t major = 1, std::int16_t minor = 0, std::int16_t revision = 1,
                     const char16_t* product = u"Mailer") {
@@ -61,7 +40,7 @@ std::uint32_t ErrorOf(const std::function<void()>& action) {
   return 0;
 }
 
-TEST(UpCheck, RaisesBeforeWritingAnything) {
+TEST(UpCheck_test, raises_before_writing_anything) {
   enum Op { write, check, slot2 };
   const struct {
     bool installed;
@@ -104,7 +83,7 @@ TEST(UpCheck, RaisesBeforeWritingAnything) {
   }
 }
 
-TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
+TEST(UpCheck_test, write_data_writes_the_record_and_leaves_other_values) {
   Store store;
   store.Put(kSoftware, "LatestBuild", 4, "12270000");
   store.Put(kDeveloper, "DisplayHost", 1, "6F6C6400");  // an empty property keeps it
@@ -136,14 +115,9 @@ TEST(UpCheck, WriteDataWritesTheRecordAndLeavesOtherValues) {
 }
 
 // Only a root folder ends in the separator; a length rule would eat the one of "/ab".
-TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
-#ifdef _WIN32
-  const std::pair<const char16_t*, const char*> cases[] = {{u"C:\\", "433A5C512E45584500"},
-                                                           {u"C:\\ab", "433A5C61625C512E45584500"}};
-#else
+TEST(UpCheck_test, file_path_joins_folder_and_name_with_one_separator) {
   const std::pair<const char16_t*, const char*> cases[] = {{u"/", "2F512E45584500"},
                                                            {u"/ab", "2F61622F512E45584500"}};
-#endif
   for (const auto& [folder, hex] : cases) {
     Store store;
     UpCheck upcheck(store.registry, {folder, u"Q", u"Mailer", 1, 0, 1});
@@ -154,7 +128,7 @@ TEST(UpCheck, FilePathJoinsFolderAndNameWithOneSeparator) {
   }
 }
 
-TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
+TEST(UpCheck_test, compares_latest_and_next_with_the_current_build) {
   const struct {
     const char* latest;  // "type hex"; "": absent
     const char* next;
@@ -186,7 +160,7 @@ TEST(UpCheck, ComparesLatestAndNextWithTheCurrentBuild) {
 
 // Each registry call in turn fails: the operation raises (or not), keeps what it wrote before and
 // leaves no key open.
-TEST(UpCheck, FailsAtEachRegistryCall) {
+TEST(UpCheck_test, fails_at_each_registry_call) {
   const struct {
     bool with_record;  // a record from an earlier start, with a newer build
     std::function<void(UpCheck&)> act;
@@ -214,7 +188,7 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
         earlier.WriteData();
         store.Put(kSoftware, "LatestBuild", 4, "12270000");
       }
-      testing::FailingRegistry failing(store.registry, fail_at);
+      FailingRegistry failing(store.registry, fail_at);
       UpCheck upcheck(failing, Program());
       Ready(upcheck);
       const std::uint32_t error = ErrorOf([&] { c.act(upcheck); });
@@ -233,4 +207,4 @@ TEST(UpCheck, FailsAtEachRegistryCall) {
 }
 
 }  // namespace
-}  // namespace quillora
+}  // namespace quillora::test

@@ -1,6 +1,5 @@
 // A registry that passes every call to a real one except the Nth, which fails; it logs each call
-// and keeps the handles that are open. deny_write refuses to open a key for writing, as Windows
-// does with the machine hive for a standard user.
+// and keeps the handles that are open.
 #pragma once
 
 #include <set>
@@ -9,7 +8,7 @@
 
 #include "platform/registry.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class FailingRegistry final : public registry::Registry {
  public:
@@ -19,14 +18,10 @@ class FailingRegistry final : public registry::Registry {
 
   std::vector<std::string> calls;  // "open Software\Upcheck", "set Author", "close", ...
   std::set<registry::Key> open_keys;
-  bool deny_write = false;
 
   registry::Status RegOpenKeyExA(registry::Key parent, std::string_view sub_key,
                                  std::uint32_t options, std::uint32_t access,
                                  registry::Key* result) override {
-    if (deny_write && (access & (registry::kKeySetValue | registry::kKeyCreateSubKey)) != 0) {
-      return registry::kAccessDenied;
-    }
     return Opened(
         Pass("open " + std::string(sub_key),
              [&] { return inner_.RegOpenKeyExA(parent, sub_key, options, access, result); }),
@@ -76,4 +71,4 @@ class FailingRegistry final : public registry::Registry {
   std::size_t fail_at_;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

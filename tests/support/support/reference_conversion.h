@@ -13,7 +13,7 @@
 #include "mail_text.h"
 #include "text/cp932_codec.h"
 
-namespace quillora::reference {
+namespace quillora::test::reference {
 
 struct Outcome {
   Text text;
@@ -135,4 +135,4 @@ inline Outcome Convert(ByteBuffer input, Text& name, std::int16_t mode, std::int
   return FromBytes(Produced(std::move(output), result));
 }
 
-}  // namespace quillora::reference
+}  // namespace quillora::test::reference

@@ -1,4 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with its content at the end.
+// A fresh folder under the system's temporary folder, removed with its content at the end, and
+// whole-file reads and writes for the tests' inputs and outputs.
 #pragma once
 
 #include <stdlib.h>
@@ -7,8 +8,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
-namespace quillora::testing {
+namespace quillora::test {
 
 struct TempFolder {
   TempFolder() {
@@ -22,6 +24,10 @@ struct TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
+  [[nodiscard]] std::filesystem::path operator/(const std::filesystem::path& name) const {
+    return path / name;
+  }
+
   std::filesystem::path path;
 };
 
@@ -30,8 +36,11 @@ inline std::string ReadBytes(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
+// Returns the file, so that a test can write an input and name it in one step.
+inline std::filesystem::path WriteBytes(const std::filesystem::path& file, std::string_view bytes) {
+  std::ofstream(file, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return file;
 }
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -1,5 +1,5 @@
 // The two programs run as child processes: arguments without a shell, a chosen environment, files
-// for the standard streams, a deadline, and the peak memory the child used.
+// for the standard streams, resource limits, a deadline, and the peak memory the child used.
 #pragma once
 
 #include <fcntl.h>
@@ -13,34 +13,31 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 
-namespace quillora::hardening {
+namespace quillora::test {
 
 namespace fs = std::filesystem;
-using quillora::testing::ReadBytes;
-using quillora::testing::TempFolder;
-using quillora::testing::WriteBytes;
 
 struct Invocation {
-  std::string program;
+  std::string program;  // a path
   std::vector<std::string> arguments;
   // Set (a value) or removed (nullopt) on top of this process's environment.
   std::map<std::string, std::optional<std::string>> environment;
   fs::path working_folder = "/";
+  fs::path in = "/dev/null";
   fs::path out = "/dev/null";
   fs::path err = "/dev/null";
   std::optional<rlim_t> address_space;  // RLIMIT_AS, bytes
+  std::optional<rlim_t> file_size;      // RLIMIT_FSIZE, bytes; SIGXFSZ ignored, so writes fail
 };
 
 struct Ended {
@@ -80,16 +77,22 @@ class Child {
     pid_ = ::fork();
     if (pid_ == 0) {
       // Only async-signal-safe calls from here on.
-      const int in = ::open("/dev/null", O_RDONLY);
+      const int in = ::open(call.in.c_str(), O_RDONLY);
       const int out = ::open(call.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err = ::open(call.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
           ::dup2(err, 2) < 0 || ::chdir(call.working_folder.c_str()) != 0) {
         ::_exit(126);
       }
-      if (call.address_space) {
-        const rlimit limit{*call.address_space, *call.address_space};
-        ::setrlimit(RLIMIT_AS, &limit);
+      for (const auto& [resource, limit] :
+           {std::pair{RLIMIT_AS, call.address_space}, {RLIMIT_FSIZE, call.file_size}}) {
+        if (limit) {
+          const rlimit both{*limit, *limit};
+          ::setrlimit(resource, &both);
+        }
+      }
+      if (call.file_size) {
+        ::signal(SIGXFSZ, SIG_IGN);
       }
       ::execve(argv[0], argv.data(), envp.data());
       ::_exit(127);
@@ -182,35 +185,6 @@ class Watch {
   int fd_;
 };
 
-// A JIS mail long enough to take a while to read, show and convert.
-inline std::string LargeJis(std::size_t lines) {
-  std::string text;
-  while (lines-- > 0) {
-    text += "\x1B$B$3$s$K$A$O!#\x1B(B Hello, JIS mail text.\r\n";
-  }
-  return text;
-}
-
-inline std::string RandomBytes(std::size_t size, std::uint64_t seed) {
-  std::mt19937_64 generator(seed);
-  std::string bytes(size, '\0');
-  for (std::size_t k = 0; k + 8 <= size; k += 8) {
-    const std::uint64_t word = generator();
-    std::memcpy(bytes.data() + k, &word, 8);
-  }
-  return bytes;
-}
-
-// AddressSanitizer's shadow memory rules out address-space limits, and its allocator makes peak
-// memory a poor measure.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-constexpr bool kSanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool kSanitized = false;
-#endif
-
 struct Outcome {
   Ended ended;
   std::string out;
@@ -228,17 +202,31 @@ inline ::testing::AssertionResult EndedWith(const Outcome& outcome, int status) 
   return ::testing::AssertionSuccess();
 }
 
-// A folder of its own for each test, and the two programs run against it. The desktop program gets
-// its own settings file and registry stores, and the offscreen platform.
+// Status 1 and one line on standard error that says why, naming `named` when given.
+inline ::testing::AssertionResult FailedWithAMessage(const Outcome& outcome,
+                                                     const std::string& named = "") {
+  const std::string& err = outcome.err;
+  if (!EndedWith(outcome, 1) || err.empty() || err.find('\n') != err.size() - 1 ||
+      err.find(named) == std::string::npos) {
+    return ::testing::AssertionFailure()
+           << EndedWith(outcome, 1).message() << "; standard error \"" << err << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// A working folder of its own for each test and a second one for the standard streams and the
+// desktop program's settings, and the two programs run against them. The desktop program gets its
+// own settings file and registry stores and no display.
 class Processes : public ::testing::Test {
  protected:
   using Seconds = std::chrono::duration<double>;
 
-  [[nodiscard]] fs::path Path(const std::string& name) const { return temp_.path / name; }
+  [[nodiscard]] fs::path Path(const std::string& name) const { return folder_ / name; }
 
-  [[nodiscard]] Invocation Call(const char* program, std::vector<std::string> arguments) const {
+  [[nodiscard]] Invocation Call(const std::string& program,
+                                std::vector<std::string> arguments) const {
     Invocation call{program, std::move(arguments)};
-    call.working_folder = temp_.path;
+    call.working_folder = folder_.path;
     call.out = io_ / "out";
     call.err = io_ / "err";
     return call;
@@ -246,13 +234,9 @@ class Processes : public ::testing::Test {
   [[nodiscard]] Invocation ConvertCall(std::vector<std::string> arguments) const {
     return Call(QUILLORA_CONVERT_EXE, std::move(arguments));
   }
-  Outcome Finish(Child& child, Seconds deadline = Seconds(300)) const {
-    const Ended ended = child.Wait(deadline);
-    return {ended, ReadBytes(io_ / "out"), ReadBytes(io_ / "err")};
-  }
   Outcome Run(const Invocation& call, Seconds deadline = Seconds(300)) const {
-    Child child(call);
-    return Finish(child, deadline);
+    const Ended ended = Child(call).Wait(deadline);
+    return {ended, ReadBytes(io_ / "out"), ReadBytes(io_ / "err")};
   }
   Outcome Convert(std::vector<std::string> arguments, Seconds deadline = Seconds(300)) const {
     return Run(ConvertCall(std::move(arguments)), deadline);
@@ -263,6 +247,15 @@ class Processes : public ::testing::Test {
     EXPECT_TRUE(EndedWith(outcome, 0));
     return outcome.out;
   }
+  // The names in the working folder, sorted.
+  [[nodiscard]] std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_.path)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
 #ifdef QUILLORA_EXE
   [[nodiscard]] Invocation ProgramCall(std::vector<std::string> arguments, const fs::path& settings,
@@ -272,11 +265,10 @@ class Processes : public ::testing::Test {
     call.environment = {{"QUILLORA_SETTINGS", settings.string()},
                         {"QUILLORA_REGISTRY", registry.string()},
                         {"QUILLORA_MACHINE_REGISTRY", (io_ / "machine.sqlite3").string()},
-                        {"XDG_RUNTIME_DIR", io_.string()},
+                        {"XDG_RUNTIME_DIR", io_.path.string()},
                         {"QT_QPA_PLATFORM", "offscreen"},
                         {"DISPLAY", none},
-                        { "WAYLAND_DISPLAY",
-                          none }};
+                        {"WAYLAND_DISPLAY", none}};
     return call;
   }
   // The batch run, with this default decode type in its settings file.
@@ -284,7 +276,10 @@ class Processes : public ::testing::Test {
                                      int decode_type = 0) const {
     WriteBytes(io_ / "Quillora.ini",
                "[Option]\r\nDefaultDecodeType=" + std::to_string(decode_type) + "\r\n");
-    return ProgramCall(std::move(arguments), io_ / "Quillora.ini", io_ / "registry.sqlite3");
+    Invocation call =
+        ProgramCall(std::move(arguments), io_ / "Quillora.ini", io_ / "registry.sqlite3");
+    call.environment["QT_QPA_PLATFORM"] = std::nullopt;  // it needs no platform at all
+    return call;
   }
   Outcome Batch(std::vector<std::string> arguments, int decode_type = 0,
                 Seconds deadline = Seconds(300)) const {
@@ -292,11 +287,8 @@ class Processes : public ::testing::Test {
   }
 #endif
 
-  TempFolder temp_;
-  fs::path io_ = [this] {
-    fs::create_directory(temp_.path / ".io");
-    return temp_.path / ".io";
-  }();
+  TempFolder folder_;
+  TempFolder io_;
 };
 
-}  // namespace quillora::hardening
+}  // namespace quillora::test

@@ -1,4 +1,5 @@
-// A second connection to a registry database, as the update notifier or the sqlite3 command has it.
+// A second connection to a registry database, as the update notifier or the sqlite3 command has
+// it, and a store of a test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <string>
 #include <vector>
 
-namespace quillora::testing {
+#include "platform/registry_sqlite.h"
+#include "support/temp_folder.h"
+
+namespace quillora::test {
 
 inline constexpr const char* kRegistrySchema =
     "CREATE TABLE key (path TEXT PRIMARY KEY COLLATE NOCASE);"
@@ -49,4 +53,25 @@ class RegistryDatabase {
   sqlite3* db_ = nullptr;
 };
 
-}  // namespace quillora::testing
+// A fresh store, the update notifier installed unless told otherwise, and the program's
+// connection to it.
+struct RegistryStore {
+  explicit RegistryStore(bool installed = true) {
+    if (installed) {
+      db.Exec(std::string(kRegistrySchema) + "INSERT INTO key VALUES ('Software\\Upcheck')");
+    }
+  }
+  // What the notifier, or an earlier start, left in the record.
+  void Put(const std::string& path, const char* name, int type, const std::string& hex) {
+    db.Exec("BEGIN;INSERT OR IGNORE INTO key VALUES ('" + path + "');" +
+            "INSERT OR REPLACE INTO value VALUES ('" + path + "', '" + name + "', " +
+            std::to_string(type) + ", X'" + hex + "');COMMIT");
+  }
+
+  TempFolder folder;
+  std::filesystem::path file = folder / "registry.sqlite3";
+  RegistryDatabase db{file};
+  registry::SqliteRegistry registry{file, folder / "machine.sqlite3"};
+};
+
+}  // namespace quillora::test

@@ -10,11 +10,11 @@
 
 #include "app/modQuillora.h"
 #include "app/settings.h"
-#include "gui_support/scripted_outside_world.h"
+#include "support/scripted_outside_world.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class FrameFixture {
  protected:
@@ -118,4 +118,4 @@ class FrameFixture {
   std::unique_ptr<frmQuillora> frame_;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

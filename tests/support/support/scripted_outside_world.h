@@ -8,7 +8,7 @@
 
 #include "ui/outside_world.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 // Installs itself for its lifetime.
 class ScriptedOutsideWorld final : public OutsideWorld {
@@ -66,4 +66,4 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   }
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test
