@@ -92,10 +92,27 @@ struct SetCloser {
   void operator()(USet* set) const { uset_close(set); }
 };
 
-void Require(UErrorCode status, const char* failure) {
+// One bulk conversion by ICU in either direction (the two share their shape), skipping what has
+// no mapping; offsets receives each written unit's source position. Returns the units written.
+template <typename From, typename To, typename Callback>
+std::size_t ConvertSkipping(UConverter* converter,
+                            void (*set_callback)(UConverter*, Callback, const void*, Callback*,
+                                                 const void**, UErrorCode*),
+                            Callback skip,
+                            void (*convert)(UConverter*, To**, const To*, const From**, const From*,
+                                            std::int32_t*, UBool, UErrorCode*),
+                            std::span<const From> in, std::span<To> out,
+                            std::span<std::int32_t> offsets) {
+  UErrorCode status = U_ZERO_ERROR;
+  set_callback(converter, skip, nullptr, nullptr, nullptr, &status);
+  To* target = out.data();
+  const From* source = in.data();
+  convert(converter, &target, out.data() + out.size(), &source, in.data() + in.size(),
+          offsets.data(), 1, &status);
   if (U_FAILURE(status)) {
-    throw std::runtime_error(failure);
+    throw std::runtime_error("ICU cannot convert windows-31j");
   }
+  return static_cast<std::size_t>(target - out.data());
 }
 
 ConverterPtr OpenWindows31j() {
@@ -122,18 +139,14 @@ std::vector<char16_t> DecodeEachPiece(UConverter* converter,
   }
   std::vector<char16_t> units(2 * bytes.size());
   std::vector<std::int32_t> offsets(units.size());
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
-  char16_t* target = units.data();
-  const char* source = bytes.data();
-  ucnv_toUnicode(converter, &target, units.data() + units.size(), &source,
-                 bytes.data() + bytes.size(), offsets.data(), true, &status);
-  Require(status, "ICU cannot decode windows-31j");
+  const std::size_t decoded =
+      ConvertSkipping(converter, ucnv_setToUCallBack, UCNV_TO_U_CALLBACK_SKIP, ucnv_toUnicode,
+                      std::span<const char>(bytes), std::span(units), std::span(offsets));
   // Per piece: how many units came from it, and the first of them if it came from its start.
   std::vector<unsigned> count(pieces.size());
   std::vector<char16_t> first(pieces.size(), kUndecodable);
   std::size_t piece = 0;
-  for (std::size_t k = 0; k < static_cast<std::size_t>(target - units.data()); ++k) {
+  for (std::size_t k = 0; k < decoded; ++k) {
     const auto offset = static_cast<std::size_t>(offsets[k]);
     while (piece + 1 < starts.size() && starts[piece + 1] <= offset) {
       ++piece;
@@ -175,13 +188,9 @@ void EncodeEveryUnit(UConverter* converter, std::array<std::uint16_t, 0x10000>& 
   }
   std::vector<char> bytes(2 * units.size());
   std::vector<std::int32_t> offsets(bytes.size());
-  ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
-  char* target = bytes.data();
-  const char16_t* source = units.data();
-  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
-                   units.data() + units.size(), offsets.data(), true, &status);
-  Require(status, "ICU cannot encode as windows-31j");
-  const auto written = static_cast<std::size_t>(target - bytes.data());
+  const std::size_t written =
+      ConvertSkipping(converter, ucnv_setFromUCallBack, UCNV_FROM_U_CALLBACK_SKIP, ucnv_fromUnicode,
+                      std::span<const char16_t>(units), std::span(bytes), std::span(offsets));
   for (std::size_t k = 0; k < written;) {
     std::size_t n = 1;
     while (k + n < written && offsets[k + n] == offsets[k]) {
