@@ -3,11 +3,16 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "app/identity.h"
 #include "app/paths.h"
@@ -32,6 +37,8 @@ constexpr int kDesignLeft = 500;
 constexpr int kDesignTop = 500;
 constexpr int kDesignWidth = 7830;
 constexpr int kDesignHeight = 5220;
+// How long a window manager may take to frame a newly shown window.
+constexpr std::chrono::milliseconds kFrameWait{500};
 
 // An ordinary file: folders and anything else that is not a regular file count as missing.
 bool IsExistingFile(const Text& path) {
@@ -167,13 +174,18 @@ void frmQuillora::MDIForm_Load() {
     }
     return;
   }
-  // The window system adds its frame to a window only once it is shown, so the outer rectangle is
-  // applied again then.
-  const QRect outer =
-      SavedPlacement(App(), logicalDpiX(), logicalDpiY()).value_or(DesignPlacement());
-  PlaceOuter(outer);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    screens.append(screen->availableGeometry());
+  }
+  pending_placement_ = KeptOnScreen(
+      SavedPlacement(App(), logicalDpiX(), logicalDpiY()).value_or(DesignPlacement()), screens);
+  pending_maximized_ = SavedMaximized();
+  PlaceOuter(*pending_placement_);
   show();
-  PlaceOuter(outer);
+  // A window manager frames the window some time after it is shown, and only then is the frame's
+  // size known; without one there is no frame to wait for.
+  QTimer::singleShot(kFrameWait, this, &frmQuillora::FinishPlacement);
   if (file_exists) {
     OpenDocument(file);
   }
@@ -191,6 +203,35 @@ void frmQuillora::PlaceOuter(const QRect& outer) {
   resize(outer.size() - decoration);
 }
 
+void frmQuillora::FinishPlacement() {
+  if (!pending_placement_) {
+    return;
+  }
+  PlaceOuter(*std::exchange(pending_placement_, std::nullopt));
+  if (pending_maximized_) {
+    showMaximized();
+  }
+}
+
+bool frmQuillora::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+  if (placed && pending_placement_ && frameGeometry().size() != size()) {
+    FinishPlacement();
+  }
+  return handled;
+}
+
+QRect frmQuillora::OuterNormalGeometry() const {
+  if (!isMaximized() && !isFullScreen()) {
+    return frameGeometry();
+  }
+  const QMargins frame(
+      geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+      frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  return normalGeometry().marginsAdded(frame);
+}
+
 void frmQuillora::RegisterWithUpdateNotifier() {
   const std::unique_ptr<registry::Registry> store = registry::OpenPlatformRegistry();
   if (store && quillora::RegisterWithUpdateNotifier(*store, ThisProgram(ProgramFolder()))) {
@@ -203,9 +244,12 @@ void frmQuillora::closeEvent(QCloseEvent* event) {
   if (!App().BatchMode) {
     // A minimised window keeps the placement stored at the previous close.
     if (!isMinimized()) {
-      StorePlacement(frameGeometry(), logicalDpiX(), logicalDpiY(), App());
+      StorePlacement(OuterNormalGeometry(), logicalDpiX(), logicalDpiY(), App());
     }
     SaveSettings();
+    if (!isMinimized()) {
+      StoreMaximized(isMaximized());
+    }
     App().DecodeTypeNames.clear();
   }
   event->accept();

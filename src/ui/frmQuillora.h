@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <optional>
 
 #include "text/byte_buffer.h"
 #include "ui/frame_menus.h"
@@ -77,6 +78,8 @@ class frmQuillora : public QMainWindow {
  protected:
   // The close handler: keeps the placement and the settings, except in a batch run.
   void closeEvent(QCloseEvent* event) override;
+  // Watches for the frame the window system adds after the window is shown.
+  bool event(QEvent* event) override;
   // A file dropped onto the frame opens as if chosen in the open dialog, while Open is enabled.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -87,6 +90,10 @@ class frmQuillora : public QMainWindow {
   [[nodiscard]] QRect DesignPlacement() const;
   // Moves and sizes the window so that its outside, frame included, covers outer.
   void PlaceOuter(const QRect& outer);
+  // Applies the saved placement again once the frame's size is known, then maximises the window
+  // when it was closed maximised.
+  void FinishPlacement();
+  [[nodiscard]] QRect OuterNormalGeometry() const;
   void RegisterWithUpdateNotifier();
   void RunBatch();
   // The local file a drag carries, when there is exactly one and Open is enabled.
@@ -108,6 +115,8 @@ class frmQuillora : public QMainWindow {
   QMdiArea* mdiArea_;
   QList<QAction*> window_list_;
 
+  std::optional<QRect> pending_placement_;  // until the window system has framed the window
+  bool pending_maximized_ = false;
   bool source_opened_ = false;
   bool font_lists_filling_ = false;
   QString last_chosen_file_;  // both file dialogs propose the name last chosen in either

@@ -1,14 +1,15 @@
 // Start-up and shut-down of the main frame: placement in twips, settings, the command-line file,
 // the default-decode caption and the update notice.
+#include <QScreen>
 #include <QtTest>
 #include <memory>
 #include <utility>
 
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
-#include "text/cp932_codec.h"
 #include "gui_support/frame_fixture.h"
 #include "platform/registry.h"
+#include "text/cp932_codec.h"
 #include "ui/placement.h"
 #include "ui/qt_text.h"
 
@@ -89,6 +90,69 @@ class startup_test : public QObject, testing::FrameFixture {
     QCOMPARE(Setting(u"View", u"Width"), QString::number(left_at.width() * 15));
     LoadSettings();
     QCOMPARE(LoadFrame()->frameGeometry(), left_at);
+  }
+
+  // Two screens side by side, the second shorter; the window goes to the one it overlaps most.
+  void a_placement_is_kept_on_a_screen_data() {
+    QTest::addColumn<QRect>("outer");
+    QTest::addColumn<QRect>("kept");
+    QTest::newRow("inside") << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
+    QTest::newRow("off every screen") << QRect(5000, -900, 300, 200) << QRect(724, 0, 300, 200);
+    QTest::newRow("across, mostly on the second")
+        << QRect(950, 500, 300, 200) << QRect(1024, 400, 300, 200);
+    QTest::newRow("larger than the screen")
+        << QRect(-50, -50, 3000, 2000) << QRect(0, 0, 1024, 768);
+  }
+  void a_placement_is_kept_on_a_screen() {
+    QFETCH(QRect, outer);
+    QFETCH(QRect, kept);
+    const QList<QRect> screens{QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)};
+    QCOMPARE(KeptOnScreen(outer, screens), kept);
+  }
+
+  void a_start_places_the_window_on_the_screen() {
+    WriteSettings("[View]\r\nLeft=-900000\r\nTop=300000\r\nWidth=900000\r\nHeight=6000\r\n");
+    const auto frame = LoadFrame();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(frame->frameGeometry()));
+    QCOMPARE(frame->frameGeometry().width(), screen.width());
+    QCOMPARE(frame->frameGeometry().height(), 400);
+  }
+
+  // The window system frames the window after it is shown; the frame must not be added to the
+  // saved size at every start.
+  void a_restart_keeps_the_framed_placement() {
+    WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
+    for (int start = 0; start < 3; ++start) {
+      const auto frame = LoadFrame();
+      QTRY_VERIFY(frame->frameGeometry() != frame->geometry());
+      QTRY_COMPARE(frame->frameGeometry(), QRect(100, 100, 600, 400));
+      frame->close();
+      QCOMPARE(Setting(u"View", u"Width"), u"9000"_s);
+      QCOMPARE(Setting(u"View", u"Height"), u"6000"_s);
+      LoadSettings();
+    }
+  }
+
+  // Quitting maximised keeps the normal placement, and the next start maximises that again.
+  void a_maximised_window_comes_back_maximised() {
+    WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
+    for (int start = 0; start < 2; ++start) {
+      const auto frame = LoadFrame();
+      if (start == 0) {
+        frame->showMaximized();
+      }
+      QTRY_VERIFY(frame->isMaximized());
+      frame->close();
+      QCOMPARE(Setting(u"View", u"Maximized"), u"1"_s);
+      QCOMPARE(Setting(u"View", u"Width"), u"9000"_s);
+      LoadSettings();
+    }
+    const auto frame = LoadFrame();
+    QTRY_VERIFY(frame->isMaximized());
+    frame->showNormal();
+    frame->close();
+    QCOMPARE(Setting(u"View", u"Maximized"), u"0"_s);
   }
 
   void closing_while_minimised_keeps_the_earlier_placement() {
