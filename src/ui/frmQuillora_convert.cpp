@@ -13,6 +13,7 @@
 #include "ui/frmDocument.h"
 #include "ui/frmDummy.h"
 #include "ui/frmQuillora.h"
+#include "ui/japanese_font.h"
 #include "ui/number_text.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
@@ -59,7 +60,7 @@ void frmQuillora::mnuConvertRun_Click(std::int16_t Index) {
     return;
   }
   frmDocument* document = NewDocument();
-  document->SetFontName(ToQString(App().SelectFont));
+  document->SetFontName(ShownFontName(App().SelectFont));
   if (const std::optional<double> size = NumberFromText(App().SelectFontsize); size && *size > 0) {
     document->SetFontSize(*size);
   }

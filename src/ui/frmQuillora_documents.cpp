@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
+#include "ui/japanese_font.h"
 #include "ui/number_text.h"
 #include "ui/qt_text.h"
 #include "ui/tiling.h"
@@ -51,7 +52,7 @@ bool frmQuillora::OpenDocument(const Text& path) {
   if (target == nullptr) {
     target = NewDocument();
   }
-  target->SetFontName(ToQString(App().SelectFont));
+  target->SetFontName(ShownFontName(App().SelectFont));
   if (const std::optional<double> size = NumberFromText(App().SelectFontsize); size && *size > 0) {
     target->SetFontSize(*size);
   }

@@ -9,6 +9,7 @@
 #include "dialogs/frmOption.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
+#include "ui/japanese_font.h"
 #include "ui/number_text.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
@@ -28,7 +29,7 @@ void frmQuillora::cboFontSize_Click(int index) {
 }
 
 void frmQuillora::SetChangeFonts() {
-  const QString name = ToQString(App().SelectFont);
+  const QString name = ShownFontName(App().SelectFont);
   const std::optional<double> size = NumberFromText(App().SelectFontsize);
   const QList<frmDocument*> documents = Documents();
   for (auto it = documents.rbegin(); it != documents.rend(); ++it) {

@@ -1,15 +1,21 @@
 // Start-up and shut-down of the main frame: placement in twips, settings, the command-line file,
 // the default-decode caption and the update notice.
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPushButton>
 #include <QScreen>
+#include <QTextEdit>
 #include <QtTest>
 #include <memory>
 #include <utility>
 
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
+#include "app/startup/qt_japanese.h"
 #include "gui_support/frame_fixture.h"
 #include "platform/registry.h"
 #include "text/cp932_codec.h"
+#include "ui/japanese_font.h"
 #include "ui/placement.h"
 #include "ui/qt_text.h"
 
@@ -188,6 +194,63 @@ class startup_test : public QObject, testing::FrameFixture {
     App().DefaultDecodeType = u"3";
     frame->ShowDefaultDecodeCaption();
     QCOMPARE(item->text(), u"標準のﾃﾞｺｰﾄﾞﾀｲﾌﾟ - MIME(BASE64) → ShiftJIS"_s);
+  }
+
+  void the_shown_font_falls_back_to_one_for_japanese_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("system_choice");
+    QTest::addColumn<QString>("shown");  // empty: none
+    QTest::newRow("installed") << "Serif"
+                               << "Gothic"
+                               << "Serif";
+    QTest::newRow("missing") << "MS UI Gothic"
+                             << "Gothic"
+                             << "Gothic";
+    QTest::newRow("missing, the system's pick not Japanese") << "MS UI Gothic"
+                                                             << "Serif"
+                                                             << "Mincho";
+    QTest::newRow("installed, but not Japanese") << "Serif"
+                                                 << ""
+                                                 << "Serif";
+  }
+  void the_shown_font_falls_back_to_one_for_japanese() {
+    QFETCH(QString, stored);
+    QFETCH(QString, system_choice);
+    QFETCH(QString, shown);
+    const QStringList japanese{u"Mincho"_s, u"Gothic"_s};
+    QCOMPARE(ChooseShownFont(stored, QStringList{u"Serif"_s} + japanese, japanese, system_choice),
+             std::optional(shown));
+    QCOMPARE(ChooseShownFont(stored, {u"Serif"_s}, {}, system_choice),
+             stored == u"Serif" ? std::optional(stored) : std::nullopt);
+  }
+
+  // "MS UI Gothic", the default, is no Linux font: the box and the documents show an installed
+  // one for Japanese, and the settings keep the stored name.
+  void a_missing_stored_font_is_shown_as_a_japanese_one_and_stays_stored() {
+    App().CommandFile = ToText(Sample(u"jis_mail.txt"_s));
+    const auto frame = LoadFrame();
+    FillFontLists(*frame);
+    const QString shown = frame->cboFonts().currentText();
+    QVERIFY(QFontDatabase::writingSystems(shown).contains(QFontDatabase::Japanese));
+    QCOMPARE(frame->ActiveDocument()->rtfText().font().family(), shown);
+    QVERIFY(world_->messages.isEmpty());
+    frame->close();
+    QCOMPARE(Setting(u"Option", u"SelectFont"), u"MS UI Gothic"_s);
+  }
+
+  void no_font_for_japanese_is_told() {
+    const auto frame = LoadFrame();
+    WarnWithoutJapaneseFont(*frame, {u"Noto Sans CJK JP"_s});
+    QVERIFY(world_->messages.isEmpty());
+    WarnWithoutJapaneseFont(*frame, {});
+    QCOMPARE(world_->messages.size(), 1);
+    QVERIFY(world_->messages.front().contains(u"ﾌｫﾝﾄ"_s));
+  }
+
+  void qt_speaks_japanese() {
+    QVERIFY(UseQtJapaneseTexts(*QCoreApplication::instance()));
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"キャンセル"_s);
   }
 
   void a_newer_build_is_announced_once() {

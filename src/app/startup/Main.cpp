@@ -11,6 +11,7 @@
 #include "app/modQuillora.h"
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
+#include "app/startup/qt_japanese.h"
 #include "ui/frmQuillora.h"
 
 namespace quillora {
@@ -74,7 +75,8 @@ int Main(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
   }
 
-  const QApplication application(argc, argv);
+  QApplication application(argc, argv);
+  UseQtJapaneseTexts(application);
   // Wayland compositors find the program's icon and name through its desktop entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Quillora"));
   frmQuillora frame;
