@@ -3,9 +3,10 @@
 
 #include <QCloseEvent>
 #include <QTextEdit>
+#include <utility>
 
-#include "text/cp932_codec.h"
 #include "io/file_reading.h"
+#include "text/cp932_codec.h"
 #include "text/utf8.h"
 #include "ui/line_ends.h"
 #include "ui/program_picture.h"
@@ -46,6 +47,7 @@ void frmDocument::Reset() {
   saving_.clear();
   filled_ = false;
   rich_ = false;
+  edits_discarded_ = false;
 }
 
 void frmDocument::SetReadOnly(bool read_only) {
@@ -82,6 +84,18 @@ std::span<const std::uint8_t> frmDocument::BytesForSaving() {
     return saving_;
   }
   return bytes_;
+}
+
+bool frmDocument::HasUnsavedEdits() const {
+  return filled_ && !edits_discarded_ && rtfText_->document()->isModified();
+}
+
+void frmDocument::MarkSaved() {
+  if (!HasUnsavedEdits()) {
+    return;
+  }
+  bytes_ = std::exchange(saving_, {});
+  rtfText_->document()->setModified(false);
 }
 
 bool frmDocument::IsConverted() const {

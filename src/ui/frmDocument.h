@@ -38,6 +38,13 @@ class frmDocument : public QMdiSubWindow {
   // next changes.
   [[nodiscard]] std::span<const std::uint8_t> BytesForSaving();
 
+  // The user changed the text since it was put in or last saved, and did not say to drop it.
+  [[nodiscard]] bool HasUnsavedEdits() const;
+  // After BytesForSaving's bytes were written: they are now the text as held.
+  void MarkSaved();
+  // The user chose to drop the changes; the window is about to close.
+  void DiscardEdits() { edits_discarded_ = true; }
+
   // A caption beginning with "(" marks an unsaved conversion result.
   [[nodiscard]] bool IsConverted() const;
   // Holds the file opened as the source, whatever its caption says.
@@ -63,6 +70,7 @@ class frmDocument : public QMdiSubWindow {
   ByteBuffer saving_;  // what BytesForSaving made when it could not hand out bytes_
   bool filled_ = false;
   bool rich_ = false;
+  bool edits_discarded_ = false;
 };
 
 }  // namespace quillora

@@ -241,6 +241,10 @@ void frmQuillora::RegisterWithUpdateNotifier() {
 }
 
 void frmQuillora::closeEvent(QCloseEvent* event) {
+  if (!App().BatchMode && !MayDiscardEdits(Documents())) {
+    event->ignore();
+    return;
+  }
   if (!App().BatchMode) {
     // A minimised window keeps the placement stored at the previous close.
     if (!isMinimized()) {

@@ -80,6 +80,8 @@ class frmQuillora : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   // Watches for the frame the window system adds after the window is shown.
   bool event(QEvent* event) override;
+  // Asks before a document with unsaved edits closes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // A file dropped onto the frame opens as if chosen in the open dialog, while Open is enabled.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -108,6 +110,11 @@ class frmQuillora : public QMainWindow {
 
   // Writes a document's text, or tells the user why it could not; true when written.
   bool SaveDocument(frmDocument& document, const QString& path);
+  // Save As's dialog, then the write; true when written. The window then counts as saved.
+  bool SaveThroughDialog(frmDocument& document);
+  // For each of documents with unsaved edits: save, drop the edits, or cancel. True when none
+  // is left with edits that the user still wants.
+  bool MayDiscardEdits(const QList<frmDocument*>& documents);
 
   FrameMenus menus_;
   ToolBand* cbrTool_;

@@ -1,5 +1,6 @@
 // The main frame's documents: creating, opening, closing and arranging them.
 #include <QApplication>
+#include <QEvent>
 #include <QMdiArea>
 #include <fstream>
 
@@ -32,6 +33,7 @@ frmDocument* frmQuillora::NewDocument() {
   ++App().DocumentCount;
   auto* document = new frmDocument;
   connect(document, &frmDocument::Closing, this, &frmQuillora::DocumentClosing);
+  document->installEventFilter(this);
   mdiArea_->addSubWindow(document);
   if (App().DocumentCount == 1) {
     // The source document takes the left half.
@@ -67,6 +69,20 @@ bool frmQuillora::OpenDocument(const Text& path) {
   }
   std::ifstream readable(NativePath(path), std::ios::binary);
   return readable.is_open();
+}
+
+bool frmQuillora::eventFilter(QObject* watched, QEvent* event) {
+  auto* document = qobject_cast<frmDocument*>(watched);
+  if (document == nullptr || event->type() != QEvent::Close) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // The source document takes every result with it.
+  const QList<frmDocument*> closing = document->IsSource() ? Documents() : QList{document};
+  if (MayDiscardEdits(closing)) {
+    return false;
+  }
+  event->ignore();
+  return true;
 }
 
 void frmQuillora::DocumentClosing(frmDocument* document) {

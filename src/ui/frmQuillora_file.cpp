@@ -34,6 +34,9 @@ void frmQuillora::mnuFileOpen_Click() {
 
 void frmQuillora::mnuFileClose_Click() {
   QList<frmDocument*> documents = Documents();
+  if (!MayDiscardEdits(documents)) {
+    return;
+  }
   // Newest first; closing the source document may already have closed the rest.
   for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
     if (Documents().contains(*it)) {
@@ -53,25 +56,60 @@ void frmQuillora::mnuFileSave_Click() {
 
 void frmQuillora::mnuFileSaveAs_Click() {
   frmDocument* active = ActiveDocument();
-  if (active == nullptr || !active->IsConverted()) {
-    return;
-  }
-  const std::optional<QString> chosen = Outside().ChooseSaveFile(
-      this, DialogRequest(QStringLiteral("名前を付けて保存"), last_chosen_file_));
-  if (!chosen || chosen->isEmpty()) {
-    return;
-  }
-  last_chosen_file_ = *chosen;
-  if (SaveDocument(*active, *chosen)) {
-    // From now on the window counts as saved; Save and Save As no longer act on it.
-    active->setWindowTitle(*chosen);
-    UpdateCommandState();
+  if (active != nullptr && active->IsConverted()) {
+    SaveThroughDialog(*active);
   }
 }
 
+bool frmQuillora::SaveThroughDialog(frmDocument& document) {
+  const std::optional<QString> chosen = Outside().ChooseSaveFile(
+      this, DialogRequest(QStringLiteral("名前を付けて保存"), last_chosen_file_));
+  if (!chosen || chosen->isEmpty()) {
+    return false;
+  }
+  last_chosen_file_ = *chosen;
+  if (!SaveDocument(document, *chosen)) {
+    return false;
+  }
+  // From now on the window counts as saved; Save and Save As no longer act on it.
+  document.setWindowTitle(*chosen);
+  UpdateCommandState();
+  return true;
+}
+
+bool frmQuillora::MayDiscardEdits(const QList<frmDocument*>& documents) {
+  for (frmDocument* document : documents) {
+    if (!document->HasUnsavedEdits()) {
+      continue;
+    }
+    mdiArea_->setActiveSubWindow(document);
+    const SaveAnswer answer = Outside().AskSaveDiscardCancel(
+        this, ToQString(identity::kTitle),
+        QStringLiteral("\"%1\" は変更されています。\n変更を保存しますか")
+            .arg(document->windowTitle()));
+    if (answer == SaveAnswer::cancel) {
+      return false;
+    }
+    if (answer == SaveAnswer::discard) {
+      document->DiscardEdits();
+      continue;
+    }
+    // A result saved under a name before goes back to that file: its caption is the path.
+    const bool saved = document->IsConverted() ? SaveThroughDialog(*document)
+                                               : SaveDocument(*document, document->windowTitle());
+    if (!saved) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
-  const std::string problem = WriteFileAtomically(NativePath(ToText(path)), document.BytesForSaving());
-  if (!problem.empty()) {
+  const std::string problem =
+      WriteFileAtomically(NativePath(ToText(path)), document.BytesForSaving());
+  if (problem.empty()) {
+    document.MarkSaved();
+  } else {
     Outside().ShowMessage(this, ToQString(identity::kTitle),
                           QStringLiteral("\"%1\" に保存できませんでした。\n%2")
                               .arg(path, QString::fromStdString(problem)),

@@ -79,6 +79,21 @@ class QtOutsideWorld final : public OutsideWorld {
     return box.exec() == QMessageBox::Ok;
   }
 
+  SaveAnswer AskSaveDiscardCancel(QWidget* parent, const QString& title,
+                                  const QString& text) override {
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+      case QMessageBox::Save:
+        return SaveAnswer::save;
+      case QMessageBox::Discard:
+        return SaveAnswer::discard;
+      default:
+        return SaveAnswer::cancel;
+    }
+  }
+
   std::optional<QString> ChooseOpenFile(QWidget* parent,
                                         const FileDialogRequest& request) override {
     return RunFileDialog(parent, request, QFileDialog::AcceptOpen);

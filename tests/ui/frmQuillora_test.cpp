@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -13,8 +14,8 @@
 
 #include "app/startup/font_lists.h"
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "gui_support/frame_fixture.h"
+#include "text/cp932_codec.h"
 #include "ui/qt_text.h"
 
 namespace quillora {
@@ -168,6 +169,67 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
 
     Item(*frame_, "mnuFileClose")->trigger();
     QCOMPARE(CommandStates(*frame_), u"O-----"_s);
+  }
+
+  // However the edited result would close, the user is asked; only "save" writes, only "cancel"
+  // keeps the window. The unedited result beside it is never asked about.
+  void edits_are_kept_unless_the_user_drops_them_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<SaveAnswer>("answer");
+    for (const char* how : {"result", "source", "close all", "exit"}) {
+      QTest::addRow("%s, cancel", how) << QString::fromLatin1(how) << SaveAnswer::cancel;
+      QTest::addRow("%s, discard", how) << QString::fromLatin1(how) << SaveAnswer::discard;
+      QTest::addRow("%s, save", how) << QString::fromLatin1(how) << SaveAnswer::save;
+    }
+  }
+  void edits_are_kept_unless_the_user_drops_them() {
+    QFETCH(QString, how);
+    QFETCH(SaveAnswer, answer);
+    OpenSample(u"jis_mail.txt"_s);
+    DecodeItem(*frame_, 0)->trigger();
+    const QPointer<frmDocument> edited = frame_->ActiveDocument();
+    DecodeItem(*frame_, 1)->trigger();
+    QTextCursor(edited->rtfText().document()).insertText(u"追記\n"_s);
+    const QString target = Path(u"kept.txt"_s);
+    world_->save_answers.push_back(target);
+    world_->save_answers_to_ask.push_back(answer);
+
+    if (how == u"result") {
+      edited->close();
+    } else if (how == u"source") {
+      frame_->Documents().front()->close();
+    } else {
+      Item(*frame_, how == u"exit" ? "mnuFileExit" : "mnuFileClose")->trigger();
+    }
+    QCOMPARE(world_->save_questions.size(), 1);
+    QVERIFY(world_->save_questions.front().contains(u"(1) "_s));
+    const bool closed = answer != SaveAnswer::cancel;
+    if (how == u"exit") {
+      QCOMPARE(frame_->isVisible(), !closed);
+    } else {
+      QTRY_COMPARE(edited.isNull(), closed);
+    }
+    QFile saved(target);
+    QCOMPARE(saved.open(QIODevice::ReadOnly), answer == SaveAnswer::save);
+    QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記")) + "\r\n") ||
+            answer != SaveAnswer::save);
+  }
+
+  // Saved under a name and edited again, a result goes back to its own file without a dialog.
+  void a_saved_result_edited_again_is_saved_to_its_file() {
+    OpenSampleAndConvert(1);
+    frmDocument* result = frame_->ActiveDocument();
+    const QString target = Path(u"saved.txt"_s);
+    world_->save_answers.push_back(target);
+    Item(*frame_, "mnuFileSaveAs")->trigger();
+    QVERIFY(!result->HasUnsavedEdits());
+    QTextCursor(result->rtfText().document()).insertText(u"追記"_s);
+    world_->save_answers_to_ask.push_back(SaveAnswer::save);
+    result->close();
+    QCOMPARE(world_->save_requests.size(), 1);
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
   }
 
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.
