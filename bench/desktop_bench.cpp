@@ -48,7 +48,7 @@ class BenchOutsideWorld final : public quillora::OutsideWorld {
   std::optional<QString> ChooseSaveFile(QWidget*, const quillora::FileDialogRequest&) override {
     return std::nullopt;
   }
-  quillora::PrintOutcome PrintText(QTextEdit*, const QString&) override {
+  quillora::PrintOutcome PrintText(QPlainTextEdit*, const QString&) override {
     return quillora::PrintOutcome::no_printer;
   }
   bool OpenWithShell(const QString&) override { return false; }

@@ -107,6 +107,9 @@ void frmQuillora::ConnectCommands() {
   connect(&cboFonts(), &QComboBox::activated, this, &frmQuillora::cboFonts_Click);
   connect(&cboFontSize(), &QComboBox::activated, this, &frmQuillora::cboFontSize_Click);
   connect(mdiArea_, &QMdiArea::subWindowActivated, this, &frmQuillora::UpdateCommandState);
+  connect(&work_, &WorkInProgress::Changed, this,
+          [this] { sbStatusBar_->ShowWork(work_.Current()); });
+  connect(sbStatusBar_, &StatusPanels::CancelWork, &work_, &WorkInProgress::CancelAll);
 }
 
 QComboBox& frmQuillora::cboFonts() const {
@@ -135,6 +138,7 @@ void frmQuillora::ShowDefaultDecodeCaption() {
 void frmQuillora::ResetCommandState() {
   App().DocumentCount = 0;
   App().CurrentFile.clear();
+  ++source_generation_;
   source_opened_ = false;
   UpdateCommandState();
 }

@@ -2,12 +2,15 @@
 // the program's commands. Which commands are enabled is computed in one place, UpdateCommandState.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "text/byte_buffer.h"
 #include "ui/frame_menus.h"
+#include "ui/work_in_progress.h"
 
 class QComboBox;
 class QDragEnterEvent;
@@ -18,7 +21,9 @@ class QMdiArea;
 namespace quillora {
 
 class frmDocument;
+class frmDummy;
 class StatusPanels;
+struct Decoded;
 class ToolBand;
 
 class frmQuillora : public QMainWindow {
@@ -49,6 +54,9 @@ class frmQuillora : public QMainWindow {
   void ResetCommandState();
   // Applies the current font name, then size, to every document, newest first.
   void SetChangeFonts();
+
+  // Work runs off the user-interface thread: opening and decoding.
+  [[nodiscard]] bool IsBusy() const { return !work_.IsEmpty(); }
 
   [[nodiscard]] frmDocument* ActiveDocument() const;
   // In the order they were created.
@@ -101,6 +109,13 @@ class frmQuillora : public QMainWindow {
   // The local file a drag carries, when there is exactly one and Open is enabled.
   [[nodiscard]] QString DroppableFile(const QMimeData* mime) const;
 
+  // Decodes the current file off the user-interface thread (in a batch run, at once); the result
+  // opens in a new window. The banner, if any, stays until then.
+  void StartDecode(std::int16_t index, std::shared_ptr<frmDummy> banner);
+  void ShowDecoded(Decoded decoded, std::int16_t index);
+  // Shows a document's filling in the status bar; cancelling it closes the document.
+  void DocumentLoadingChanged(frmDocument* document);
+
   frmDocument* NewDocument();
   // True when the file can be read.
   bool OpenDocument(const Text& path);
@@ -117,6 +132,9 @@ class frmQuillora : public QMainWindow {
   bool MayDiscardEdits(const QList<frmDocument*>& documents);
 
   FrameMenus menus_;
+  WorkInProgress work_;
+  QHash<frmDocument*, int> loading_work_;
+  std::uint64_t source_generation_ = 0;  // counts ResetCommandState
   ToolBand* cbrTool_;
   StatusPanels* sbStatusBar_;
   QMdiArea* mdiArea_;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMdiArea>
+#include <QPointer>
 #include <fstream>
 
 #include "app/paths.h"
@@ -33,6 +34,7 @@ frmDocument* frmQuillora::NewDocument() {
   ++App().DocumentCount;
   auto* document = new frmDocument;
   connect(document, &frmDocument::Closing, this, &frmQuillora::DocumentClosing);
+  connect(document, &frmDocument::LoadingChanged, this, &frmQuillora::DocumentLoadingChanged);
   document->installEventFilter(this);
   mdiArea_->addSubWindow(document);
   if (App().DocumentCount == 1) {
@@ -69,6 +71,21 @@ bool frmQuillora::OpenDocument(const Text& path) {
   }
   std::ifstream readable(NativePath(path), std::ios::binary);
   return readable.is_open();
+}
+
+void frmQuillora::DocumentLoadingChanged(frmDocument* document) {
+  if (const auto started = loading_work_.find(document); started != loading_work_.end()) {
+    work_.Finish(*started);
+    loading_work_.erase(started);
+  }
+  if (document->IsLoading()) {
+    loading_work_.insert(document, work_.Start(QStringLiteral("読み込み中..."),
+                                               [document = QPointer<frmDocument>(document)] {
+                                                 if (document) {
+                                                   document->close();
+                                                 }
+                                               }));
+  }
 }
 
 bool frmQuillora::eventFilter(QObject* watched, QEvent* event) {

@@ -5,10 +5,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QTextEdit>
 #include <QUrl>
 
 namespace quillora {
@@ -104,7 +104,7 @@ class QtOutsideWorld final : public OutsideWorld {
     return RunFileDialog(parent, request, QFileDialog::AcceptSave);
   }
 
-  PrintOutcome PrintText(QTextEdit* text_area, const QString& job_name) override {
+  PrintOutcome PrintText(QPlainTextEdit* text_area, const QString& job_name) override {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
       return PrintOutcome::no_printer;

@@ -6,7 +6,7 @@
 #include <optional>
 
 class QWidget;
-class QTextEdit;
+class QPlainTextEdit;
 
 namespace quillora {
 
@@ -43,7 +43,7 @@ class OutsideWorld {
                                                 const FileDialogRequest& request) = 0;
   // Prints the text area's selection, or its whole text when nothing is selected, on the default
   // printer.
-  virtual PrintOutcome PrintText(QTextEdit* text_area, const QString& job_name) = 0;
+  virtual PrintOutcome PrintText(QPlainTextEdit* text_area, const QString& job_name) = 0;
   // The shell verb "open" on a URL or path; false when nothing could open it.
   virtual bool OpenWithShell(const QString& target) = 0;
   // Starts a program detached, in a normal window; false when it could not be started.

@@ -43,7 +43,7 @@ class ScriptedOutsideWorld final : public OutsideWorld {
     save_requests.append(request);
     return Next(save_answers);
   }
-  PrintOutcome PrintText(QTextEdit*, const QString& job_name) override {
+  PrintOutcome PrintText(QPlainTextEdit*, const QString& job_name) override {
     print_jobs << job_name;
     return print_outcome;
   }

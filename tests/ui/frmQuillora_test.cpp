@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -57,7 +57,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
   void OpenSampleAndConvert(int results) {
     OpenSample(u"jis_mail.txt"_s);
     for (int i = 0; i < results; ++i) {
-      DecodeItem(*frame_, 0)->trigger();
+      Trigger(DecodeItem(*frame_, 0));
     }
   }
 
@@ -79,10 +79,11 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     const ByteBuffer held = TextToBytes(ToText(text));
     frmDocument document;
     document.SetConverted(held);
-    QVERIFY(document.findChild<QTextEdit*>()->document()->isEmpty());
+    QVERIFY(document.findChild<QPlainTextEdit*>()->document()->isEmpty());
     QCOMPARE(AsBytes(document.BytesForSaving()), AsBytes(held));
     document.show();
-    QCOMPARE(document.findChild<QTextEdit*>()->toPlainText().isEmpty(), text.isEmpty());
+    QTRY_VERIFY(!document.IsLoading());
+    QCOMPARE(document.findChild<QPlainTextEdit*>()->toPlainText().isEmpty(), text.isEmpty());
     // Showing and restyling the text is no edit.
     document.SetFontName(u"Serif"_s);
     document.SetFontSize(20);
@@ -103,6 +104,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     frmDocument document;
     document.SetConverted(TextToBytes(ToText(text)));
     document.show();
+    QTRY_VERIFY(!document.IsLoading());
     QTextCursor cursor(document.rtfText().document());
     cursor.insertText(u"x\n"_s);
     QCOMPARE(AsBytes(document.BytesForSaving()), saved);
@@ -131,6 +133,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     frmDocument document;
     document.SetFile(ToText(file.fileName()));
     document.show();
+    QTRY_VERIFY(!document.IsLoading());
     QVERIFY(document.IsSource());
     QCOMPARE(document.rtfText().toPlainText(), shown);
     const QTextCursor bold = document.rtfText().document()->find(u"bold"_s);
@@ -147,7 +150,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     const QRect area = frame_->findChild<QMdiArea*>()->viewport()->rect();
     QCOMPARE(opened->geometry(), QRect(0, 0, area.width() / 2, area.height()));
 
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(CommandStates(*frame_), u"-CSPDF"_s);
     frmDocument* result = frame_->ActiveDocument();
     QVERIFY(!result->rtfText().isReadOnly());
@@ -164,7 +167,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     // and must not free its number for the next result.
     result->close();
     QCOMPARE(Captions(*frame_), QStringList{source});
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), "(2) " + source + " (JIS→ShiftJIS)");
 
     Item(*frame_, "mnuFileClose")->trigger();
@@ -186,9 +189,9 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QFETCH(QString, how);
     QFETCH(SaveAnswer, answer);
     OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     const QPointer<frmDocument> edited = frame_->ActiveDocument();
-    DecodeItem(*frame_, 1)->trigger();
+    Trigger(DecodeItem(*frame_, 1));
     QTextCursor(edited->rtfText().document()).insertText(u"追記\n"_s);
     const QString target = Path(u"kept.txt"_s);
     world_->save_answers.push_back(target);
@@ -211,8 +214,9 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     }
     QFile saved(target);
     QCOMPARE(saved.open(QIODevice::ReadOnly), answer == SaveAnswer::save);
-    QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記")) + "\r\n") ||
-            answer != SaveAnswer::save);
+    if (saved.isOpen()) {
+      QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記")) + "\r\n"));
+    }
   }
 
   // Saved under a name and edited again, a result goes back to its own file without a dialog.
@@ -254,7 +258,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QAction* command = type < 0 ? Item(*frame_, "mnuConvertRunDefault") : DecodeItem(*frame_, type);
     caption.replace(u'@', source);
     for (const char* number : {"(1) ", "(2) "}) {
-      command->trigger();
+      Trigger(command);
       frmDocument* result = frame_->ActiveDocument();
       QCOMPARE(result->windowTitle(), number + caption);
       QCOMPARE(AsBytes(TextToBytes(ToText(result->rtfText().toPlainText()))),
@@ -267,7 +271,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
 
   void a_vanished_file_converts_to_no_window() {
     QFile::remove(OpenSample(u"jis_mail.txt"_s));
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->Documents().size(), 1);
     QVERIFY(world_->messages.isEmpty());
   }
@@ -281,8 +285,8 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
   void closing_the_source_or_all_starts_afresh() {
     QFETCH(bool, by_menu);
     OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
-    DecodeItem(*frame_, 1)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
+    Trigger(DecodeItem(*frame_, 1));
     if (by_menu) {
       Item(*frame_, "mnuFileClose")->trigger();
     } else {
@@ -291,13 +295,13 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QCOMPARE(CommandStates(*frame_), u"O-----"_s);
 
     const QString source = OpenSample(u"euc_halfwidth.txt"_s);
-    DecodeItem(*frame_, 1)->trigger();
+    Trigger(DecodeItem(*frame_, 1));
     QCOMPARE(Captions(*frame_), (QStringList{source, "(1) " + source + " (EUC→ShiftJIS)"}));
   }
 
   void the_save_button_saves_a_result_as_the_converter_wrote_it() {
     const QString source = OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     const QString target = Path(u"out.txt"_s);
     world_->save_answers.push_back(target);
     Button(*frame_, "Save")->trigger();
@@ -324,7 +328,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     frame_->mnuFileSaveAs_Click();
     QVERIFY(world_->save_requests.isEmpty());
 
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     const QString caption = frame_->ActiveDocument()->windowTitle();
     const QString target = Path(u"no such folder/out.txt"_s);
     world_->save_answers.push_back(target);
@@ -337,7 +341,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
 
   void print_asks_first_and_tells_when_it_fails() {
     const QString source = OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     world_->answer_ok = false;
     Button(*frame_, "Print")->trigger();
     QCOMPARE(world_->questions,
@@ -380,7 +384,7 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QCOMPARE(ToQString(App().SelectFontsize), u"72"_s);
 
     // A document opened later takes the chosen font.
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->rtfText().font().pointSizeF(), 72.0);
   }
 

@@ -2,9 +2,9 @@
 // the default-decode caption and the update notice.
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextEdit>
 #include <QtTest>
 #include <memory>
 #include <utility>
@@ -230,6 +230,7 @@ class startup_test : public QObject, testing::FrameFixture {
     App().CommandFile = ToText(Sample(u"jis_mail.txt"_s));
     const auto frame = LoadFrame();
     FillFontLists(*frame);
+    WaitForWork(*frame);
     const QString shown = frame->cboFonts().currentText();
     QVERIFY(QFontDatabase::writingSystems(shown).contains(QFontDatabase::Japanese));
     QCOMPARE(frame->ActiveDocument()->rtfText().font().family(), shown);

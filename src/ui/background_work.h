@@ -1,0 +1,42 @@
+// Work that grows with the input runs on the thread pool, so the window keeps answering; its
+// result comes back to the user-interface thread as a queued call.
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <utility>
+
+namespace quillora {
+
+// Set by the user-interface thread to drop a job's result. The work itself runs on to its end:
+// the engine has no way to stop midway, and it never takes long enough to matter.
+using CancelFlag = std::shared_ptr<std::atomic_bool>;
+
+// Runs work() on the thread pool, then done(result) on context's thread, unless context is gone
+// or the returned flag was set by then.
+template <class Work, class Done>
+CancelFlag RunInBackground(QObject* context, Work work, Done done) {
+  auto cancelled = std::make_shared<std::atomic_bool>(false);
+  QThreadPool::globalInstance()->start([context = QPointer<QObject>(context), cancelled,
+                                        work = std::move(work), done = std::move(done)]() mutable {
+    auto result = std::make_shared<decltype(work())>(work());
+    if (context.isNull()) {
+      return;
+    }
+    QMetaObject::invokeMethod(
+        context.data(),
+        [cancelled, result, done = std::move(done)]() mutable {
+          if (!*cancelled) {
+            done(std::move(*result));
+          }
+        },
+        Qt::QueuedConnection);
+  });
+  return cancelled;
+}
+
+}  // namespace quillora
