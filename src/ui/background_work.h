@@ -2,12 +2,14 @@
 // result comes back to the user-interface thread as a queued call.
 #pragma once
 
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QThreadPool>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace quillora {
@@ -37,6 +39,21 @@ CancelFlag RunInBackground(QObject* context, Work work, Done done) {
         Qt::QueuedConnection);
   });
   return cancelled;
+}
+
+// Runs work() on the thread pool and returns its result, running the event loop meanwhile without
+// user input: the windows still paint and the clock goes on, but no command can start while the
+// caller waits.
+template <class Work>
+auto WaitInBackground(Work work) -> decltype(work()) {
+  QEventLoop loop;
+  std::optional<decltype(work())> result;
+  RunInBackground(&loop, std::move(work), [&result, &loop](decltype(work()) made) {
+    result = std::move(made);
+    loop.quit();
+  });
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return std::move(*result);
 }
 
 }  // namespace quillora

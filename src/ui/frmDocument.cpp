@@ -62,7 +62,7 @@ void frmDocument::Reset() {
   file_.clear();
   read_ = false;
   bytes_ = std::make_shared<const ByteBuffer>();
-  saving_.clear();
+  saving_.reset();
   filled_ = false;
   rich_ = false;
   edits_discarded_ = false;
@@ -144,30 +144,36 @@ void frmDocument::ShowText(ShownText shown) {
   rtfText_->setReadOnly(read_only_);
 }
 
-std::span<const std::uint8_t> frmDocument::BytesForSaving() {
+std::function<frmDocument::SavedBytes()> frmDocument::PrepareSaving() {
   ReadFile();
   if (filled_ && (rich_ || rtfText_->document()->isModified())) {
-    const QString area_text = rtfText_->document()->toRawText();
-    saving_ = TextToBytes(WithLineEnds(ToText(area_text), LineEndOf(*bytes_)));
-    return saving_;
+    return [text = rtfText_->document()->toRawText(), line_end = LineEndOf(*bytes_)] {
+      return std::make_shared<const ByteBuffer>(TextToBytes(WithLineEnds(ToText(text), line_end)));
+    };
   }
   if (IsSource()) {
     // A source file is saved as the text it was shown as.
-    saving_ = TextToBytes(BytesToText(*bytes_));
-    return saving_;
+    return [held = bytes_] {
+      return std::make_shared<const ByteBuffer>(TextToBytes(BytesToText(*held)));
+    };
   }
-  return *bytes_;
+  return [held = bytes_] { return held; };
+}
+
+std::span<const std::uint8_t> frmDocument::BytesForSaving() {
+  saving_ = PrepareSaving()();
+  return *saving_;
 }
 
 bool frmDocument::HasUnsavedEdits() const {
   return filled_ && !edits_discarded_ && rtfText_->document()->isModified();
 }
 
-void frmDocument::MarkSaved() {
+void frmDocument::MarkSaved(SavedBytes written) {
   if (!HasUnsavedEdits()) {
     return;
   }
-  bytes_ = std::make_shared<const ByteBuffer>(std::exchange(saving_, {}));
+  bytes_ = std::move(written);
   rtfText_->document()->setModified(false);
 }
 

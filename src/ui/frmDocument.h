@@ -5,6 +5,7 @@
 
 #include <QMdiSubWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -42,16 +43,19 @@ class frmDocument : public QMdiSubWindow {
   void CancelLoading();
 
   // What saving writes, in code page 932: the text exactly as held while it is unedited, so CR LF
-  // and NUL survive; edited text in the document's own line-end style. Valid until the document
-  // next changes.
+  // and NUL survive; edited text in the document's own line-end style. The returned job makes the
+  // bytes on any thread; the text is taken from the area now.
+  using SavedBytes = std::shared_ptr<const ByteBuffer>;
+  [[nodiscard]] std::function<SavedBytes()> PrepareSaving();
+  // The same, made at once; valid until the document next changes.
   [[nodiscard]] std::span<const std::uint8_t> BytesForSaving();
   // The size of the text as held, in bytes; 0 for a source not read yet.
   [[nodiscard]] std::size_t HeldSize() const { return bytes_->size(); }
 
   // The user changed the text since it was put in or last saved, and did not say to drop it.
   [[nodiscard]] bool HasUnsavedEdits() const;
-  // After BytesForSaving's bytes were written: they are now the text as held.
-  void MarkSaved();
+  // After written, made by PrepareSaving's job, was written: it is now the text as held.
+  void MarkSaved(SavedBytes written);
   // The user chose to drop the changes; the window is about to close.
   void DiscardEdits() { edits_discarded_ = true; }
 
@@ -85,7 +89,7 @@ class frmDocument : public QMdiSubWindow {
   bool read_ = false;  // bytes_ holds the file
   // The file's bytes, or the result's code page 932 text; shared with a filling in progress.
   std::shared_ptr<const ByteBuffer> bytes_;
-  ByteBuffer saving_;  // what BytesForSaving made when it could not hand out bytes_
+  SavedBytes saving_;  // what BytesForSaving made
   bool filled_ = false;
   bool rich_ = false;
   bool read_only_ = false;  // as the owner set it

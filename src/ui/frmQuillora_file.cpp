@@ -6,10 +6,12 @@
 #include "app/identity.h"
 #include "io/atomic_file.h"
 #include "text/utf8.h"
+#include "ui/background_work.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
+#include "ui/status_panels.h"
 
 namespace quillora {
 
@@ -105,17 +107,28 @@ bool frmQuillora::MayDiscardEdits(const QList<frmDocument*>& documents) {
 }
 
 bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
-  const std::string problem =
-      WriteFileAtomically(NativePath(ToText(path)), document.BytesForSaving());
-  if (problem.empty()) {
-    document.MarkSaved();
-  } else {
+  struct Saving {
+    frmDocument::SavedBytes bytes;
+    std::string problem;
+  };
+  // A big text takes a while to encode and write; the window waits without stalling.
+  sbStatusBar_->showMessage(QStringLiteral("保存中..."));
+  const Saving saving = WaitInBackground(
+      [make = document.PrepareSaving(), target = NativePath(ToText(path))] {
+        Saving made{make(), {}};
+        made.problem = WriteFileAtomically(target, *made.bytes);
+        return made;
+      });
+  sbStatusBar_->clearMessage();
+  if (!saving.problem.empty()) {
     Outside().ShowMessage(this, ToQString(identity::kTitle),
                           QStringLiteral("\"%1\" に保存できませんでした。\n%2")
-                              .arg(path, QString::fromStdString(problem)),
+                              .arg(path, QString::fromStdString(saving.problem)),
                           MessageIcon::critical);
+    return false;
   }
-  return problem.empty();
+  document.MarkSaved(saving.bytes);
+  return true;
 }
 
 void frmQuillora::mnuPrint_Click() {
