@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
 #include <chrono>
@@ -25,6 +26,7 @@
 #include "ui/program_picture.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
+#include "ui/text_view.h"
 #include "ui/tool_band.h"
 #include "update/startup_registration.h"
 
@@ -164,6 +166,18 @@ void frmQuillora::UpdateCommandState() {
   cbrTool_->Button(u"Decode")->setEnabled(source);
   cboFonts().setEnabled(source && !font_lists_filling_);
   cboFontSize().setEnabled(source && !font_lists_filling_);
+  UpdateDocumentStatus();
+}
+
+void frmQuillora::UpdateDocumentStatus() {
+  frmDocument* active = ActiveDocument();
+  if (active == nullptr || active->IsLoading()) {
+    sbStatusBar_->ShowDocument({}, {}, {});
+    return;
+  }
+  const LineColumn here = CursorLineColumn(active->rtfText().textCursor());
+  sbStatusBar_->ShowDocument(active->Kind(), QStringLiteral("%L1 ﾊﾞｲﾄ").arg(active->HeldSize()),
+                             QStringLiteral("%1 行 %2 列").arg(here.line).arg(here.column));
 }
 
 void frmQuillora::MDIForm_Load() {

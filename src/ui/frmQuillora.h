@@ -97,6 +97,8 @@ class frmQuillora : public QMainWindow {
  private:
   void ConnectCommands();
   void UpdateCommandState();
+  // The active document's kind, size and cursor position in the status bar.
+  void UpdateDocumentStatus();
   [[nodiscard]] QRect DesignPlacement() const;
   // Moves and sizes the window so that its outside, frame included, covers outer.
   void PlaceOuter(const QRect& outer);

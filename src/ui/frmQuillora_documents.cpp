@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <fstream>
 
@@ -35,6 +36,11 @@ frmDocument* frmQuillora::NewDocument() {
   auto* document = new frmDocument;
   connect(document, &frmDocument::Closing, this, &frmQuillora::DocumentClosing);
   connect(document, &frmDocument::LoadingChanged, this, &frmQuillora::DocumentLoadingChanged);
+  connect(&document->rtfText(), &QPlainTextEdit::cursorPositionChanged, this, [this, document] {
+    if (document == ActiveDocument()) {
+      UpdateDocumentStatus();
+    }
+  });
   document->installEventFilter(this);
   mdiArea_->addSubWindow(document);
   if (App().DocumentCount == 1) {
@@ -74,6 +80,7 @@ bool frmQuillora::OpenDocument(const Text& path) {
 }
 
 void frmQuillora::DocumentLoadingChanged(frmDocument* document) {
+  UpdateDocumentStatus();
   if (const auto started = loading_work_.find(document); started != loading_work_.end()) {
     work_.Finish(*started);
     loading_work_.erase(started);

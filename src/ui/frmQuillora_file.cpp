@@ -113,8 +113,8 @@ bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
   };
   // A big text takes a while to encode and write; the window waits without stalling.
   sbStatusBar_->showMessage(QStringLiteral("保存中..."));
-  const Saving saving = WaitInBackground(
-      [make = document.PrepareSaving(), target = NativePath(ToText(path))] {
+  const Saving saving =
+      WaitInBackground([make = document.PrepareSaving(), target = NativePath(ToText(path))] {
         Saving made{make(), {}};
         made.problem = WriteFileAtomically(target, *made.bytes);
         return made;

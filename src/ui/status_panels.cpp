@@ -14,6 +14,8 @@ QLabel* Panel(const char* name) {
   auto* panel = new QLabel;
   panel->setObjectName(QLatin1String(name));
   panel->hide();
+  // A narrow window squeezes the panels rather than growing to fit them.
+  panel->setMinimumWidth(1);
   return panel;
 }
 

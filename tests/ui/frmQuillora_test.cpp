@@ -2,13 +2,16 @@
 // and its document windows: saving never changes an unedited text, edited text keeps its line
 // ends, and the text area is filled only when the window is first shown.
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -17,6 +20,7 @@
 #include "gui_support/frame_fixture.h"
 #include "text/cp932_codec.h"
 #include "ui/qt_text.h"
+#include "ui/text_view.h"
 
 namespace quillora {
 
@@ -53,6 +57,11 @@ bool Drop(frmQuillora& frame, const QList<QUrl>& urls) {
 
 class frmQuillora_test : public QObject, testing::FrameFixture {
   Q_OBJECT
+
+  [[nodiscard]] QString Panel(const QString& name) const {
+    const auto* panel = frame_->findChild<QLabel*>("sbStatusBar_" + name);
+    return panel->isVisible() ? panel->text() : QString();
+  }
 
   void OpenSampleAndConvert(int results) {
     OpenSample(u"jis_mail.txt"_s);
@@ -234,6 +243,70 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
+  }
+
+  // The status bar names the active document's kind and size; work shows there while it runs.
+  void the_status_bar_describes_the_active_document_and_the_work() {
+    const QString source = OpenSample(u"jis_mail.txt"_s);
+    QCOMPARE(Panel(u"Kind"_s), u"Shift_JIS"_s);
+    QCOMPARE(Panel(u"Size"_s), u"%L1 ﾊﾞｲﾄ"_s.arg(QFileInfo(source).size()));
+    QCOMPARE(Panel(u"Position"_s), u"1 行 1 列"_s);
+    Item(*frame_, "mnuConvertRunDefault")->trigger();
+    QCOMPARE(Panel(u"Work"_s), u"デコード中..."_s);
+    WaitForWork(*frame_);
+    QCOMPARE(Panel(u"Work"_s), QString());
+    QCOMPARE(Panel(u"Kind"_s), u"JIS → ShiftJIS"_s);
+    QCOMPARE(Panel(u"Size"_s), u"%L1 ﾊﾞｲﾄ"_s.arg(Converted(source, 1).size()));
+  }
+
+  // Cancelled, or its source closed meanwhile, a decoding opens no window; the banner goes.
+  void a_decoding_cancelled_or_orphaned_shows_nothing_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel") << true;
+    QTest::newRow("source closed") << false;
+  }
+  void a_decoding_cancelled_or_orphaned_shows_nothing() {
+    QFETCH(bool, cancel);
+    OpenSample(u"jis_mail.txt"_s);
+    Item(*frame_, "mnuConvertRunDefault")->trigger();
+    QVERIFY(frame_->IsBusy());
+    if (cancel) {
+      frame_->findChild<QToolButton*>(u"sbStatusBar_Cancel"_s)->click();
+    } else {
+      frame_->Documents().front()->close();
+    }
+    WaitForWork(*frame_);
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(10);
+    QCOMPARE(frame_->Documents().size(), cancel ? 1 : 0);
+    QVERIFY(frame_->findChildren<QWidget*>(u"frmDummy"_s).isEmpty());
+  }
+
+  // Lines are counted as the text has them, though the view holds 64 in a block, and after an
+  // edit above the cursor too. Each line of the text is "ab" and a line end.
+  void the_cursor_position_counts_the_texts_lines_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::newRow("start") << 1 << 1;
+    QTest::newRow("in the first block") << 10 << 2;
+    QTest::newRow("first of the second block") << 65 << 1;
+    QTest::newRow("far on") << 130 << 3;
+    QTest::newRow("the last, without a line end") << 201 << 4;
+  }
+  void the_cursor_position_counts_the_texts_lines() {
+    QFETCH(int, line);
+    QFETCH(int, column);
+    frmDocument document;
+    document.SetConverted(TextToBytes(ToText(u"ab\r\n"_s.repeated(200) + u"xyz"_s)));
+    document.show();
+    QTRY_VERIFY(!document.IsLoading());
+    QTextCursor cursor(document.rtfText().document());
+    cursor.setPosition((line - 1) * 3 + column - 1);
+    QCOMPARE(CursorLineColumn(cursor).line, line);
+    QCOMPARE(CursorLineColumn(cursor).column, column);
+    QTextCursor(document.rtfText().document()).insertText(u"\n"_s);
+    QCOMPARE(CursorLineColumn(cursor).line, line + 1);
+    QCOMPARE(CursorLineColumn(cursor).column, column);
   }
 
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.
