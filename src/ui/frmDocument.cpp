@@ -4,11 +4,13 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "io/file_reading.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
+#include "ui/find_bar.h"
 #include "ui/line_ends.h"
 #include "ui/program_picture.h"
 #include "ui/qt_text.h"
@@ -30,13 +32,24 @@ struct Filling {
 frmDocument::frmDocument(QWidget* parent)
     : QMdiSubWindow(parent),
       rtfText_(new QPlainTextEdit),
+      find_bar_(new FindBar(*rtfText_)),
       bytes_(std::make_shared<const ByteBuffer>()) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Now Loading..."));
   setWindowIcon(QIcon(ProgramPicture(16)));
   rtfText_->setObjectName(QStringLiteral("rtfText"));
   rtfText_->setReadOnly(true);
-  setWidget(rtfText_);
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(rtfText_, 1);
+  column->addWidget(find_bar_);
+  setWidget(content);
+}
+
+void frmDocument::OpenFindBar() {
+  find_bar_->Open();
 }
 
 void frmDocument::SetFile(Text path) {
@@ -163,6 +176,13 @@ std::function<frmDocument::SavedBytes()> frmDocument::PrepareSaving() {
 std::span<const std::uint8_t> frmDocument::BytesForSaving() {
   saving_ = PrepareSaving()();
   return *saving_;
+}
+
+PdfSource frmDocument::PdfContent() const {
+  if (rich_) {
+    return {bytes_, {}, rtfText_->font()};
+  }
+  return {nullptr, rtfText_->document()->toRawText(), rtfText_->font()};
 }
 
 bool frmDocument::HasUnsavedEdits() const {

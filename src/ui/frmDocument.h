@@ -11,11 +11,14 @@
 
 #include "text/byte_buffer.h"
 #include "ui/background_work.h"
+#include "ui/pdf_export.h"
 #include "ui/text_view.h"
 
 class QPlainTextEdit;
 
 namespace quillora {
+
+class FindBar;
 
 class frmDocument : public QMdiSubWindow {
   Q_OBJECT
@@ -38,6 +41,8 @@ class frmDocument : public QMdiSubWindow {
   // The text area. A document fills it off the user-interface thread once first shown, so a
   // batch run never lays out text nobody sees; until then it is empty and read-only.
   QPlainTextEdit& rtfText() { return *rtfText_; }
+  // The find bar under the text, opened.
+  void OpenFindBar();
   [[nodiscard]] bool IsLoading() const { return loading_ != nullptr; }
   // Drops a filling in progress; the area stays empty.
   void CancelLoading();
@@ -49,6 +54,8 @@ class frmDocument : public QMdiSubWindow {
   [[nodiscard]] std::function<SavedBytes()> PrepareSaving();
   // The same, made at once; valid until the document next changes.
   [[nodiscard]] std::span<const std::uint8_t> BytesForSaving();
+  // What a PDF of the document shows: the text as the view holds it, formatted for an RTF source.
+  [[nodiscard]] PdfSource PdfContent() const;
   // The size of the text as held, in bytes; 0 for a source not read yet.
   [[nodiscard]] std::size_t HeldSize() const { return bytes_->size(); }
 
@@ -85,6 +92,7 @@ class frmDocument : public QMdiSubWindow {
   void ReadFile();
 
   QPlainTextEdit* rtfText_;
+  FindBar* find_bar_;
   Text file_;          // the source file; empty for a conversion result
   bool read_ = false;  // bytes_ holds the file
   // The file's bytes, or the result's code page 932 text; shared with a filling in progress.

@@ -17,6 +17,7 @@
 
 #include "app/identity.h"
 #include "app/paths.h"
+#include "app/recent_files.h"
 #include "app/settings.h"
 #include "platform/registry.h"
 #include "ui/frmDocument.h"
@@ -55,7 +56,8 @@ frmQuillora::frmQuillora(QWidget* parent)
       menus_(CreateFrameMenus(*menuBar())),
       cbrTool_(new ToolBand(this)),
       sbStatusBar_(new StatusPanels(this)),
-      mdiArea_(new QMdiArea(this)) {
+      mdiArea_(new QMdiArea(this)),
+      save_shortcut_(new QAction(this)) {
   setObjectName(QStringLiteral("frmQuillora"));
   setWindowTitle(ToQString(identity::kTitle));
   setWindowIcon(QIcon(ProgramPicture(32)));
@@ -66,6 +68,9 @@ frmQuillora::frmQuillora(QWidget* parent)
   mdiArea_->setObjectName(QStringLiteral("mdiArea"));
   setCentralWidget(mdiArea_);
   setAcceptDrops(true);
+  save_shortcut_->setObjectName(QStringLiteral("SaveShortcut"));
+  save_shortcut_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  addAction(save_shortcut_);
   PlaceOuter(DesignPlacement());
   ConnectCommands();
 }
@@ -88,6 +93,10 @@ void frmQuillora::ConnectCommands() {
   on(menus_.mnuFileSaveAs, &frmQuillora::mnuFileSaveAs_Click);
   on(menus_.mnuPrint, &frmQuillora::mnuPrint_Click);
   on(menus_.mnuFileExit, &frmQuillora::mnuFileExit_Click);
+  on(menus_.mnuFileExportPdf, &frmQuillora::mnuFileExportPdf_Click);
+  on(save_shortcut_, &frmQuillora::mnuFileSave_Click);
+  on(menus_.mnuViewFind, &frmQuillora::mnuViewFind_Click);
+  connect(menus_.mnuFileRecent, &QMenu::aboutToShow, this, &frmQuillora::RebuildRecentFiles);
   on(menus_.mnuConvertRunDefault, &frmQuillora::mnuConvertRunDefault_Click);
   for (QAction* item : menus_.mnuConvertRun) {
     connect(item, &QAction::triggered, this,
@@ -157,7 +166,11 @@ void frmQuillora::UpdateCommandState() {
   menus_.mnuFileClose->setEnabled(source);
   menus_.mnuFileSaveAs->setEnabled(save);
   cbrTool_->Button(u"Save")->setEnabled(save);
+  save_shortcut_->setEnabled(save);
   menus_.mnuPrint->setEnabled(source);
+  menus_.mnuFileExportPdf->setEnabled(active != nullptr);
+  menus_.mnuFileRecent->setEnabled(!source && !recent_files_.empty());
+  menus_.mnuViewFind->setEnabled(active != nullptr);
   cbrTool_->Button(u"Print")->setEnabled(source);
   menus_.mnuConvertRunDefault->setEnabled(source);
   for (QAction* item : menus_.mnuConvertRun) {
@@ -199,6 +212,8 @@ void frmQuillora::MDIForm_Load() {
   pending_placement_ = KeptOnScreen(
       SavedPlacement(App(), logicalDpiX(), logicalDpiY()).value_or(DesignPlacement()), screens);
   pending_maximized_ = SavedMaximized();
+  recent_files_ = ReadRecentFiles(SettingsFilePath());
+  UpdateCommandState();
   PlaceOuter(*pending_placement_);
   show();
   // A window manager frames the window some time after it is shown, and only then is the frame's

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "text/byte_buffer.h"
 #include "ui/frame_menus.h"
@@ -69,6 +70,10 @@ class frmQuillora : public QMainWindow {
   void mnuFileSaveAs_Click();
   void mnuPrint_Click();
   void mnuFileExit_Click();
+  void mnuFileExportPdf_Click();
+  void mnuViewFind_Click();
+  // Opens one of the recently opened files, or says it is gone and forgets it.
+  void OpenRecentFile(const Text& path);
   void mnuConvertRun_Click(std::int16_t Index);
   void mnuConvertRunDefault_Click();
   void cboFonts_Click(int index);
@@ -124,6 +129,7 @@ class frmQuillora : public QMainWindow {
   void DocumentClosing(frmDocument* document);
   void ArrangeDocuments(Qt::Orientation orientation);
   void RebuildWindowList();
+  void RebuildRecentFiles();
 
   // Writes a document's text, or tells the user why it could not; true when written.
   bool SaveDocument(frmDocument& document, const QString& path);
@@ -141,6 +147,9 @@ class frmQuillora : public QMainWindow {
   StatusPanels* sbStatusBar_;
   QMdiArea* mdiArea_;
   QList<QAction*> window_list_;
+  // Ctrl+S: the toolbar's Save, which the design keeps apart from the disabled menu item.
+  QAction* save_shortcut_;
+  std::vector<Text> recent_files_;
 
   std::optional<QRect> pending_placement_;  // until the window system has framed the window
   bool pending_maximized_ = false;

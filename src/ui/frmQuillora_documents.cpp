@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "app/paths.h"
+#include "app/recent_files.h"
+#include "app/settings.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/japanese_font.h"
@@ -73,6 +75,8 @@ bool frmQuillora::OpenDocument(const Text& path) {
   App().LastOpenFolder = FolderOfPath(path);
   if (App().CommandOutput.empty()) {
     source_opened_ = true;
+    recent_files_ = WithOpened(std::move(recent_files_), path);
+    WriteRecentFiles(SettingsFilePath(), recent_files_);
     UpdateCommandState();
   }
   std::ifstream readable(NativePath(path), std::ios::binary);

@@ -2,6 +2,8 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
+#include <atomic>
+#include <memory>
 
 #include "app/identity.h"
 #include "io/atomic_file.h"
@@ -10,6 +12,7 @@
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
+#include "ui/pdf_export.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
 
@@ -154,6 +157,40 @@ void frmQuillora::mnuPrint_Click() {
                             MessageIcon::warning);
       break;
   }
+}
+
+void frmQuillora::mnuFileExportPdf_Click() {
+  frmDocument* active = ActiveDocument();
+  if (active == nullptr) {
+    return;
+  }
+  FileDialogRequest request = DialogRequest(QStringLiteral("PDF として出力"), last_chosen_file_);
+  request.filter = QStringLiteral("PDF ﾌｧｲﾙ (*.pdf)");
+  request.proposed_name =
+      QFileInfo(active->windowTitle()).completeBaseName() + QStringLiteral(".pdf");
+  const std::optional<QString> chosen = Outside().ChooseSaveFile(this, request);
+  if (!chosen || chosen->isEmpty()) {
+    return;
+  }
+  // Laying out a long text on pages takes a while; it runs in the background, and a cancelled
+  // export writes nothing.
+  auto stop = std::make_shared<std::atomic_bool>(false);
+  auto id = std::make_shared<int>();
+  RunInBackground(
+      this,
+      [content = active->PdfContent(), path = *chosen, stop] {
+        return ExportPdf(content, path, *stop);
+      },
+      [this, id, stop, path = *chosen](const QString& problem) {
+        work_.Finish(*id);
+        if (!problem.isEmpty() && !*stop) {
+          Outside().ShowMessage(
+              this, ToQString(identity::kTitle),
+              QStringLiteral("\"%1\" に出力できませんでした。\n%2").arg(path, problem),
+              MessageIcon::critical);
+        }
+      });
+  *id = work_.Start(QStringLiteral("PDF に出力中..."), [stop] { *stop = true; });
 }
 
 void frmQuillora::mnuFileExit_Click() {

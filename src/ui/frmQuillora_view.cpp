@@ -67,6 +67,12 @@ void frmQuillora::mnuViewStatusBar_Click() {
   sbStatusBar_->setVisible(menus_.mnuViewStatusBar->isChecked());
 }
 
+void frmQuillora::mnuViewFind_Click() {
+  if (frmDocument* active = ActiveDocument()) {
+    active->OpenFindBar();
+  }
+}
+
 void frmQuillora::mnuWindowCascade_Click() {
   mdiArea_->cascadeSubWindows();
 }

@@ -18,7 +18,8 @@ struct DeleteLater {
 using ShownText = std::unique_ptr<QTextDocument, DeleteLater>;
 
 // A document for code page 932 bytes: formatted when they are an RTF file, plain text otherwise.
-// Safe to call on any thread; the document is handed to the user-interface thread.
+// Safe to call on any thread; the document is handed to the user-interface thread, where the
+// window that shows it lives.
 [[nodiscard]] ShownText BuildTextView(std::span<const std::uint8_t> cp932, bool rich);
 
 // Keeps each block's count of text lines (ForTextArea puts many in one block) up to date after an

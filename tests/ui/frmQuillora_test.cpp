@@ -3,7 +3,9 @@
 // ends, and the text area is filled only when the window is first shown.
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -19,6 +21,7 @@
 #include "convert/clsConvert.h"
 #include "gui_support/frame_fixture.h"
 #include "text/cp932_codec.h"
+#include "ui/find_bar.h"
 #include "ui/qt_text.h"
 #include "ui/text_view.h"
 
@@ -307,6 +310,114 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QTextCursor(document.rtfText().document()).insertText(u"\n"_s);
     QCOMPARE(CursorLineColumn(cursor).line, line + 1);
     QCOMPARE(CursorLineColumn(cursor).column, column);
+  }
+
+  // Matches after the cursor's selection, round the end once; case only when asked.
+  void find_goes_round_the_text_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<bool>("match_case");
+    QTest::addColumn<int>("found");  // start of the match, -1 for none
+    // Positions:                   0    5    10   15
+    QTest::newRow("next") << 0 << "mail" << false << false << 0;
+    QTest::newRow("next, case") << 0 << "mail" << false << true << 5;
+    QTest::newRow("round the end") << 12 << "mail" << false << true << 5;
+    QTest::newRow("previous") << 9 << "MAIL" << true << false << 5;
+    QTest::newRow("previous, round the start") << 1 << "メール" << true << false << 15;
+    QTest::newRow("none") << 0 << "mails" << false << false << -1;
+  }
+  void find_goes_round_the_text() {
+    QFETCH(int, from);
+    QFETCH(QString, phrase);
+    QFETCH(bool, backward);
+    QFETCH(bool, match_case);
+    QFETCH(int, found);
+    QTextDocument text(u"Mail mail MAIL\nメール"_s);
+    QTextCursor cursor(&text);
+    cursor.setPosition(from);
+    const QTextCursor match = FindText(cursor, phrase, backward, match_case);
+    QCOMPARE(match.isNull() ? -1 : match.selectionStart(), found);
+  }
+
+  void ctrl_f_opens_the_find_bar_of_the_active_document() {
+    OpenSampleAndConvert(1);
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
+    QVERIFY(phrase->isVisible());
+    QTest::keyClicks(phrase, u"Picnic"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
+    QTest::keyClicks(phrase, u"x"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
+             u"見つかりません"_s);
+  }
+
+  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would.
+  void the_shortcuts_run_their_commands() {
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    world_->open_answers.push_back(Sample(u"jis_mail.txt"_s));
+    QTest::keyClick(frame_.get(), Qt::Key_O, Qt::ControlModifier);
+    WaitForWork(*frame_);
+    QCOMPARE(frame_->Documents().size(), 1);
+    QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(world_->save_requests.isEmpty());
+    Trigger(DecodeItem(*frame_, 0));
+    QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(world_->save_requests.size(), 1);
+    world_->answer_ok = false;
+    QTest::keyClick(frame_.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(world_->questions.size(), 1);
+    QTest::keyClick(frame_.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!frame_->isVisible());
+  }
+
+  // Opened files are offered again, newest first, after a restart too; one that has gone is
+  // said to be missing and dropped.
+  void recently_opened_files_are_offered_again() {
+    const QString first = OpenSample(u"jis_mail.txt"_s);
+    Trigger(Item(*frame_, "mnuFileClose"));
+    const QString second = OpenSample(u"euc_halfwidth.txt"_s);
+    Trigger(Item(*frame_, "mnuFileClose"));
+    frame_.reset();
+    frame_ = LoadFrame();
+    auto* recent = frame_->findChild<QMenu*>(u"mnuFileRecent"_s);
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().size(), 2);
+    QVERIFY(recent->actions().front()->text().endsWith(second));
+    Trigger(recent->actions().back());
+    QCOMPARE(Captions(*frame_), QStringList{first});
+    QVERIFY(!recent->isEnabled());  // one source file at a time
+
+    Trigger(Item(*frame_, "mnuFileClose"));
+    QFile::remove(second);
+    emit recent->aboutToShow();
+    Trigger(recent->actions().back());
+    QCOMPARE(world_->messages.size(), 1);
+    QVERIFY(world_->messages.front().contains(second));
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().size(), 1);
+  }
+
+  void a_document_exports_as_pdf_or_says_why_not() {
+    OpenSampleAndConvert(1);
+    const QString target = Path(u"mail.pdf"_s);
+    world_->save_answers.push_back(target);
+    Trigger(Item(*frame_, "mnuFileExportPdf"));
+    QCOMPARE(world_->save_requests.front().filter, u"PDF ﾌｧｲﾙ (*.pdf)"_s);
+    QCOMPARE(world_->save_requests.front().proposed_name, u"jis_mail.pdf"_s);
+    QFile pdf(target);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(world_->messages.isEmpty());
+
+    world_->save_answers.push_back(Path(u"no such folder/mail.pdf"_s));
+    Trigger(Item(*frame_, "mnuFileExportPdf"));
+    QCOMPARE(world_->messages.size(), 1);
   }
 
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.

@@ -1,0 +1,117 @@
+// The find bar.
+#include "ui/find_bar.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QToolButton>
+
+namespace quillora {
+
+namespace {
+
+QToolButton* Button(const QString& text, QWidget& parent) {
+  auto* button = new QToolButton(&parent);
+  button->setText(text);
+  return button;
+}
+
+}  // namespace
+
+QTextCursor FindText(const QTextCursor& from, const QString& phrase, bool backward,
+                     bool match_case) {
+  QTextDocument* document = from.document();
+  if (document == nullptr || phrase.isEmpty()) {
+    return {};
+  }
+  QTextDocument::FindFlags flags;
+  if (backward) {
+    flags |= QTextDocument::FindBackward;
+  }
+  if (match_case) {
+    flags |= QTextDocument::FindCaseSensitively;
+  }
+  QTextCursor found = document->find(phrase, from, flags);
+  if (found.isNull()) {
+    QTextCursor round(document);
+    round.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
+    found = document->find(phrase, round, flags);
+  }
+  return found;
+}
+
+FindBar::FindBar(QPlainTextEdit& area, QWidget* parent)
+    : QWidget(parent),
+      area_(area),
+      phrase_(new QLineEdit(this)),
+      match_case_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
+      outcome_(new QLabel(this)) {
+  setObjectName(QStringLiteral("FindBar"));
+  phrase_->setObjectName(QStringLiteral("FindBar_Phrase"));
+  phrase_->setPlaceholderText(QStringLiteral("検索する文字列"));
+  match_case_->setObjectName(QStringLiteral("FindBar_MatchCase"));
+  outcome_->setObjectName(QStringLiteral("FindBar_Outcome"));
+  QToolButton* next = Button(QStringLiteral("次を検索(&N)"), *this);
+  QToolButton* previous = Button(QStringLiteral("前を検索(&P)"), *this);
+  QToolButton* close_bar = Button(QStringLiteral("閉じる"), *this);
+
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(4, 2, 4, 2);
+  row->addWidget(phrase_, 1);
+  row->addWidget(next);
+  row->addWidget(previous);
+  row->addWidget(match_case_);
+  row->addWidget(outcome_);
+  row->addWidget(close_bar);
+
+  connect(phrase_, &QLineEdit::returnPressed, this,
+          [this] { Find(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier)); });
+  connect(next, &QToolButton::clicked, this, [this] { Find(false); });
+  connect(previous, &QToolButton::clicked, this, [this] { Find(true); });
+  connect(close_bar, &QToolButton::clicked, this, [this] {
+    hide();
+    area_.setFocus();
+  });
+  hide();
+}
+
+void FindBar::Open() {
+  const QString selected = area_.textCursor().selectedText();
+  // A selection across lines holds separators; it is no phrase to look for.
+  if (!selected.isEmpty() && !selected.contains(QChar(0x2029)) &&
+      !selected.contains(QChar(0x2028))) {
+    phrase_->setText(selected);
+  }
+  outcome_->clear();
+  show();
+  phrase_->setFocus();
+  phrase_->selectAll();
+}
+
+void FindBar::Find(bool backward) {
+  const QTextCursor found =
+      FindText(area_.textCursor(), phrase_->text(), backward, match_case_->isChecked());
+  if (found.isNull()) {
+    outcome_->setText(phrase_->text().isEmpty() ? QString() : QStringLiteral("見つかりません"));
+    return;
+  }
+  outcome_->clear();
+  area_.setTextCursor(found);
+  area_.ensureCursorVisible();
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    hide();
+    area_.setFocus();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace quillora
