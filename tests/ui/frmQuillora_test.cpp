@@ -24,6 +24,7 @@
 #include "ui/find_bar.h"
 #include "ui/qt_text.h"
 #include "ui/text_view.h"
+#include "ui/toolbar_icons.h"
 
 namespace quillora {
 
@@ -418,6 +419,20 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     world_->save_answers.push_back(Path(u"no such folder/mail.pdf"_s));
     Trigger(Item(*frame_, "mnuFileExportPdf"));
     QCOMPARE(world_->messages.size(), 1);
+  }
+
+  // At 2x each picture is painted at 32 pixels, not the 16-pixel one enlarged.
+  void toolbar_pictures_are_painted_for_2x() {
+    for (const QStringView key : {u"Exit", u"Open", u"Save", u"Print", u"Decode"}) {
+      const QIcon icon = ToolbarIcon(key);
+      const QPixmap sharp = icon.pixmap(QSize(16, 16), 2.0);
+      QCOMPARE(sharp.size(), QSize(32, 32));
+      const QImage enlarged = icon.pixmap(QSize(16, 16), 1.0)
+                                  .toImage()
+                                  .scaled(32, 32)
+                                  .convertToFormat(QImage::Format_ARGB32);
+      QVERIFY(sharp.toImage().convertToFormat(QImage::Format_ARGB32) != enlarged);
+    }
   }
 
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.
