@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTextDocument>
 #include <QToolButton>
 
@@ -49,16 +50,21 @@ FindBar::FindBar(QPlainTextEdit& area, QWidget* parent)
     : QWidget(parent),
       area_(area),
       phrase_(new QLineEdit(this)),
-      match_case_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
+      match_case_(new QCheckBox(QStringLiteral("大/小文字を区別(&C)"), this)),
       outcome_(new QLabel(this)) {
   setObjectName(QStringLiteral("FindBar"));
   phrase_->setObjectName(QStringLiteral("FindBar_Phrase"));
   phrase_->setPlaceholderText(QStringLiteral("検索する文字列"));
+  phrase_->setMinimumWidth(phrase_->fontMetrics().horizontalAdvance(phrase_->placeholderText()) +
+                           phrase_->fontMetrics().averageCharWidth() * 2);
   match_case_->setObjectName(QStringLiteral("FindBar_MatchCase"));
   outcome_->setObjectName(QStringLiteral("FindBar_Outcome"));
   QToolButton* next = Button(QStringLiteral("次を検索(&N)"), *this);
   QToolButton* previous = Button(QStringLiteral("前を検索(&P)"), *this);
-  QToolButton* close_bar = Button(QStringLiteral("閉じる"), *this);
+  auto* close_bar = new QToolButton(this);
+  close_bar->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+  close_bar->setToolTip(QStringLiteral("閉じる"));
+  close_bar->setAutoRaise(true);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(4, 2, 4, 2);
