@@ -23,16 +23,17 @@ using CancelFlag = std::shared_ptr<std::atomic_bool>;
 template <class Work, class Done>
 CancelFlag RunInBackground(QObject* context, Work work, Done done) {
   auto cancelled = std::make_shared<std::atomic_bool>(false);
-  QThreadPool::globalInstance()->start([context = QPointer<QObject>(context), cancelled,
+  // The result travels through a relay on context's thread that the work keeps alive: context
+  // itself may be deleted at any moment, and only its own thread may ask whether it is.
+  std::shared_ptr<QObject> relay(new QObject, [](QObject* object) { object->deleteLater(); });
+  relay->moveToThread(context->thread());
+  QThreadPool::globalInstance()->start([relay, context = QPointer<QObject>(context), cancelled,
                                         work = std::move(work), done = std::move(done)]() mutable {
     auto result = std::make_shared<decltype(work())>(work());
-    if (context.isNull()) {
-      return;
-    }
     QMetaObject::invokeMethod(
-        context.data(),
-        [cancelled, result, done = std::move(done)]() mutable {
-          if (!*cancelled) {
+        relay.get(),
+        [relay, context, cancelled, result, done = std::move(done)]() mutable {
+          if (!context.isNull() && !*cancelled) {
             done(std::move(*result));
           }
         },

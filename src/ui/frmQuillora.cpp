@@ -168,9 +168,11 @@ void frmQuillora::UpdateCommandState() {
   cbrTool_->Button(u"Save")->setEnabled(save);
   save_shortcut_->setEnabled(save);
   menus_.mnuPrint->setEnabled(source);
-  menus_.mnuFileExportPdf->setEnabled(active != nullptr);
+  // A document still being filled has nothing to export or search yet.
+  const bool shown = active != nullptr && !active->IsLoading();
+  menus_.mnuFileExportPdf->setEnabled(shown);
   menus_.mnuFileRecent->setEnabled(!source && !recent_files_.empty());
-  menus_.mnuViewFind->setEnabled(active != nullptr);
+  menus_.mnuViewFind->setEnabled(shown);
   cbrTool_->Button(u"Print")->setEnabled(source);
   menus_.mnuConvertRunDefault->setEnabled(source);
   for (QAction* item : menus_.mnuConvertRun) {

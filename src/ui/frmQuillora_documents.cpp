@@ -84,7 +84,7 @@ bool frmQuillora::OpenDocument(const Text& path) {
 }
 
 void frmQuillora::DocumentLoadingChanged(frmDocument* document) {
-  UpdateDocumentStatus();
+  UpdateCommandState();
   if (const auto started = loading_work_.find(document); started != loading_work_.end()) {
     work_.Finish(*started);
     loading_work_.erase(started);
