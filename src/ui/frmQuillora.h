@@ -56,7 +56,7 @@ class frmQuillora : public QMainWindow {
   // Applies the current font name, then size, to every document, newest first.
   void SetChangeFonts();
 
-  // Work runs off the user-interface thread: opening and decoding.
+  // Work is running off the user-interface thread: opening, decoding, exporting.
   [[nodiscard]] bool IsBusy() const { return !work_.IsEmpty(); }
 
   [[nodiscard]] frmDocument* ActiveDocument() const;
