@@ -160,7 +160,9 @@ void frmDocument::ShowText(ShownText shown) {
 std::function<frmDocument::SavedBytes()> frmDocument::PrepareSaving() {
   ReadFile();
   if (filled_ && (rich_ || rtfText_->document()->isModified())) {
-    return [text = rtfText_->document()->toRawText(), line_end = LineEndOf(*bytes_)] {
+    // Taking the text lets events run; nothing of the window is touched after it.
+    const LineEnd line_end = LineEndOf(*bytes_);
+    return [text = RawTextInSlices(*rtfText_->document()), line_end] {
       return std::make_shared<const ByteBuffer>(TextToBytes(WithLineEnds(ToText(text), line_end)));
     };
   }
@@ -182,7 +184,9 @@ PdfSource frmDocument::PdfContent() const {
   if (rich_) {
     return {bytes_, {}, rtfText_->font()};
   }
-  return {nullptr, rtfText_->document()->toRawText(), rtfText_->font()};
+  // Taking the text lets events run; nothing of the window is touched after it.
+  const QFont font = rtfText_->font();
+  return {nullptr, RawTextInSlices(*rtfText_->document()), font};
 }
 
 bool frmDocument::HasUnsavedEdits() const {

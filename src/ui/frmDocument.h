@@ -49,12 +49,14 @@ class frmDocument : public QMdiSubWindow {
 
   // What saving writes, in code page 932: the text exactly as held while it is unedited, so CR LF
   // and NUL survive; edited text in the document's own line-end style. The returned job makes the
-  // bytes on any thread; the text is taken from the area now.
+  // bytes on any thread; the text is taken from the area now, letting events other than the
+  // user's run meanwhile.
   using SavedBytes = std::shared_ptr<const ByteBuffer>;
   [[nodiscard]] std::function<SavedBytes()> PrepareSaving();
   // The same, made at once; valid until the document next changes.
   [[nodiscard]] std::span<const std::uint8_t> BytesForSaving();
   // What a PDF of the document shows: the text as the view holds it, formatted for an RTF source.
+  // Taking the text lets events other than the user's run.
   [[nodiscard]] PdfSource PdfContent() const;
   // The size of the text as held, in bytes; 0 for a source not read yet.
   [[nodiscard]] std::size_t HeldSize() const { return bytes_->size(); }

@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "app/identity.h"
@@ -114,10 +115,15 @@ bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
     frmDocument::SavedBytes bytes;
     std::string problem;
   };
-  // A big text takes a while to encode and write; the window waits without stalling.
+  // A big text takes a while to take, encode and write; the window waits without stalling.
   sbStatusBar_->showMessage(QStringLiteral("保存中..."));
+  const QPointer<frmDocument> alive(&document);
+  std::function<frmDocument::SavedBytes()> make = document.PrepareSaving();
+  if (alive.isNull()) {
+    return false;
+  }
   const Saving saving =
-      WaitInBackground([make = document.PrepareSaving(), target = NativePath(ToText(path))] {
+      WaitInBackground([make = std::move(make), target = NativePath(ToText(path))] {
         Saving made{make(), {}};
         made.problem = WriteFileAtomically(target, *made.bytes);
         return made;
@@ -128,6 +134,9 @@ bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
                           QStringLiteral("\"%1\" に保存できませんでした。\n%2")
                               .arg(path, QString::fromStdString(saving.problem)),
                           MessageIcon::critical);
+    return false;
+  }
+  if (alive.isNull()) {
     return false;
   }
   document.MarkSaved(saving.bytes);
@@ -174,11 +183,16 @@ void frmQuillora::mnuFileExportPdf_Click() {
   }
   // Laying out a long text on pages takes a while; it runs in the background, and a cancelled
   // export writes nothing.
+  const QPointer<frmDocument> alive(active);
+  PdfSource content = active->PdfContent();
+  if (alive.isNull()) {
+    return;
+  }
   auto stop = std::make_shared<std::atomic_bool>(false);
   auto id = std::make_shared<int>();
   RunInBackground(
       this,
-      [content = active->PdfContent(), path = *chosen, stop] {
+      [content = std::move(content), path = *chosen, stop] {
         return ExportPdf(content, path, *stop);
       },
       [this, id, stop, path = *chosen](const QString& problem) {

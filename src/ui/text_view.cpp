@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QPlainTextDocumentLayout>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QThread>
@@ -51,6 +52,28 @@ void RecountLines(QTextDocument& document, int from, int added) {
       break;
     }
   }
+}
+
+QString RawTextInSlices(const QTextDocument& document) {
+  constexpr int kBlocksPerSlice = 2048;  // about 130,000 lines of mail: a few milliseconds
+  const QPointer<const QTextDocument> alive(&document);
+  QString text;
+  text.reserve(document.characterCount());
+  QTextBlock block = document.begin();
+  while (block.isValid()) {
+    for (int n = 0; n < kBlocksPerSlice && block.isValid(); ++n) {
+      text += block.text();
+      block = block.next();
+      if (block.isValid()) {
+        text += QChar(QChar::ParagraphSeparator);
+      }
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (alive.isNull()) {
+      return {};
+    }
+  }
+  return text;
 }
 
 LineColumn CursorLineColumn(const QTextCursor& cursor) {

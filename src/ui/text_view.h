@@ -26,6 +26,12 @@ using ShownText = std::unique_ptr<QTextDocument, DeleteLater>;
 // edit between from and from + added.
 void RecountLines(QTextDocument& document, int from, int added);
 
+// The document's text with its block ends as U+2029, as QTextDocument::toRawText gives it, but
+// taken a few thousand blocks at a time with the event loop running in between, holding back user
+// input: a hundred million characters are not copied in one stall. Empty when the document is
+// deleted meanwhile.
+[[nodiscard]] QString RawTextInSlices(const QTextDocument& document);
+
 struct LineColumn {
   qsizetype line;    // from 1
   qsizetype column;  // from 1, in characters

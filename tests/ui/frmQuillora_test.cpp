@@ -110,6 +110,9 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QTest::newRow("none yet") << u"ab"_s << QByteArray("x\r\nab");
     QTest::newRow("past one paragraph of lines")
         << u"a\r\n"_s.repeated(100) << "x\r\n" + QByteArray("a\r\n").repeated(100);
+    // The text is taken from the view a slice of blocks at a time.
+    QTest::newRow("past one slice of blocks")
+        << u"a\r\n"_s.repeated(64 * 2100) << "x\r\n" + QByteArray("a\r\n").repeated(64 * 2100);
   }
   void edited_text_keeps_the_documents_line_ends() {
     QFETCH(QString, text);
