@@ -1,7 +1,7 @@
 // quillora-stall-bench: how long the desktop program's event loop goes unanswered while a big mail
-// is opened, decoded, scrolled, resized, restyled, edited, saved and closed. A 2 ms timer records
-// the longest gap between its ticks in each step; the user-interface thread is stalled for about
-// that long.
+// is opened, decoded, scrolled, resized, restyled, searched, edited, saved and closed. A 2 ms timer
+// records the longest gap between its ticks in each step; the user-interface thread is stalled for
+// about that long.
 //   quillora-stall-bench [MEGABYTES...]   (default: 10 100), each at 10 pt and 16 pt, lines wrapped
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +24,7 @@
 #include "app/startup/font_lists.h"
 #include "bench_outside_world.h"
 #include "mail_corpus.h"
+#include "ui/find_bar.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 
@@ -149,6 +150,14 @@ int main(int argc, char** argv) {
            },
            idle},
           {"cursor", [&] { result_area().moveCursor(QTextCursor::End); }, idle},
+          // A phrase the mail does not hold: the whole text is searched, round the end.
+          {"find",
+           [&] {
+             result_area().moveCursor(QTextCursor::Start);
+             (void)quillora::FindText(result_area().textCursor(), QStringLiteral("存在しない語句"),
+                                      false, false);
+           },
+           idle},
           // Typed text makes the save encode the edited text rather than write the held bytes.
           {"edit", [&] { result_area().textCursor().insertText(QStringLiteral("追記")); }, idle},
           {"save", [&] { frame->mnuFileSaveAs_Click(); }, idle},

@@ -2,13 +2,16 @@
 #include "ui/find_bar.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QToolButton>
 
@@ -30,20 +33,49 @@ QTextCursor FindText(const QTextCursor& from, const QString& phrase, bool backwa
   if (document == nullptr || phrase.isEmpty()) {
     return {};
   }
-  QTextDocument::FindFlags flags;
-  if (backward) {
-    flags |= QTextDocument::FindBackward;
+  // A phrase typed on one line never spans a block end, so each block is searched on its own;
+  // between slices of blocks the event loop runs, holding back user input, as a long text takes
+  // a while to search.
+  constexpr int kBlocksPerSlice = 2048;
+  const Qt::CaseSensitivity sensitivity = match_case ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  const int start = backward ? from.selectionStart() : from.selectionEnd();
+  const QTextBlock first = document->findBlock(start);
+  const QPointer<QTextDocument> alive(document);
+  QTextBlock block = first;
+  for (int visited = 0; visited <= document->blockCount(); ++visited) {
+    const QString text = block.text();
+    const int offset = start - block.position();       // of the start, within the start block
+    const bool round = visited > 0 && block == first;  // back where the search began
+    qsizetype at = -1;
+    if (!backward) {
+      at = text.indexOf(phrase, visited == 0 ? offset : 0, sensitivity);
+      at = round && at >= offset ? -1 : at;
+    } else if (visited > 0 || offset > 0) {
+      at = text.lastIndexOf(phrase, visited == 0 ? offset - 1 : -1, sensitivity);
+      at = round && at < offset ? -1 : at;
+    }
+    if (at >= 0) {
+      QTextCursor found(document);
+      found.setPosition(block.position() + static_cast<int>(at));
+      found.setPosition(block.position() + static_cast<int>(at + phrase.size()),
+                        QTextCursor::KeepAnchor);
+      return found;
+    }
+    if (round) {
+      break;
+    }
+    block = backward ? block.previous() : block.next();
+    if (!block.isValid()) {
+      block = backward ? document->lastBlock() : document->firstBlock();
+    }
+    if (visited % kBlocksPerSlice == kBlocksPerSlice - 1) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      if (alive.isNull()) {
+        return {};
+      }
+    }
   }
-  if (match_case) {
-    flags |= QTextDocument::FindCaseSensitively;
-  }
-  QTextCursor found = document->find(phrase, from, flags);
-  if (found.isNull()) {
-    QTextCursor round(document);
-    round.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
-    found = document->find(phrase, round, flags);
-  }
-  return found;
+  return {};
 }
 
 FindBar::FindBar(QPlainTextEdit& area, QWidget* parent)
@@ -100,8 +132,12 @@ void FindBar::Open() {
 }
 
 void FindBar::Find(bool backward) {
+  const QPointer<FindBar> alive(this);
   const QTextCursor found =
       FindText(area_.textCursor(), phrase_->text(), backward, match_case_->isChecked());
+  if (alive.isNull()) {
+    return;
+  }
   if (found.isNull()) {
     outcome_->setText(phrase_->text().isEmpty() ? QString() : QStringLiteral("見つかりません"));
     return;

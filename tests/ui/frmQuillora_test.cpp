@@ -319,20 +319,25 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
   // Matches after the cursor's selection, round the end once; case only when asked.
   void find_goes_round_the_text_data() {
     QTest::addColumn<int>("from");
+    QTest::addColumn<int>("selected");  // characters selected after from
     QTest::addColumn<QString>("phrase");
     QTest::addColumn<bool>("backward");
     QTest::addColumn<bool>("match_case");
     QTest::addColumn<int>("found");  // start of the match, -1 for none
-    // Positions:                   0    5    10   15
-    QTest::newRow("next") << 0 << "mail" << false << false << 0;
-    QTest::newRow("next, case") << 0 << "mail" << false << true << 5;
-    QTest::newRow("round the end") << 12 << "mail" << false << true << 5;
-    QTest::newRow("previous") << 9 << "MAIL" << true << false << 5;
-    QTest::newRow("previous, round the start") << 1 << "メール" << true << false << 15;
-    QTest::newRow("none") << 0 << "mails" << false << false << -1;
+    // Positions: "Mail" 0, "mail" 5, "MAIL" 10, the line end 14, "メール" 15.
+    QTest::newRow("next") << 0 << 0 << "mail" << false << false << 0;
+    QTest::newRow("next, case") << 0 << 0 << "mail" << false << true << 5;
+    QTest::newRow("after the selected match") << 5 << 4 << "mail" << false << false << 10;
+    QTest::newRow("round the end") << 12 << 0 << "mail" << false << true << 5;
+    QTest::newRow("the only match, again") << 15 << 3 << "メール" << false << false << 15;
+    QTest::newRow("previous") << 9 << 0 << "MAIL" << true << false << 5;
+    QTest::newRow("before the selected match") << 10 << 4 << "mail" << true << false << 5;
+    QTest::newRow("previous, round the start") << 1 << 0 << "メール" << true << false << 15;
+    QTest::newRow("none") << 0 << 0 << "mails" << false << false << -1;
   }
   void find_goes_round_the_text() {
     QFETCH(int, from);
+    QFETCH(int, selected);
     QFETCH(QString, phrase);
     QFETCH(bool, backward);
     QFETCH(bool, match_case);
@@ -340,8 +345,10 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QTextDocument text(u"Mail mail MAIL\nメール"_s);
     QTextCursor cursor(&text);
     cursor.setPosition(from);
+    cursor.setPosition(from + selected, QTextCursor::KeepAnchor);
     const QTextCursor match = FindText(cursor, phrase, backward, match_case);
     QCOMPARE(match.isNull() ? -1 : match.selectionStart(), found);
+    QCOMPARE(match.selectedText().size(), match.isNull() ? 0 : phrase.size());
   }
 
   void ctrl_f_opens_the_find_bar_of_the_active_document() {
