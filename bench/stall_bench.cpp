@@ -99,8 +99,9 @@ int main(int argc, char** argv) {
   quillora::bench::BenchOutsideWorld outside(source, saved);
 
   std::printf("longest event-loop gap in ms, offscreen platform, JIS mail, lines wrapped\n");
-  std::printf("%6s %5s %6s %6s %6s %6s %6s %6s %6s %6s %6s  %s\n", "MB", "pt", "open", "decode",
-              "scroll", "resize", "font", "cursor", "edit", "save", "close", "open+decode s");
+  std::printf("%6s %5s %6s %6s %6s %6s %6s %6s %6s %6s %6s %6s  %s\n", "MB", "pt", "open", "decode",
+              "scroll", "resize", "font", "cursor", "find", "edit", "save", "close",
+              "open+decode s");
   for (const std::size_t megabytes : sizes) {
     quillora::bench::CorpusSpec spec;
     spec.bytes = megabytes << 20;
