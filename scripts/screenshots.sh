@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop program for docs/, at 1x and 2x, under Xvfb with openbox.
 #   scripts/screenshots.sh [BUILD_DIR (build/debug)]
-# Needs xvfb, openbox, xdotool and imagemagick (scripts/run.sh deps xvfb openbox xdotool imagemagick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/run.sh deps xvfb openbox xdotool imagemagick python3
 program=$(realpath "${1:-build/debug}/src/quillora")
 work=/tmp/quillora-screenshots  # a plain name, as it shows in the captions
 rm -rf "$work" && mkdir -p "$work/Mail"
