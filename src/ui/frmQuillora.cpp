@@ -251,20 +251,30 @@ void frmQuillora::FinishPlacement() {
 bool frmQuillora::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
-  if (placed && pending_placement_ && frameGeometry().size() != size()) {
-    FinishPlacement();
+  if (placed && frameGeometry().size() != size()) {
+    if (!isMaximized() && !isFullScreen()) {
+      // Window managers draw a maximised window with a thinner frame, if any.
+      normal_frame_ = FrameMargins();
+    }
+    if (pending_placement_) {
+      FinishPlacement();
+    }
   }
   return handled;
+}
+
+QMargins frmQuillora::FrameMargins() const {
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
 }
 
 QRect frmQuillora::OuterNormalGeometry() const {
   if (!isMaximized() && !isFullScreen()) {
     return frameGeometry();
   }
-  const QMargins frame(
-      geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-      frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-  return normalGeometry().marginsAdded(frame);
+  return normalGeometry().marginsAdded(normal_frame_.value_or(FrameMargins()));
 }
 
 void frmQuillora::RegisterWithUpdateNotifier() {

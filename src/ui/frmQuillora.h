@@ -110,6 +110,8 @@ class frmQuillora : public QMainWindow {
   // Applies the saved placement again once the frame's size is known, then maximises the window
   // when it was closed maximised.
   void FinishPlacement();
+  [[nodiscard]] QMargins FrameMargins() const;
+  // The outer rectangle of the window's normal (not maximised) placement.
   [[nodiscard]] QRect OuterNormalGeometry() const;
   void RegisterWithUpdateNotifier();
   void RunBatch();
@@ -153,6 +155,7 @@ class frmQuillora : public QMainWindow {
 
   std::optional<QRect> pending_placement_;  // until the window system has framed the window
   bool pending_maximized_ = false;
+  std::optional<QMargins> normal_frame_;  // the frame last seen around the normal window
   bool source_opened_ = false;
   bool font_lists_filling_ = false;
   QString last_chosen_file_;  // both file dialogs propose the name last chosen in either
