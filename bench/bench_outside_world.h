@@ -34,7 +34,7 @@ class BenchOutsideWorld final : public OutsideWorld {
   std::optional<QString> ChooseSaveFile(QWidget*, const FileDialogRequest&) override {
     return save_;
   }
-  PrintOutcome PrintText(QPlainTextEdit*, const QString&) override {
+  PrintOutcome PrintText(const ShownContent&, const QString&) override {
     return PrintOutcome::no_printer;
   }
   bool OpenWithShell(const QString&) override { return false; }

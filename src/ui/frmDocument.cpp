@@ -180,7 +180,11 @@ std::span<const std::uint8_t> frmDocument::BytesForSaving() {
   return *saving_;
 }
 
-PdfSource frmDocument::PdfContent() const {
+ShownContent frmDocument::Content(bool selection_only) const {
+  const QTextCursor selection = rtfText_->textCursor();
+  if (selection_only && selection.hasSelection()) {
+    return {nullptr, selection.selectedText(), rtfText_->font()};
+  }
   if (rich_) {
     return {bytes_, {}, rtfText_->font()};
   }

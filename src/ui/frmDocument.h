@@ -11,7 +11,7 @@
 
 #include "text/byte_buffer.h"
 #include "ui/background_work.h"
-#include "ui/pdf_export.h"
+#include "ui/paged_text.h"
 #include "ui/text_view.h"
 
 class QPlainTextEdit;
@@ -55,9 +55,10 @@ class frmDocument : public QMdiSubWindow {
   [[nodiscard]] std::function<SavedBytes()> PrepareSaving();
   // The same, made at once; valid until the document next changes.
   [[nodiscard]] std::span<const std::uint8_t> BytesForSaving();
-  // What a PDF of the document shows: the text as the view holds it, formatted for an RTF source.
-  // Taking the text lets events other than the user's run.
-  [[nodiscard]] PdfSource PdfContent() const;
+  // What printing or a PDF of the document shows: the text as the view holds it (only the
+  // selection, when asked and there is one), formatted for an RTF source. Taking the text lets
+  // events other than the user's run.
+  [[nodiscard]] ShownContent Content(bool selection_only) const;
   // The size of the text as held, in bytes; 0 for a source not read yet.
   [[nodiscard]] std::size_t HeldSize() const { return bytes_->size(); }
 

@@ -13,7 +13,7 @@
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
-#include "ui/pdf_export.h"
+#include "ui/paged_text.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
 
@@ -153,19 +153,33 @@ void frmQuillora::mnuPrint_Click() {
       active == nullptr) {
     return;
   }
-  switch (Outside().PrintText(&active->rtfText(), caption)) {
-    case PrintOutcome::printed:
-      break;
-    case PrintOutcome::no_printer:
-      Outside().ShowMessage(this, title,
-                            QStringLiteral("ﾌﾟﾘﾝﾀが見つからないため、印刷できません。"),
-                            MessageIcon::warning);
-      break;
-    case PrintOutcome::failed:
-      Outside().ShowMessage(this, title, QStringLiteral("印刷できませんでした。"),
-                            MessageIcon::warning);
-      break;
+  const QPointer<frmDocument> alive(active);
+  ShownContent content = active->Content(true);
+  if (alive.isNull()) {
+    return;
   }
+  auto id = std::make_shared<int>();
+  const CancelFlag dropped = RunInBackground(
+      this,
+      [content = std::move(content), caption] { return Outside().PrintText(content, caption); },
+      [this, id, title](PrintOutcome outcome) {
+        work_.Finish(*id);
+        switch (outcome) {
+          case PrintOutcome::printed:
+            break;
+          case PrintOutcome::no_printer:
+            Outside().ShowMessage(this, title,
+                                  QStringLiteral("ﾌﾟﾘﾝﾀが見つからないため、印刷できません。"),
+                                  MessageIcon::warning);
+            break;
+          case PrintOutcome::failed:
+            Outside().ShowMessage(this, title, QStringLiteral("印刷できませんでした。"),
+                                  MessageIcon::warning);
+            break;
+        }
+      });
+  // What reached the printer stays there; cancelling only stops waiting for the outcome.
+  *id = work_.Start(QStringLiteral("印刷中..."), [dropped] { *dropped = true; });
 }
 
 void frmQuillora::mnuFileExportPdf_Click() {
@@ -184,7 +198,7 @@ void frmQuillora::mnuFileExportPdf_Click() {
   // Laying out a long text on pages takes a while; it runs in the background, and a cancelled
   // export writes nothing.
   const QPointer<frmDocument> alive(active);
-  PdfSource content = active->PdfContent();
+  ShownContent content = active->Content(false);
   if (alive.isNull()) {
     return;
   }

@@ -5,10 +5,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace quillora {
@@ -104,20 +104,17 @@ class QtOutsideWorld final : public OutsideWorld {
     return RunFileDialog(parent, request, QFileDialog::AcceptSave);
   }
 
-  PrintOutcome PrintText(QPlainTextEdit* text_area, const QString& job_name) override {
+  PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
       return PrintOutcome::no_printer;
     }
     QPrinter printer(default_printer);
     printer.setDocName(job_name);
-    if (text_area->textCursor().hasSelection()) {
-      printer.setPrintRange(QPrinter::Selection);
-    }
     if (!printer.isValid()) {
       return PrintOutcome::failed;
     }
-    text_area->print(&printer);
+    PagedDocument(content)->print(&printer);
     return printer.printerState() == QPrinter::Error ? PrintOutcome::failed : PrintOutcome::printed;
   }
 

@@ -5,8 +5,9 @@
 #include <QString>
 #include <optional>
 
+#include "ui/paged_text.h"
+
 class QWidget;
-class QPlainTextEdit;
 
 namespace quillora {
 
@@ -41,9 +42,9 @@ class OutsideWorld {
                                                 const FileDialogRequest& request) = 0;
   virtual std::optional<QString> ChooseSaveFile(QWidget* parent,
                                                 const FileDialogRequest& request) = 0;
-  // Prints the text area's selection, or its whole text when nothing is selected, on the default
-  // printer.
-  virtual PrintOutcome PrintText(QPlainTextEdit* text_area, const QString& job_name) = 0;
+  // Prints content on the default printer. Called off the user-interface thread: a long text
+  // takes long to lay out.
+  virtual PrintOutcome PrintText(const ShownContent& content, const QString& job_name) = 0;
   // The shell verb "open" on a URL or path; false when nothing could open it.
   virtual bool OpenWithShell(const QString& target) = 0;
   // Starts a program detached, in a normal window; false when it could not be started.

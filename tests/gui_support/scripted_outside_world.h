@@ -43,8 +43,10 @@ class ScriptedOutsideWorld final : public OutsideWorld {
     save_requests.append(request);
     return Next(save_answers);
   }
-  PrintOutcome PrintText(QPlainTextEdit*, const QString& job_name) override {
+  // Called off the user-interface thread; read what it records once the work is done.
+  PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     print_jobs << job_name;
+    printed << content.text;
     return print_outcome;
   }
   bool OpenWithShell(const QString& target) override {
@@ -62,7 +64,7 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   bool answer_ok = true, open_fails = false, program_starts = true;
   PrintOutcome print_outcome = PrintOutcome::printed;
 
-  QStringList messages, questions, save_questions, print_jobs, opened, started;
+  QStringList messages, questions, save_questions, print_jobs, printed, opened, started;
   QList<FileDialogRequest> open_requests, save_requests;
 
  private:

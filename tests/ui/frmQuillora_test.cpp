@@ -558,9 +558,15 @@ class frmQuillora_test : public QObject, testing::FrameFixture {
     QVERIFY(world_->print_jobs.isEmpty());
     world_->answer_ok = true;
     world_->print_outcome = PrintOutcome::no_printer;
-    Button(*frame_, "Print")->trigger();
+    Trigger(Button(*frame_, "Print"));
     QCOMPARE(world_->print_jobs.size(), 1);
     QCOMPARE(world_->messages.size(), 1);
+    QPlainTextEdit& area = frame_->ActiveDocument()->rtfText();
+    QCOMPARE(world_->printed.front(), area.document()->toRawText());
+    // A selection prints alone.
+    area.setTextCursor(area.document()->find(u"太郎さん"_s));
+    Trigger(Button(*frame_, "Print"));
+    QCOMPARE(world_->printed.back(), u"太郎さん"_s);
   }
 
   // One local file opens as the source; once it is open, Open is disabled and so are drops.

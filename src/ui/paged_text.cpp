@@ -1,5 +1,5 @@
-// Writing a PDF file.
-#include "ui/pdf_export.h"
+// Laying out a document's text on pages.
+#include "ui/paged_text.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -11,15 +11,19 @@
 
 namespace quillora {
 
-QString ExportPdf(const PdfSource& source, const QString& path, const std::atomic_bool& stop) {
-  QTextDocument document;
-  if (source.rich_bytes) {
-    LoadRichText(document, *source.rich_bytes);
+std::unique_ptr<QTextDocument> PagedDocument(const ShownContent& content) {
+  auto document = std::make_unique<QTextDocument>();
+  if (content.rich_bytes) {
+    LoadRichText(*document, *content.rich_bytes);
   } else {
-    document.setPlainText(source.text);
+    document->setPlainText(content.text);
   }
-  document.setDefaultFont(source.font);
+  document->setDefaultFont(content.font);
+  return document;
+}
 
+QString ExportPdf(const ShownContent& content, const QString& path, const std::atomic_bool& stop) {
+  const std::unique_ptr<QTextDocument> document = PagedDocument(content);
   // Written beside the target and renamed over it at the end, so a failure leaves no half file.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
@@ -30,7 +34,7 @@ QString ExportPdf(const PdfSource& source, const QString& path, const std::atomi
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                      QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
     writer.setResolution(300);
-    document.print(&writer);
+    document->print(&writer);
   }
   if (stop) {
     file.cancelWriting();
