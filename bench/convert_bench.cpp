@@ -12,10 +12,10 @@
 #include <utility>
 
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "convert/stream_output.h"
 #include "convert/front_door.h"
 #include "mail_corpus.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::bench {
 namespace {

@@ -18,52 +18,21 @@
 #include "app/modQuillora.h"
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
+#include "bench_outside_world.h"
 #include "mail_corpus.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "ui/outside_world.h"
 
 namespace {
 
 using quillora::frmQuillora;
-
-// Answers the open dialog with one file; nothing else is asked in these runs.
-class BenchOutsideWorld final : public quillora::OutsideWorld {
- public:
-  explicit BenchOutsideWorld(QString file) : file_(std::move(file)) { quillora::SetOutside(this); }
-  ~BenchOutsideWorld() override { quillora::SetOutside(nullptr); }
-  BenchOutsideWorld(const BenchOutsideWorld&) = delete;
-  BenchOutsideWorld& operator=(const BenchOutsideWorld&) = delete;
-
-  void ShowMessage(QWidget*, const QString& title, const QString& text,
-                   quillora::MessageIcon) override {
-    std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
-  }
-  bool AskOkCancel(QWidget*, const QString&, const QString&, quillora::MessageIcon) override {
-    return false;
-  }
-  std::optional<QString> ChooseOpenFile(QWidget*, const quillora::FileDialogRequest&) override {
-    return file_;
-  }
-  std::optional<QString> ChooseSaveFile(QWidget*, const quillora::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  quillora::PrintOutcome PrintText(QTextEdit*, const QString&) override {
-    return quillora::PrintOutcome::no_printer;
-  }
-  bool OpenWithShell(const QString&) override { return false; }
-  bool StartProgram(const QString&) override { return false; }
-
- private:
-  QString file_;
-};
 
 // Runs the event loop until the newest document is shown and painted; `count` documents expected.
 void SettleUntilShown(frmQuillora& frame, qsizetype count) {
   for (;;) {
     QApplication::processEvents();
     const QList<quillora::frmDocument*> documents = frame.Documents();
-    if (documents.size() >= count && documents.back()->isVisible()) {
+    if (documents.size() >= count && documents.back()->isVisible() && !frame.IsBusy()) {
       break;
     }
   }
@@ -108,7 +77,7 @@ int main(int argc, char** argv) {
     file.write(reinterpret_cast<const char*>(corpus.jis.data()),
                static_cast<qint64>(corpus.jis.size()));
   }
-  BenchOutsideWorld outside(source);
+  quillora::bench::BenchOutsideWorld outside(source);
 
   std::vector<double> open_times;
   std::vector<double> convert_times;

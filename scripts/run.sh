@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libicu-dev libsqlite3-dev googletest libgtest-dev
-                libgmock-dev qt6-base-dev libgl-dev fontconfig
+                libgmock-dev qt6-base-dev libgl-dev fontconfig libfontconfig-dev
+                fonts-noto-cjk qt6-translations-l10n
                 python3 desktop-file-utils appstream man-db)
 
 install_missing() {

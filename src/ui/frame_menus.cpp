@@ -45,8 +45,14 @@ FrameMenus CreateFrameMenus(QMenuBar& bar) {
   m.mnuFileSaveAs = AddItem(*file, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."));
   file->addSeparator();
   m.mnuPrint = AddItem(*file, "mnuPrint", QStringLiteral("印刷(&P)"));
+  m.mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  m.mnuFileExportPdf = AddItem(*file, "mnuFileExportPdf", QStringLiteral("PDF として出力(&E)..."));
+  file->addSeparator();
+  m.mnuFileRecent = file->addMenu(QStringLiteral("最近使ったﾌｧｲﾙ(&R)"));
+  m.mnuFileRecent->setObjectName(QStringLiteral("mnuFileRecent"));
   file->addSeparator();
   m.mnuFileExit = AddItem(*file, "mnuFileExit", QStringLiteral("終了(&X)"));
+  m.mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* decode = AddMenu(bar, "mnuDecode", QStringLiteral("ﾃﾞｺｰﾄﾞ(&D)"));
   m.mnuConvertRunDefault =
@@ -61,6 +67,9 @@ FrameMenus CreateFrameMenus(QMenuBar& bar) {
   QMenu* view = AddMenu(bar, "mnuView", QStringLiteral("表示(&V)"));
   m.mnuViewToolbar = AddCheckedItem(*view, "mnuViewToolbar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
   m.mnuViewStatusBar = AddCheckedItem(*view, "mnuViewStatusBar", QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&B)"));
+  view->addSeparator();
+  m.mnuViewFind = AddItem(*view, "mnuViewFind", QStringLiteral("検索(&F)..."));
+  m.mnuViewFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 
   QMenu* tools = AddMenu(bar, "mnuTools", QStringLiteral("ﾂｰﾙ(&T)"));
   m.mnuToolsOptions = AddItem(*tools, "mnuToolsOptions", QStringLiteral("ｵﾌﾟｼｮﾝ(&O)..."));

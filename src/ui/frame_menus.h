@@ -17,11 +17,14 @@ struct FrameMenus {
   QAction* mnuFileSave;
   QAction* mnuFileSaveAs;
   QAction* mnuPrint;
+  QAction* mnuFileExportPdf;
+  QMenu* mnuFileRecent;  // filled when it is about to show
   QAction* mnuFileExit;
   QAction* mnuConvertRunDefault;
   std::array<QAction*, kDecodeTypeCount> mnuConvertRun;
   QAction* mnuViewToolbar;
   QAction* mnuViewStatusBar;
+  QAction* mnuViewFind;
   QAction* mnuToolsOptions;
   QMenu* mnuWindow;
   QAction* mnuWindowCascade;

@@ -2,11 +2,15 @@
 #include "ui/frmDocument.h"
 
 #include <QCloseEvent>
-#include <QTextEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <utility>
 
-#include "text/cp932_codec.h"
 #include "io/file_reading.h"
+#include "text/cp932_codec.h"
 #include "text/utf8.h"
+#include "ui/find_bar.h"
 #include "ui/line_ends.h"
 #include "ui/program_picture.h"
 #include "ui/qt_text.h"
@@ -14,42 +18,73 @@
 
 namespace quillora {
 
-frmDocument::frmDocument(QWidget* parent) : QMdiSubWindow(parent), rtfText_(new QTextEdit) {
+namespace {
+
+// What a filling hands back to the window.
+struct Filling {
+  std::shared_ptr<const ByteBuffer> bytes;
+  bool rich = false;
+  std::shared_ptr<ShownText> shown;  // shared: the queued call that carries it is copied
+};
+
+}  // namespace
+
+frmDocument::frmDocument(QWidget* parent)
+    : QMdiSubWindow(parent),
+      rtfText_(new QPlainTextEdit),
+      find_bar_(new FindBar(*rtfText_)),
+      bytes_(std::make_shared<const ByteBuffer>()) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Now Loading..."));
   setWindowIcon(QIcon(ProgramPicture(16)));
   rtfText_->setObjectName(QStringLiteral("rtfText"));
-  rtfText_->setAcceptRichText(false);
-  setWidget(rtfText_);
+  rtfText_->setReadOnly(true);
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(rtfText_, 1);
+  column->addWidget(find_bar_);
+  setWidget(content);
+}
+
+void frmDocument::OpenFindBar() {
+  find_bar_->Open();
 }
 
 void frmDocument::SetFile(Text path) {
   Reset();
   file_ = std::move(path);
   if (isVisible()) {
-    FillTextArea();
+    StartFilling();
   }
 }
 
-void frmDocument::SetConverted(ByteBuffer cp932) {
+void frmDocument::SetConverted(ByteBuffer cp932, ShownText shown) {
   Reset();
-  bytes_ = std::move(cp932);
-  if (isVisible()) {
-    FillTextArea();
+  bytes_ = std::make_shared<const ByteBuffer>(std::move(cp932));
+  if (shown) {
+    ShowText(std::move(shown));
+  } else if (isVisible()) {
+    StartFilling();
   }
 }
 
 void frmDocument::Reset() {
+  CancelLoading();
   file_.clear();
   read_ = false;
-  bytes_.clear();
-  saving_.clear();
+  bytes_ = std::make_shared<const ByteBuffer>();
+  saving_.reset();
   filled_ = false;
   rich_ = false;
+  edits_discarded_ = false;
+  rtfText_->setReadOnly(true);
 }
 
 void frmDocument::SetReadOnly(bool read_only) {
-  rtfText_->setReadOnly(read_only);
+  read_only_ = read_only;
+  rtfText_->setReadOnly(read_only || !filled_);
 }
 
 void frmDocument::SetFontName(const QString& name) {
@@ -64,24 +99,117 @@ void frmDocument::SetFontSize(double points) {
   rtfText_->setFont(font);
 }
 
-QTextEdit& frmDocument::rtfText() {
-  FillTextArea();
-  return *rtfText_;
+void frmDocument::CancelLoading() {
+  if (!loading_) {
+    return;
+  }
+  *std::exchange(loading_, nullptr) = true;
+  emit LoadingChanged(this);
 }
 
-std::span<const std::uint8_t> frmDocument::BytesForSaving() {
+void frmDocument::StartFilling() {
+  if (filled_ || loading_) {
+    return;
+  }
+  const Text file = read_ ? Text() : file_;
+  const std::shared_ptr<const ByteBuffer> held = bytes_;
+  const bool source = IsSource();
+  loading_ = RunInBackground(
+      this,
+      [file, held, source] {
+        Filling filling;
+        filling.bytes = held;
+        if (!file.empty()) {
+          // A file that cannot be read gives an empty document, still titled with its path.
+          filling.bytes = std::make_shared<const ByteBuffer>(
+              ReadWholeFile(NativePath(file)).value_or(ByteBuffer{}));
+        }
+        filling.rich = source && IsRichText(*filling.bytes);
+        filling.shown = std::make_shared<ShownText>(BuildTextView(*filling.bytes, filling.rich));
+        return filling;
+      },
+      [this, source](Filling filling) {
+        loading_.reset();
+        if (source && !read_) {
+          read_ = true;
+          bytes_ = std::move(filling.bytes);
+        }
+        rich_ = filling.rich;
+        ShowText(std::move(*filling.shown));
+        emit LoadingChanged(this);
+      });
+  emit LoadingChanged(this);
+}
+
+void frmDocument::ShowText(ShownText shown) {
+  QTextDocument* document = shown.release();
+  // The area deletes the document it made itself; one given to it earlier is the window's.
+  QTextDocument* given_earlier =
+      rtfText_->document()->parent() == rtfText_ ? rtfText_->document() : nullptr;
+  document->setParent(rtfText_);
+  document->setDefaultFont(rtfText_->font());
+  rtfText_->setDocument(document);
+  delete given_earlier;
+  connect(
+      document, &QTextDocument::contentsChange, document,
+      [document](int from, int /*removed*/, int added) { RecountLines(*document, from, added); });
+  filled_ = true;
+  rtfText_->setReadOnly(read_only_);
+}
+
+std::function<frmDocument::SavedBytes()> frmDocument::PrepareSaving() {
   ReadFile();
   if (filled_ && (rich_ || rtfText_->document()->isModified())) {
-    const QString area_text = rtfText_->document()->toRawText();
-    saving_ = TextToBytes(WithLineEnds(ToText(area_text), LineEndOf(bytes_)));
-    return saving_;
+    // Taking the text lets events run; nothing of the window is touched after it.
+    const LineEnd line_end = LineEndOf(*bytes_);
+    return [text = RawTextInSlices(*rtfText_->document()), line_end] {
+      return std::make_shared<const ByteBuffer>(TextToBytes(WithLineEnds(ToText(text), line_end)));
+    };
   }
   if (IsSource()) {
     // A source file is saved as the text it was shown as.
-    saving_ = TextToBytes(BytesToText(bytes_));
-    return saving_;
+    return [held = bytes_] {
+      return std::make_shared<const ByteBuffer>(TextToBytes(BytesToText(*held)));
+    };
   }
-  return bytes_;
+  return [held = bytes_] { return held; };
+}
+
+std::span<const std::uint8_t> frmDocument::BytesForSaving() {
+  saving_ = PrepareSaving()();
+  return *saving_;
+}
+
+ShownContent frmDocument::Content(bool selection_only) const {
+  const QTextCursor selection = rtfText_->textCursor();
+  if (selection_only && selection.hasSelection()) {
+    return {nullptr, selection.selectedText(), rtfText_->font()};
+  }
+  if (rich_) {
+    return {bytes_, {}, rtfText_->font()};
+  }
+  // Taking the text lets events run; nothing of the window is touched after it.
+  const QFont font = rtfText_->font();
+  return {nullptr, RawTextInSlices(*rtfText_->document()), font};
+}
+
+bool frmDocument::HasUnsavedEdits() const {
+  return filled_ && !edits_discarded_ && rtfText_->document()->isModified();
+}
+
+void frmDocument::MarkSaved(SavedBytes written) {
+  if (!HasUnsavedEdits()) {
+    return;
+  }
+  bytes_ = std::move(written);
+  rtfText_->document()->setModified(false);
+}
+
+QString frmDocument::Kind() const {
+  if (!kind_.isEmpty()) {
+    return kind_;
+  }
+  return rich_ ? QStringLiteral("RTF") : QStringLiteral("Shift_JIS");
 }
 
 bool frmDocument::IsConverted() const {
@@ -90,27 +218,13 @@ bool frmDocument::IsConverted() const {
 
 void frmDocument::showEvent(QShowEvent* event) {
   QMdiSubWindow::showEvent(event);
-  FillTextArea();
+  StartFilling();
 }
 
 void frmDocument::closeEvent(QCloseEvent* event) {
+  CancelLoading();
   emit Closing(this);
   QMdiSubWindow::closeEvent(event);
-}
-
-void frmDocument::FillTextArea() {
-  if (filled_) {
-    return;
-  }
-  filled_ = true;
-  ReadFile();
-  rich_ = IsSource() && IsRichText(bytes_);
-  if (rich_) {
-    LoadRichText(*rtfText_, bytes_);
-  } else {
-    rtfText_->setPlainText(ToQString(ForTextArea(BytesToText(bytes_))));
-  }
-  rtfText_->document()->setModified(false);
 }
 
 void frmDocument::ReadFile() {
@@ -118,8 +232,8 @@ void frmDocument::ReadFile() {
     return;
   }
   read_ = true;
-  // A file that cannot be read gives an empty document, still titled with its path.
-  bytes_ = ReadWholeFile(NativePath(file_)).value_or(ByteBuffer{});
+  bytes_ =
+      std::make_shared<const ByteBuffer>(ReadWholeFile(NativePath(file_)).value_or(ByteBuffer{}));
 }
 
 }  // namespace quillora

@@ -3,14 +3,21 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+#include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "app/identity.h"
 #include "app/paths.h"
+#include "app/recent_files.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
 #include "platform/registry.h"
@@ -21,6 +28,7 @@
 #include "ui/program_picture.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
+#include "ui/text_view.h"
 #include "ui/tool_band.h"
 #include "update/startup_registration.h"
 
@@ -33,6 +41,8 @@ constexpr int kDesignLeft = 500;
 constexpr int kDesignTop = 500;
 constexpr int kDesignWidth = 7830;
 constexpr int kDesignHeight = 5220;
+// How long a window manager may take to frame a newly shown window.
+constexpr std::chrono::milliseconds kFrameWait{500};
 
 // An ordinary file: folders and anything else that is not a regular file count as missing.
 bool IsExistingFile(const Text& path) {
@@ -47,7 +57,8 @@ frmQuillora::frmQuillora(QWidget* parent)
       menus_(CreateFrameMenus(*menuBar())),
       cbrTool_(new ToolBand(this)),
       sbStatusBar_(new StatusPanels(this)),
-      mdiArea_(new QMdiArea(this)) {
+      mdiArea_(new QMdiArea(this)),
+      save_shortcut_(new QAction(this)) {
   setObjectName(QStringLiteral("frmQuillora"));
   setWindowTitle(ToQString(identity::kTitle));
   setWindowIcon(QIcon(ProgramPicture(32)));
@@ -58,6 +69,9 @@ frmQuillora::frmQuillora(QWidget* parent)
   mdiArea_->setObjectName(QStringLiteral("mdiArea"));
   setCentralWidget(mdiArea_);
   setAcceptDrops(true);
+  save_shortcut_->setObjectName(QStringLiteral("SaveShortcut"));
+  save_shortcut_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  addAction(save_shortcut_);
   PlaceOuter(DesignPlacement());
   ConnectCommands();
 }
@@ -80,6 +94,10 @@ void frmQuillora::ConnectCommands() {
   on(menus_.mnuFileSaveAs, &frmQuillora::mnuFileSaveAs_Click);
   on(menus_.mnuPrint, &frmQuillora::mnuPrint_Click);
   on(menus_.mnuFileExit, &frmQuillora::mnuFileExit_Click);
+  on(menus_.mnuFileExportPdf, &frmQuillora::mnuFileExportPdf_Click);
+  on(save_shortcut_, &frmQuillora::mnuFileSave_Click);
+  on(menus_.mnuViewFind, &frmQuillora::mnuViewFind_Click);
+  connect(menus_.mnuFileRecent, &QMenu::aboutToShow, this, &frmQuillora::RebuildRecentFiles);
   on(menus_.mnuConvertRunDefault, &frmQuillora::mnuConvertRunDefault_Click);
   for (QAction* item : menus_.mnuConvertRun) {
     connect(item, &QAction::triggered, this,
@@ -101,6 +119,9 @@ void frmQuillora::ConnectCommands() {
   connect(&cboFonts(), &QComboBox::activated, this, &frmQuillora::cboFonts_Click);
   connect(&cboFontSize(), &QComboBox::activated, this, &frmQuillora::cboFontSize_Click);
   connect(mdiArea_, &QMdiArea::subWindowActivated, this, &frmQuillora::UpdateCommandState);
+  connect(&work_, &WorkInProgress::Changed, this,
+          [this] { sbStatusBar_->ShowWork(work_.Current()); });
+  connect(sbStatusBar_, &StatusPanels::CancelWork, &work_, &WorkInProgress::CancelAll);
 }
 
 QComboBox& frmQuillora::cboFonts() const {
@@ -126,6 +147,7 @@ void frmQuillora::ShowDefaultDecodeCaption() {
 void frmQuillora::ResetCommandState() {
   App().DocumentCount = 0;
   App().CurrentFile.clear();
+  ++source_generation_;
   source_opened_ = false;
   UpdateCommandState();
 }
@@ -142,7 +164,13 @@ void frmQuillora::UpdateCommandState() {
   menus_.mnuFileClose->setEnabled(source);
   menus_.mnuFileSaveAs->setEnabled(save);
   cbrTool_->Button(u"Save")->setEnabled(save);
+  save_shortcut_->setEnabled(save);
   menus_.mnuPrint->setEnabled(source);
+  // A document still being filled has nothing to export or search yet.
+  const bool shown = active != nullptr && !active->IsLoading();
+  menus_.mnuFileExportPdf->setEnabled(shown);
+  menus_.mnuFileRecent->setEnabled(!source && !recent_files_.empty());
+  menus_.mnuViewFind->setEnabled(shown);
   cbrTool_->Button(u"Print")->setEnabled(source);
   menus_.mnuConvertRunDefault->setEnabled(source);
   for (QAction* item : menus_.mnuConvertRun) {
@@ -151,19 +179,38 @@ void frmQuillora::UpdateCommandState() {
   cbrTool_->Button(u"Decode")->setEnabled(source);
   cboFonts().setEnabled(source && !font_lists_filling_);
   cboFontSize().setEnabled(source && !font_lists_filling_);
+  UpdateDocumentStatus();
+}
+
+void frmQuillora::UpdateDocumentStatus() {
+  frmDocument* active = ActiveDocument();
+  if (active == nullptr || active->IsLoading()) {
+    sbStatusBar_->ShowDocument({}, {}, {});
+    return;
+  }
+  const LineColumn here = CursorLineColumn(active->rtfText().textCursor());
+  sbStatusBar_->ShowDocument(active->Kind(), QStringLiteral("%L1 ﾊﾞｲﾄ").arg(active->HeldSize()),
+                             QStringLiteral("%1 行 %2 列").arg(here.line).arg(here.column));
 }
 
 void frmQuillora::MDIForm_Load() {
   ResetCommandState();
   const Text& file = App().CommandFile;
   const bool file_exists = !file.empty() && IsExistingFile(file);
-  // The window system adds its frame to a window only once it is shown, so the outer rectangle is
-  // applied again then.
-  const QRect outer =
-      SavedPlacement(App(), logicalDpiX(), logicalDpiY()).value_or(DesignPlacement());
-  PlaceOuter(outer);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    screens.append(screen->availableGeometry());
+  }
+  pending_placement_ = KeptOnScreen(
+      SavedPlacement(App(), logicalDpiX(), logicalDpiY()).value_or(DesignPlacement()), screens);
+  pending_maximized_ = SavedMaximized();
+  recent_files_ = ReadRecentFiles(SettingsFilePath());
+  UpdateCommandState();
+  PlaceOuter(*pending_placement_);
   show();
-  PlaceOuter(outer);
+  // A window manager frames the window some time after it is shown, and only then is the frame's
+  // size known; without one there is no frame to wait for.
+  QTimer::singleShot(kFrameWait, this, &frmQuillora::FinishPlacement);
   if (file_exists) {
     OpenDocument(file);
   }
@@ -181,6 +228,45 @@ void frmQuillora::PlaceOuter(const QRect& outer) {
   resize(outer.size() - decoration);
 }
 
+void frmQuillora::FinishPlacement() {
+  if (!pending_placement_) {
+    return;
+  }
+  PlaceOuter(*std::exchange(pending_placement_, std::nullopt));
+  if (pending_maximized_) {
+    showMaximized();
+  }
+}
+
+bool frmQuillora::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+  if (placed && frameGeometry().size() != size()) {
+    if (!isMaximized() && !isFullScreen()) {
+      // Window managers draw a maximised window with a thinner frame, if any.
+      normal_frame_ = FrameMargins();
+    }
+    if (pending_placement_) {
+      FinishPlacement();
+    }
+  }
+  return handled;
+}
+
+QMargins frmQuillora::FrameMargins() const {
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
+}
+
+QRect frmQuillora::OuterNormalGeometry() const {
+  if (!isMaximized() && !isFullScreen()) {
+    return frameGeometry();
+  }
+  return normalGeometry().marginsAdded(normal_frame_.value_or(FrameMargins()));
+}
+
 void frmQuillora::RegisterWithUpdateNotifier() {
   const std::unique_ptr<registry::Registry> store = registry::OpenPlatformRegistry();
   if (store && quillora::RegisterWithUpdateNotifier(*store, ThisProgram(ProgramFolder()))) {
@@ -190,11 +276,18 @@ void frmQuillora::RegisterWithUpdateNotifier() {
 }
 
 void frmQuillora::closeEvent(QCloseEvent* event) {
+  if (!MayDiscardEdits(Documents())) {
+    event->ignore();
+    return;
+  }
   // A minimised window keeps the placement stored at the previous close.
   if (!isMinimized()) {
-    StorePlacement(frameGeometry(), logicalDpiX(), logicalDpiY(), App());
+    StorePlacement(OuterNormalGeometry(), logicalDpiX(), logicalDpiY(), App());
   }
   SaveSettings();
+  if (!isMinimized()) {
+    StoreMaximized(isMaximized());
+  }
   event->accept();
 }
 

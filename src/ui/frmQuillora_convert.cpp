@@ -1,58 +1,117 @@
 // The main frame's conversion commands.
 #include <QMdiArea>
+#include <QStatusBar>
 #include <new>
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
 #include "app/decode_file.h"
 #include "app/identity.h"
+#include "app/settings.h"
 #include "convert/decode_types.h"
 #include "ui/frmDocument.h"
 #include "ui/frmDummy.h"
 #include "ui/frmQuillora.h"
-#include "app/number_text.h"
+#include "ui/japanese_font.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
+#include "ui/text_view.h"
 
 namespace quillora {
 
+// A decoding's outcome, carried from the thread that made it to the window.
+struct Decoded {
+  Text file;  // the name the caption shows
+  ByteBuffer cp932;
+  std::shared_ptr<ShownText> shown;  // shared: the queued call that carries it is copied
+  std::optional<std::size_t> stopped_at;  // where a converter stopped early
+  bool out_of_memory = false;
+};
+
+namespace {
+
+// Runs on any thread; builds the text to show as well, so the window only installs it.
+Decoded Decode(Text file, std::int16_t index) {
+  Decoded decoded;
+  decoded.file = std::move(file);
+  const std::string index_text = std::to_string(index);
+  try {
+    decoded.cp932 =
+        DecodeFile(decoded.file, Text(index_text.begin(), index_text.end()), &decoded.stopped_at);
+    if (!decoded.cp932.empty()) {
+      decoded.shown = std::make_shared<ShownText>(BuildTextView(decoded.cp932, false));
+    }
+  } catch (const std::bad_alloc&) {
+    decoded = Decoded{};
+    decoded.out_of_memory = true;
+  }
+  return decoded;
+}
+
+}  // namespace
 
 void frmQuillora::mnuConvertRun_Click(std::int16_t Index) {
-  const std::optional<DecodeType> type = DecodeTypeAt(Index);
-  const std::u16string_view suffix = type ? type->caption_suffix : std::u16string_view();
+  StartDecode(Index, nullptr);
+}
+
+void frmQuillora::StartDecode(std::int16_t index, std::shared_ptr<frmDummy> banner) {
   // A uuencode decoding renames the file it was given to the name on its begin line. That name
   // belongs in the caption, but later conversions must still read the file the user opened.
-  Text decoded_file = App().CurrentFile;
-  const std::string index_text = std::to_string(Index);
-  ByteBuffer decoded;
-  try {
-    decoded = DecodeFile(decoded_file, Text(index_text.begin(), index_text.end()));
-  } catch (const std::bad_alloc&) {
+  const Text file = App().CurrentFile;
+  const std::uint64_t generation = source_generation_;
+  auto id = std::make_shared<int>();
+  const CancelFlag cancelled = RunInBackground(
+      this, [file, index] { return Decode(file, index); },
+      [this, id, index, generation](Decoded decoded) {
+        work_.Finish(*id);
+        // Results of a source closed meanwhile are dropped with it.
+        if (generation == source_generation_) {
+          ShowDecoded(std::move(decoded), index);
+        }
+      });
+  *id = work_.Start(
+      QStringLiteral("デコード中..."), [cancelled] { *cancelled = true; }, std::move(banner));
+}
+
+void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
+  if (decoded.out_of_memory) {
     Outside().ShowMessage(this, ToQString(identity::kTitle),
                           QStringLiteral("メモリが足りないため、デコードできません。"),
                           MessageIcon::warning);
     return;
   }
-  if (decoded.empty()) {
+  if (decoded.cp932.empty()) {
     return;
   }
+  const std::optional<DecodeType> type = DecodeTypeAt(index);
   frmDocument* document = NewDocument();
-  document->SetFontName(ToQString(App().SelectFont));
+  document->SetFontName(ShownFontName(App().SelectFont));
   if (const std::optional<double> size = FontSizeSetting()) {
     document->SetFontSize(*size);
   }
-  document->SetConverted(std::move(decoded));
+  document->SetConverted(std::move(decoded.cp932),
+                         decoded.shown ? std::move(*decoded.shown) : nullptr);
   document->setWindowTitle(QStringLiteral("(%1) ").arg(App().DocumentCount - 1) +
-                           ToQString(decoded_file) + ToQString(suffix));
+                           ToQString(decoded.file) +
+                           ToQString(type ? type->caption_suffix : std::u16string_view()));
+  if (type) {
+    document->SetKind(ToQString(type->name));
+  }
+  if (decoded.stopped_at) {
+    // The bytes the converter made are kept, as they always were; that they end early is said.
+    statusBar()->showMessage(
+        QStringLiteral("デコードは %1 バイト目で止まりました。それより前の結果を表示しています。")
+            .arg(*decoded.stopped_at));
+  }
   UpdateCommandState();
 }
 
 void frmQuillora::mnuConvertRunDefault_Click() {
-  frmDummy banner(this);
-  banner.ShowCentred();
+  // The banner stays until the result is shown.
+  auto banner = std::make_shared<frmDummy>(this);
+  banner->ShowCentred();
   if (const std::optional<int> index = DefaultDecodeTypeSetting()) {
-    mnuConvertRun_Click(static_cast<std::int16_t>(*index));
+    StartDecode(static_cast<std::int16_t>(*index), std::move(banner));
   }
 }
 

@@ -1,13 +1,18 @@
 // The main frame's documents: creating, opening, closing and arranging them.
 #include <QApplication>
+#include <QEvent>
 #include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <fstream>
 
-#include "app/settings.h"
 #include "app/paths.h"
+#include "app/recent_files.h"
+#include "app/settings.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "app/number_text.h"
+#include "ui/japanese_font.h"
 #include "ui/qt_text.h"
 #include "ui/tiling.h"
 
@@ -32,6 +37,13 @@ frmDocument* frmQuillora::NewDocument() {
   ++App().DocumentCount;
   auto* document = new frmDocument;
   connect(document, &frmDocument::Closing, this, &frmQuillora::DocumentClosing);
+  connect(document, &frmDocument::LoadingChanged, this, &frmQuillora::DocumentLoadingChanged);
+  connect(&document->rtfText(), &QPlainTextEdit::cursorPositionChanged, this, [this, document] {
+    if (document == ActiveDocument()) {
+      UpdateDocumentStatus();
+    }
+  });
+  document->installEventFilter(this);
   mdiArea_->addSubWindow(document);
   if (App().DocumentCount == 1) {
     // The source document takes the left half.
@@ -52,7 +64,7 @@ bool frmQuillora::OpenDocument(const Text& path) {
   if (target == nullptr) {
     target = NewDocument();
   }
-  target->SetFontName(ToQString(App().SelectFont));
+  target->SetFontName(ShownFontName(App().SelectFont));
   if (const std::optional<double> size = FontSizeSetting()) {
     target->SetFontSize(*size);
   }
@@ -62,9 +74,41 @@ bool frmQuillora::OpenDocument(const Text& path) {
   App().CurrentFile = path;
   App().LastOpenFolder = FolderOfPath(path);
   source_opened_ = true;
+  recent_files_ = WithOpened(std::move(recent_files_), path);
+  WriteRecentFiles(SettingsFilePath(), recent_files_);
   UpdateCommandState();
   std::ifstream readable(NativePath(path), std::ios::binary);
   return readable.is_open();
+}
+
+void frmQuillora::DocumentLoadingChanged(frmDocument* document) {
+  UpdateCommandState();
+  if (const auto started = loading_work_.find(document); started != loading_work_.end()) {
+    work_.Finish(*started);
+    loading_work_.erase(started);
+  }
+  if (document->IsLoading()) {
+    loading_work_.insert(document, work_.Start(QStringLiteral("読み込み中..."),
+                                               [document = QPointer<frmDocument>(document)] {
+                                                 if (document) {
+                                                   document->close();
+                                                 }
+                                               }));
+  }
+}
+
+bool frmQuillora::eventFilter(QObject* watched, QEvent* event) {
+  auto* document = qobject_cast<frmDocument*>(watched);
+  if (document == nullptr || event->type() != QEvent::Close) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // The source document takes every result with it.
+  const QList<frmDocument*> closing = document->IsSource() ? Documents() : QList{document};
+  if (MayDiscardEdits(closing)) {
+    return false;
+  }
+  event->ignore();
+  return true;
 }
 
 void frmQuillora::DocumentClosing(frmDocument* document) {

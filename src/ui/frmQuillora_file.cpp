@@ -2,14 +2,20 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
+#include <atomic>
+#include <functional>
+#include <memory>
 
 #include "app/identity.h"
 #include "io/atomic_file.h"
 #include "text/utf8.h"
+#include "ui/background_work.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
+#include "ui/paged_text.h"
 #include "ui/qt_text.h"
+#include "ui/status_panels.h"
 
 namespace quillora {
 
@@ -34,6 +40,9 @@ void frmQuillora::mnuFileOpen_Click() {
 
 void frmQuillora::mnuFileClose_Click() {
   QList<frmDocument*> documents = Documents();
+  if (!MayDiscardEdits(documents)) {
+    return;
+  }
   // Newest first; closing the source document may already have closed the rest.
   for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
     if (Documents().contains(*it)) {
@@ -53,31 +62,85 @@ void frmQuillora::mnuFileSave_Click() {
 
 void frmQuillora::mnuFileSaveAs_Click() {
   frmDocument* active = ActiveDocument();
-  if (active == nullptr || !active->IsConverted()) {
-    return;
-  }
-  const std::optional<QString> chosen = Outside().ChooseSaveFile(
-      this, DialogRequest(QStringLiteral("名前を付けて保存"), last_chosen_file_));
-  if (!chosen || chosen->isEmpty()) {
-    return;
-  }
-  last_chosen_file_ = *chosen;
-  if (SaveDocument(*active, *chosen)) {
-    // From now on the window counts as saved; Save and Save As no longer act on it.
-    active->setWindowTitle(*chosen);
-    UpdateCommandState();
+  if (active != nullptr && active->IsConverted()) {
+    SaveThroughDialog(*active);
   }
 }
 
+bool frmQuillora::SaveThroughDialog(frmDocument& document) {
+  const std::optional<QString> chosen = Outside().ChooseSaveFile(
+      this, DialogRequest(QStringLiteral("名前を付けて保存"), last_chosen_file_));
+  if (!chosen || chosen->isEmpty()) {
+    return false;
+  }
+  last_chosen_file_ = *chosen;
+  if (!SaveDocument(document, *chosen)) {
+    return false;
+  }
+  // From now on the window counts as saved; Save and Save As no longer act on it.
+  document.setWindowTitle(*chosen);
+  UpdateCommandState();
+  return true;
+}
+
+bool frmQuillora::MayDiscardEdits(const QList<frmDocument*>& documents) {
+  for (frmDocument* document : documents) {
+    if (!document->HasUnsavedEdits()) {
+      continue;
+    }
+    mdiArea_->setActiveSubWindow(document);
+    const SaveAnswer answer = Outside().AskSaveDiscardCancel(
+        this, ToQString(identity::kTitle),
+        QStringLiteral("\"%1\" は変更されています。\n変更を保存しますか")
+            .arg(document->windowTitle()));
+    if (answer == SaveAnswer::cancel) {
+      return false;
+    }
+    if (answer == SaveAnswer::discard) {
+      document->DiscardEdits();
+      continue;
+    }
+    // A result saved under a name before goes back to that file: its caption is the path.
+    const bool saved = document->IsConverted() ? SaveThroughDialog(*document)
+                                               : SaveDocument(*document, document->windowTitle());
+    if (!saved) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool frmQuillora::SaveDocument(frmDocument& document, const QString& path) {
-  const std::string problem = WriteFileAtomically(NativePath(ToText(path)), document.BytesForSaving());
-  if (!problem.empty()) {
+  struct Saving {
+    frmDocument::SavedBytes bytes;
+    std::string problem;
+  };
+  // A big text takes a while to take, encode and write; the window waits without stalling.
+  sbStatusBar_->showMessage(QStringLiteral("保存中..."));
+  const QPointer<frmDocument> alive(&document);
+  std::function<frmDocument::SavedBytes()> make = document.PrepareSaving();
+  if (alive.isNull()) {
+    return false;
+  }
+  const Saving saving =
+      WaitInBackground([make = std::move(make), target = NativePath(ToText(path))] {
+        Saving made{make(), {}};
+        made.problem = WriteFileAtomically(target, *made.bytes);
+        return made;
+      });
+  sbStatusBar_->clearMessage();
+  if (!saving.problem.empty()) {
     Outside().ShowMessage(this, ToQString(identity::kTitle),
                           QStringLiteral("\"%1\" に保存できませんでした。\n%2")
-                              .arg(path, QString::fromStdString(problem)),
+                              .arg(path, QString::fromStdString(saving.problem)),
                           MessageIcon::critical);
+    return false;
   }
-  return problem.empty();
+  if (alive.isNull()) {
+    return false;
+  }
+  document.MarkSaved(saving.bytes);
+  return true;
 }
 
 void frmQuillora::mnuPrint_Click() {
@@ -90,19 +153,72 @@ void frmQuillora::mnuPrint_Click() {
       active == nullptr) {
     return;
   }
-  switch (Outside().PrintText(&active->rtfText(), caption)) {
-    case PrintOutcome::printed:
-      break;
-    case PrintOutcome::no_printer:
-      Outside().ShowMessage(this, title,
-                            QStringLiteral("ﾌﾟﾘﾝﾀが見つからないため、印刷できません。"),
-                            MessageIcon::warning);
-      break;
-    case PrintOutcome::failed:
-      Outside().ShowMessage(this, title, QStringLiteral("印刷できませんでした。"),
-                            MessageIcon::warning);
-      break;
+  const QPointer<frmDocument> alive(active);
+  ShownContent content = active->Content(true);
+  if (alive.isNull()) {
+    return;
   }
+  auto id = std::make_shared<int>();
+  const CancelFlag dropped = RunInBackground(
+      this,
+      [content = std::move(content), caption] { return Outside().PrintText(content, caption); },
+      [this, id, title](PrintOutcome outcome) {
+        work_.Finish(*id);
+        switch (outcome) {
+          case PrintOutcome::printed:
+            break;
+          case PrintOutcome::no_printer:
+            Outside().ShowMessage(this, title,
+                                  QStringLiteral("ﾌﾟﾘﾝﾀが見つからないため、印刷できません。"),
+                                  MessageIcon::warning);
+            break;
+          case PrintOutcome::failed:
+            Outside().ShowMessage(this, title, QStringLiteral("印刷できませんでした。"),
+                                  MessageIcon::warning);
+            break;
+        }
+      });
+  // What reached the printer stays there; cancelling only stops waiting for the outcome.
+  *id = work_.Start(QStringLiteral("印刷中..."), [dropped] { *dropped = true; });
+}
+
+void frmQuillora::mnuFileExportPdf_Click() {
+  frmDocument* active = ActiveDocument();
+  if (active == nullptr) {
+    return;
+  }
+  FileDialogRequest request = DialogRequest(QStringLiteral("PDF として出力"), last_chosen_file_);
+  request.filter = QStringLiteral("PDF ﾌｧｲﾙ (*.pdf)");
+  request.proposed_name =
+      QFileInfo(active->windowTitle()).completeBaseName() + QStringLiteral(".pdf");
+  const std::optional<QString> chosen = Outside().ChooseSaveFile(this, request);
+  if (!chosen || chosen->isEmpty()) {
+    return;
+  }
+  // Laying out a long text on pages takes a while; it runs in the background, and a cancelled
+  // export writes nothing.
+  const QPointer<frmDocument> alive(active);
+  ShownContent content = active->Content(false);
+  if (alive.isNull()) {
+    return;
+  }
+  auto stop = std::make_shared<std::atomic_bool>(false);
+  auto id = std::make_shared<int>();
+  RunInBackground(
+      this,
+      [content = std::move(content), path = *chosen, stop] {
+        return ExportPdf(content, path, *stop);
+      },
+      [this, id, stop, path = *chosen](const QString& problem) {
+        work_.Finish(*id);
+        if (!problem.isEmpty() && !*stop) {
+          Outside().ShowMessage(
+              this, ToQString(identity::kTitle),
+              QStringLiteral("\"%1\" に出力できませんでした。\n%2").arg(path, problem),
+              MessageIcon::critical);
+        }
+      });
+  *id = work_.Start(QStringLiteral("PDF に出力中..."), [stop] { *stop = true; });
 }
 
 void frmQuillora::mnuFileExit_Click() {

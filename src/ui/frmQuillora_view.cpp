@@ -9,8 +9,9 @@
 #include "dialogs/frmOption.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "app/settings.h"
 #include "app/number_text.h"
+#include "app/settings.h"
+#include "ui/japanese_font.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
 #include "ui/status_panels.h"
@@ -29,7 +30,7 @@ void frmQuillora::cboFontSize_Click(int index) {
 }
 
 void frmQuillora::SetChangeFonts() {
-  const QString name = ToQString(App().SelectFont);
+  const QString name = ShownFontName(App().SelectFont);
   const std::optional<double> size = FontSizeSetting();
   const QList<frmDocument*> documents = Documents();
   for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
@@ -65,6 +66,12 @@ void frmQuillora::mnuViewToolbar_Click() {
 
 void frmQuillora::mnuViewStatusBar_Click() {
   sbStatusBar_->setVisible(menus_.mnuViewStatusBar->isChecked());
+}
+
+void frmQuillora::mnuViewFind_Click() {
+  if (frmDocument* active = ActiveDocument()) {
+    active->OpenFindBar();
+  }
 }
 
 void frmQuillora::mnuWindowCascade_Click() {

@@ -8,7 +8,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QTextEdit>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace quillora {
@@ -79,6 +79,21 @@ class QtOutsideWorld final : public OutsideWorld {
     return box.exec() == QMessageBox::Ok;
   }
 
+  SaveAnswer AskSaveDiscardCancel(QWidget* parent, const QString& title,
+                                  const QString& text) override {
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+      case QMessageBox::Save:
+        return SaveAnswer::save;
+      case QMessageBox::Discard:
+        return SaveAnswer::discard;
+      default:
+        return SaveAnswer::cancel;
+    }
+  }
+
   std::optional<QString> ChooseOpenFile(QWidget* parent,
                                         const FileDialogRequest& request) override {
     return RunFileDialog(parent, request, QFileDialog::AcceptOpen);
@@ -89,20 +104,17 @@ class QtOutsideWorld final : public OutsideWorld {
     return RunFileDialog(parent, request, QFileDialog::AcceptSave);
   }
 
-  PrintOutcome PrintText(QTextEdit* text_area, const QString& job_name) override {
+  PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
       return PrintOutcome::no_printer;
     }
     QPrinter printer(default_printer);
     printer.setDocName(job_name);
-    if (text_area->textCursor().hasSelection()) {
-      printer.setPrintRange(QPrinter::Selection);
-    }
     if (!printer.isValid()) {
       return PrintOutcome::failed;
     }
-    text_area->print(&printer);
+    PagedDocument(content)->print(&printer);
     return printer.printerState() == QPrinter::Error ? PrintOutcome::failed : PrintOutcome::printed;
   }
 

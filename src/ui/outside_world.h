@@ -5,8 +5,9 @@
 #include <QString>
 #include <optional>
 
+#include "ui/paged_text.h"
+
 class QWidget;
-class QTextEdit;
 
 namespace quillora {
 
@@ -14,12 +15,15 @@ enum class MessageIcon { none, information, question, warning, critical };
 
 struct FileDialogRequest {
   QString title;
-  QString filter;          // "description (*.*)" entries separated by ";;"
+  QString filter;  // "description (*.*)" entries separated by ";;"
   QString initial_folder;
-  QString proposed_name;   // the name last chosen in either dialog
+  QString proposed_name;  // the name last chosen in either dialog
 };
 
 enum class PrintOutcome { printed, no_printer, failed };
+
+// The answer to "save the changes first?".
+enum class SaveAnswer { save, discard, cancel };
 
 class OutsideWorld {
  public:
@@ -30,12 +34,17 @@ class OutsideWorld {
   // True when the person answered OK.
   virtual bool AskOkCancel(QWidget* parent, const QString& title, const QString& text,
                            MessageIcon icon) = 0;
+  // Save, Discard or Cancel; closing the box is Cancel.
+  virtual SaveAnswer AskSaveDiscardCancel(QWidget* parent, const QString& title,
+                                          const QString& text) = 0;
   // The chosen path, or nullopt when the dialog was cancelled.
-  virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
-  virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
-  // Prints the text area's selection, or its whole text when nothing is selected, on the default
-  // printer.
-  virtual PrintOutcome PrintText(QTextEdit* text_area, const QString& job_name) = 0;
+  virtual std::optional<QString> ChooseOpenFile(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> ChooseSaveFile(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+  // Prints content on the default printer. Called off the user-interface thread: a long text
+  // takes long to lay out.
+  virtual PrintOutcome PrintText(const ShownContent& content, const QString& job_name) = 0;
   // The shell verb "open" on a URL or path; false when nothing could open it.
   virtual bool OpenWithShell(const QString& target) = 0;
   // Starts a program detached, in a normal window; false when it could not be started.

@@ -7,10 +7,14 @@
 #include <string>
 
 #include "app/number_text.h"
+#include "app/settings.h"
 
 namespace quillora {
 
 namespace {
+
+constexpr std::u16string_view kSection = u"View";
+constexpr std::u16string_view kMaximizedKey = u"Maximized";
 
 Text DecimalText(std::int64_t value) {
   const std::string digits = std::to_string(value);
@@ -47,6 +51,31 @@ void StorePlacement(const QRect& outer, int dpi_x, int dpi_y, AppState& state) {
   state.ViewTop = DecimalText(PixelsAsTwips(outer.top(), dpi_y));
   state.ViewWidth = DecimalText(PixelsAsTwips(outer.width(), dpi_x));
   state.ViewHeight = DecimalText(PixelsAsTwips(outer.height(), dpi_y));
+}
+
+QRect KeptOnScreen(const QRect& outer, const QList<QRect>& available) {
+  if (available.isEmpty()) {
+    return outer;
+  }
+  const auto overlap = [&outer](const QRect& screen) {
+    const QRect common = screen.intersected(outer);
+    return static_cast<std::int64_t>(common.width()) * common.height();
+  };
+  const QRect screen = *std::max_element(
+      available.begin(), available.end(),
+      [&overlap](const QRect& a, const QRect& b) { return overlap(a) < overlap(b); });
+  QRect kept(outer.topLeft(), outer.size().boundedTo(screen.size()));
+  kept.moveLeft(std::clamp(kept.left(), screen.left(), screen.right() + 1 - kept.width()));
+  kept.moveTop(std::clamp(kept.top(), screen.top(), screen.bottom() + 1 - kept.height()));
+  return kept;
+}
+
+bool SavedMaximized() {
+  return ReadIniString(SettingsFilePath(), Text(kSection), Text(kMaximizedKey)) == u"1";
+}
+
+void StoreMaximized(bool maximized) {
+  WriteIniString(SettingsFilePath(), Text(kSection), Text(kMaximizedKey), maximized ? u"1" : u"0");
 }
 
 }  // namespace quillora

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QTextDocument>
 #include <algorithm>
 #include <string_view>
 
@@ -21,12 +21,12 @@ bool IsRichText(std::span<const std::uint8_t> bytes) {
          std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
 }
 
-void LoadRichText(QTextEdit& area, std::span<const std::uint8_t> bytes) {
+void LoadRichText(QTextDocument& shown, std::span<const std::uint8_t> bytes) {
   const rtf::Document document = rtf::ReadRtf(bytes);
-  // The area's own font, as its owner set it, stands wherever the file names none.
-  const QTextCharFormat base = area.currentCharFormat();
-  area.clear();
-  QTextCursor cursor(area.document());
+  // Wherever the file names no font, the document's default font, which the window sets, stands.
+  const QTextCharFormat base;
+  shown.clear();
+  QTextCursor cursor(&shown);
   cursor.beginEditBlock();
   bool first = true;
   for (const rtf::Paragraph& paragraph : document.paragraphs) {

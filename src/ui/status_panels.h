@@ -1,4 +1,5 @@
-// The status bar: an empty panel taking the spare width, then the date and the time, which keep
+// The status bar: a panel taking the spare width, the work in progress with a way to cancel it,
+// the active document's kind, size and cursor position, then the date and the time, which keep
 // themselves current.
 #pragma once
 
@@ -6,6 +7,8 @@
 #include <QTimer>
 
 class QLabel;
+class QProgressBar;
+class QToolButton;
 
 namespace quillora {
 
@@ -15,9 +18,24 @@ class StatusPanels : public QStatusBar {
  public:
   explicit StatusPanels(QWidget* parent = nullptr);
 
+  // What the program is busy with; the empty text hides the work panels.
+  void ShowWork(const QString& what);
+  // The active document's decode type or encoding, size and cursor position; empty texts hide
+  // their panels.
+  void ShowDocument(const QString& kind, const QString& size, const QString& position);
+
+ signals:
+  void CancelWork();
+
  private:
   void Refresh();
 
+  QLabel* work_;
+  QProgressBar* progress_;
+  QToolButton* cancel_;
+  QLabel* kind_;
+  QLabel* size_;
+  QLabel* position_;
   QLabel* date_;
   QLabel* time_;
   QTimer next_minute_;

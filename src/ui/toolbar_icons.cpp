@@ -1,4 +1,5 @@
-// The toolbar's pictures: plain shapes on a transparent 16 x 16 grid, crisp at their one size.
+// The toolbar's pictures: plain shapes on a transparent 16 x 16 grid, painted again for each
+// display scale so that they stay sharp at 2x and 3x rather than being enlarged.
 #include "ui/toolbar_icons.h"
 
 #include <QPainter>
@@ -95,12 +96,19 @@ QIcon ToolbarIcon(QStringView key) {
   } else {
     return {};
   }
-  QPixmap picture(kSize, kSize);
-  picture.fill(Qt::transparent);
-  QPainter painter(&picture);
-  paint(painter);
-  painter.end();
-  return QIcon(picture);
+  QIcon icon;
+  for (const int ratio : {1, 2, 3}) {
+    QPixmap picture(kSize * ratio, kSize * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    // At 1x the shapes sit on whole pixels; larger, their slanted lines are smoothed.
+    painter.setRenderHint(QPainter::Antialiasing, ratio > 1);
+    paint(painter);
+    painter.end();
+    icon.addPixmap(picture);
+  }
+  return icon;
 }
 
 }  // namespace quillora

@@ -2,12 +2,18 @@
 // and its document windows: saving never changes an unedited text, edited text keeps its line
 // ends, and the text area is filled only when the window is first shown.
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -15,7 +21,10 @@
 #include "convert/clsConvert.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"
+#include "ui/find_bar.h"
 #include "ui/qt_text.h"
+#include "ui/text_view.h"
+#include "ui/toolbar_icons.h"
 
 namespace quillora::test {
 
@@ -53,10 +62,15 @@ bool Drop(frmQuillora& frame, const QList<QUrl>& urls) {
 class frmQuillora_test : public QObject, FrameFixture {
   Q_OBJECT
 
+  [[nodiscard]] QString Panel(const QString& name) const {
+    const auto* panel = frame_->findChild<QLabel*>("sbStatusBar_" + name);
+    return panel->isVisible() ? panel->text() : QString();
+  }
+
   void OpenSampleAndConvert(int results) {
     OpenSample(u"jis_mail.txt"_s);
     for (int i = 0; i < results; ++i) {
-      DecodeItem(*frame_, 0)->trigger();
+      Trigger(DecodeItem(*frame_, 0));
     }
   }
 
@@ -78,10 +92,11 @@ class frmQuillora_test : public QObject, FrameFixture {
     const ByteBuffer held = TextToBytes(ToText(text));
     frmDocument document;
     document.SetConverted(held);
-    QVERIFY(document.findChild<QTextEdit*>()->document()->isEmpty());
+    QVERIFY(document.findChild<QPlainTextEdit*>()->document()->isEmpty());
     QCOMPARE(AsBytes(document.BytesForSaving()), AsBytes(held));
     document.show();
-    QCOMPARE(document.findChild<QTextEdit*>()->toPlainText().isEmpty(), text.isEmpty());
+    QTRY_VERIFY(!document.IsLoading());
+    QCOMPARE(document.findChild<QPlainTextEdit*>()->toPlainText().isEmpty(), text.isEmpty());
     // Showing and restyling the text is no edit.
     document.SetFontName(u"Serif"_s);
     document.SetFontSize(20);
@@ -95,6 +110,9 @@ class frmQuillora_test : public QObject, FrameFixture {
     QTest::newRow("none yet") << u"ab"_s << QByteArray("x\r\nab");
     QTest::newRow("past one paragraph of lines")
         << u"a\r\n"_s.repeated(100) << "x\r\n" + QByteArray("a\r\n").repeated(100);
+    // The text is taken from the view a slice of blocks at a time.
+    QTest::newRow("past one slice of blocks")
+        << u"a\r\n"_s.repeated(64 * 2100) << "x\r\n" + QByteArray("a\r\n").repeated(64 * 2100);
   }
   void edited_text_keeps_the_documents_line_ends() {
     QFETCH(QString, text);
@@ -102,6 +120,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     frmDocument document;
     document.SetConverted(TextToBytes(ToText(text)));
     document.show();
+    QTRY_VERIFY(!document.IsLoading());
     QTextCursor cursor(document.rtfText().document());
     cursor.insertText(u"x\n"_s);
     QCOMPARE(AsBytes(document.BytesForSaving()), saved);
@@ -130,6 +149,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     frmDocument document;
     document.SetFile(ToText(file.fileName()));
     document.show();
+    QTRY_VERIFY(!document.IsLoading());
     QVERIFY(document.IsSource());
     QCOMPARE(document.rtfText().toPlainText(), shown);
     const QTextCursor bold = document.rtfText().document()->find(u"bold"_s);
@@ -146,7 +166,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     const QRect area = frame_->findChild<QMdiArea*>()->viewport()->rect();
     QCOMPARE(opened->geometry(), QRect(0, 0, area.width() / 2, area.height()));
 
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(CommandStates(*frame_), u"-CSPDF"_s);
     frmDocument* result = frame_->ActiveDocument();
     QVERIFY(!result->rtfText().isReadOnly());
@@ -163,11 +183,266 @@ class frmQuillora_test : public QObject, FrameFixture {
     // and must not free its number for the next result.
     result->close();
     QCOMPARE(Captions(*frame_), QStringList{source});
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), "(2) " + source + " (JIS→ShiftJIS)");
 
     Item(*frame_, "mnuFileClose")->trigger();
     QCOMPARE(CommandStates(*frame_), u"O-----"_s);
+  }
+
+  // However the edited result would close, the user is asked; only "save" writes, only "cancel"
+  // keeps the window. The unedited result beside it is never asked about.
+  void edits_are_kept_unless_the_user_drops_them_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<SaveAnswer>("answer");
+    for (const char* how : {"result", "source", "close all", "exit"}) {
+      QTest::addRow("%s, cancel", how) << QString::fromLatin1(how) << SaveAnswer::cancel;
+      QTest::addRow("%s, discard", how) << QString::fromLatin1(how) << SaveAnswer::discard;
+      QTest::addRow("%s, save", how) << QString::fromLatin1(how) << SaveAnswer::save;
+    }
+  }
+  void edits_are_kept_unless_the_user_drops_them() {
+    QFETCH(QString, how);
+    QFETCH(SaveAnswer, answer);
+    OpenSample(u"jis_mail.txt"_s);
+    Trigger(DecodeItem(*frame_, 0));
+    const QPointer<frmDocument> edited = frame_->ActiveDocument();
+    Trigger(DecodeItem(*frame_, 1));
+    QTextCursor(edited->rtfText().document()).insertText(u"追記\n"_s);
+    const QString target = Path(u"kept.txt"_s);
+    world_->save_answers.push_back(target);
+    world_->save_answers_to_ask.push_back(answer);
+
+    if (how == u"result") {
+      edited->close();
+    } else if (how == u"source") {
+      frame_->Documents().front()->close();
+    } else {
+      Item(*frame_, how == u"exit" ? "mnuFileExit" : "mnuFileClose")->trigger();
+    }
+    QCOMPARE(world_->save_questions.size(), 1);
+    QVERIFY(world_->save_questions.front().contains(u"(1) "_s));
+    const bool closed = answer != SaveAnswer::cancel;
+    if (how == u"exit") {
+      QCOMPARE(frame_->isVisible(), !closed);
+    } else {
+      QTRY_COMPARE(edited.isNull(), closed);
+    }
+    QFile saved(target);
+    QCOMPARE(saved.open(QIODevice::ReadOnly), answer == SaveAnswer::save);
+    if (saved.isOpen()) {
+      QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記")) + "\r\n"));
+    }
+  }
+
+  // Saved under a name and edited again, a result goes back to its own file without a dialog.
+  void a_saved_result_edited_again_is_saved_to_its_file() {
+    OpenSampleAndConvert(1);
+    frmDocument* result = frame_->ActiveDocument();
+    const QString target = Path(u"saved.txt"_s);
+    world_->save_answers.push_back(target);
+    Item(*frame_, "mnuFileSaveAs")->trigger();
+    QVERIFY(!result->HasUnsavedEdits());
+    QTextCursor(result->rtfText().document()).insertText(u"追記"_s);
+    world_->save_answers_to_ask.push_back(SaveAnswer::save);
+    result->close();
+    QCOMPARE(world_->save_requests.size(), 1);
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
+  }
+
+  // The status bar names the active document's kind and size; work shows there while it runs.
+  void the_status_bar_describes_the_active_document_and_the_work() {
+    const QString source = OpenSample(u"jis_mail.txt"_s);
+    QCOMPARE(Panel(u"Kind"_s), u"Shift_JIS"_s);
+    QCOMPARE(Panel(u"Size"_s), u"%L1 ﾊﾞｲﾄ"_s.arg(QFileInfo(source).size()));
+    QCOMPARE(Panel(u"Position"_s), u"1 行 1 列"_s);
+    Item(*frame_, "mnuConvertRunDefault")->trigger();
+    QCOMPARE(Panel(u"Work"_s), u"デコード中..."_s);
+    WaitForWork(*frame_);
+    QCOMPARE(Panel(u"Work"_s), QString());
+    QCOMPARE(Panel(u"Kind"_s), u"JIS → ShiftJIS"_s);
+    QCOMPARE(Panel(u"Size"_s), u"%L1 ﾊﾞｲﾄ"_s.arg(Converted(source, 1).size()));
+  }
+
+  // Cancelled, or its source closed meanwhile, a decoding opens no window; the banner goes.
+  void a_decoding_cancelled_or_orphaned_shows_nothing_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel") << true;
+    QTest::newRow("source closed") << false;
+  }
+  void a_decoding_cancelled_or_orphaned_shows_nothing() {
+    QFETCH(bool, cancel);
+    OpenSample(u"jis_mail.txt"_s);
+    Item(*frame_, "mnuConvertRunDefault")->trigger();
+    QVERIFY(frame_->IsBusy());
+    if (cancel) {
+      frame_->findChild<QToolButton*>(u"sbStatusBar_Cancel"_s)->click();
+    } else {
+      frame_->Documents().front()->close();
+    }
+    WaitForWork(*frame_);
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(10);
+    QCOMPARE(frame_->Documents().size(), cancel ? 1 : 0);
+    QVERIFY(frame_->findChildren<QWidget*>(u"frmDummy"_s).isEmpty());
+  }
+
+  // Lines are counted as the text has them, though the view holds 64 in a block, and after an
+  // edit above the cursor too. Each line of the text is "ab" and a line end.
+  void the_cursor_position_counts_the_texts_lines_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::newRow("start") << 1 << 1;
+    QTest::newRow("in the first block") << 10 << 2;
+    QTest::newRow("first of the second block") << 65 << 1;
+    QTest::newRow("far on") << 130 << 3;
+    QTest::newRow("the last, without a line end") << 201 << 4;
+  }
+  void the_cursor_position_counts_the_texts_lines() {
+    QFETCH(int, line);
+    QFETCH(int, column);
+    frmDocument document;
+    document.SetConverted(TextToBytes(ToText(u"ab\r\n"_s.repeated(200) + u"xyz"_s)));
+    document.show();
+    QTRY_VERIFY(!document.IsLoading());
+    QTextCursor cursor(document.rtfText().document());
+    cursor.setPosition((line - 1) * 3 + column - 1);
+    QCOMPARE(CursorLineColumn(cursor).line, line);
+    QCOMPARE(CursorLineColumn(cursor).column, column);
+    QTextCursor(document.rtfText().document()).insertText(u"\n"_s);
+    QCOMPARE(CursorLineColumn(cursor).line, line + 1);
+    QCOMPARE(CursorLineColumn(cursor).column, column);
+  }
+
+  // Matches after the cursor's selection, round the end once; case only when asked.
+  void find_goes_round_the_text_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("selected");  // characters selected after from
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<bool>("match_case");
+    QTest::addColumn<int>("found");  // start of the match, -1 for none
+    // Positions: "Mail" 0, "mail" 5, "MAIL" 10, the line end 14, "メール" 15.
+    QTest::newRow("next") << 0 << 0 << "mail" << false << false << 0;
+    QTest::newRow("next, case") << 0 << 0 << "mail" << false << true << 5;
+    QTest::newRow("after the selected match") << 5 << 4 << "mail" << false << false << 10;
+    QTest::newRow("round the end") << 12 << 0 << "mail" << false << true << 5;
+    QTest::newRow("the only match, again") << 15 << 3 << "メール" << false << false << 15;
+    QTest::newRow("previous") << 9 << 0 << "MAIL" << true << false << 5;
+    QTest::newRow("before the selected match") << 10 << 4 << "mail" << true << false << 5;
+    QTest::newRow("previous, round the start") << 1 << 0 << "メール" << true << false << 15;
+    QTest::newRow("none") << 0 << 0 << "mails" << false << false << -1;
+  }
+  void find_goes_round_the_text() {
+    QFETCH(int, from);
+    QFETCH(int, selected);
+    QFETCH(QString, phrase);
+    QFETCH(bool, backward);
+    QFETCH(bool, match_case);
+    QFETCH(int, found);
+    QTextDocument text(u"Mail mail MAIL\nメール"_s);
+    QTextCursor cursor(&text);
+    cursor.setPosition(from);
+    cursor.setPosition(from + selected, QTextCursor::KeepAnchor);
+    const QTextCursor match = FindText(cursor, phrase, backward, match_case);
+    QCOMPARE(match.isNull() ? -1 : match.selectionStart(), found);
+    QCOMPARE(match.selectedText().size(), match.isNull() ? 0 : phrase.size());
+  }
+
+  void ctrl_f_opens_the_find_bar_of_the_active_document() {
+    OpenSampleAndConvert(1);
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
+    QVERIFY(phrase->isVisible());
+    QTest::keyClicks(phrase, u"Picnic"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
+    QTest::keyClicks(phrase, u"x"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
+             u"見つかりません"_s);
+  }
+
+  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would.
+  void the_shortcuts_run_their_commands() {
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    world_->open_answers.push_back(Sample(u"jis_mail.txt"_s));
+    QTest::keyClick(frame_.get(), Qt::Key_O, Qt::ControlModifier);
+    WaitForWork(*frame_);
+    QCOMPARE(frame_->Documents().size(), 1);
+    QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(world_->save_requests.isEmpty());
+    Trigger(DecodeItem(*frame_, 0));
+    QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(world_->save_requests.size(), 1);
+    world_->answer_ok = false;
+    QTest::keyClick(frame_.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(world_->questions.size(), 1);
+    QTest::keyClick(frame_.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!frame_->isVisible());
+  }
+
+  // Opened files are offered again, newest first, after a restart too; one that has gone is
+  // said to be missing and dropped.
+  void recently_opened_files_are_offered_again() {
+    const QString first = OpenSample(u"jis_mail.txt"_s);
+    Trigger(Item(*frame_, "mnuFileClose"));
+    const QString second = OpenSample(u"euc_halfwidth.txt"_s);
+    Trigger(Item(*frame_, "mnuFileClose"));
+    frame_.reset();
+    frame_ = LoadFrame();
+    auto* recent = frame_->findChild<QMenu*>(u"mnuFileRecent"_s);
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().size(), 2);
+    QVERIFY(recent->actions().front()->text().endsWith(second));
+    Trigger(recent->actions().back());
+    QCOMPARE(Captions(*frame_), QStringList{first});
+    QVERIFY(!recent->isEnabled());  // one source file at a time
+
+    Trigger(Item(*frame_, "mnuFileClose"));
+    QFile::remove(second);
+    emit recent->aboutToShow();
+    Trigger(recent->actions().back());
+    QCOMPARE(world_->messages.size(), 1);
+    QVERIFY(world_->messages.front().contains(second));
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().size(), 1);
+  }
+
+  void a_document_exports_as_pdf_or_says_why_not() {
+    OpenSampleAndConvert(1);
+    const QString target = Path(u"mail.pdf"_s);
+    world_->save_answers.push_back(target);
+    Trigger(Item(*frame_, "mnuFileExportPdf"));
+    QCOMPARE(world_->save_requests.front().filter, u"PDF ﾌｧｲﾙ (*.pdf)"_s);
+    QCOMPARE(world_->save_requests.front().proposed_name, u"jis_mail.pdf"_s);
+    QFile pdf(target);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(world_->messages.isEmpty());
+
+    world_->save_answers.push_back(Path(u"no such folder/mail.pdf"_s));
+    Trigger(Item(*frame_, "mnuFileExportPdf"));
+    QCOMPARE(world_->messages.size(), 1);
+  }
+
+  // At 2x each picture is painted at 32 pixels, not the 16-pixel one enlarged.
+  void toolbar_pictures_are_painted_for_2x() {
+    for (const QStringView key : {u"Exit", u"Open", u"Save", u"Print", u"Decode"}) {
+      const QIcon icon = ToolbarIcon(key);
+      const QPixmap sharp = icon.pixmap(QSize(16, 16), 2.0);
+      QCOMPARE(sharp.size(), QSize(32, 32));
+      const QImage enlarged = icon.pixmap(QSize(16, 16), 1.0)
+                                  .toImage()
+                                  .scaled(32, 32)
+                                  .convertToFormat(QImage::Format_ARGB32);
+      QVERIFY(sharp.toImage().convertToFormat(QImage::Format_ARGB32) != enlarged);
+    }
   }
 
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.
@@ -192,7 +467,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     QAction* command = type < 0 ? Item(*frame_, "mnuConvertRunDefault") : DecodeItem(*frame_, type);
     caption.replace(u'@', source);
     for (const char* number : {"(1) ", "(2) "}) {
-      command->trigger();
+      Trigger(command);
       frmDocument* result = frame_->ActiveDocument();
       QCOMPARE(result->windowTitle(), number + caption);
       QCOMPARE(AsBytes(TextToBytes(ToText(result->rtfText().toPlainText()))),
@@ -205,7 +480,7 @@ class frmQuillora_test : public QObject, FrameFixture {
 
   void a_vanished_file_converts_to_no_window() {
     QFile::remove(OpenSample(u"jis_mail.txt"_s));
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->Documents().size(), 1);
     QVERIFY(world_->messages.isEmpty());
   }
@@ -219,8 +494,8 @@ class frmQuillora_test : public QObject, FrameFixture {
   void closing_the_source_or_all_starts_afresh() {
     QFETCH(bool, by_menu);
     OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
-    DecodeItem(*frame_, 1)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
+    Trigger(DecodeItem(*frame_, 1));
     if (by_menu) {
       Item(*frame_, "mnuFileClose")->trigger();
     } else {
@@ -229,13 +504,13 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(CommandStates(*frame_), u"O-----"_s);
 
     const QString source = OpenSample(u"euc_halfwidth.txt"_s);
-    DecodeItem(*frame_, 1)->trigger();
+    Trigger(DecodeItem(*frame_, 1));
     QCOMPARE(Captions(*frame_), (QStringList{source, "(1) " + source + " (EUC→ShiftJIS)"}));
   }
 
   void the_save_button_saves_a_result_as_the_converter_wrote_it() {
     const QString source = OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     const QString target = Path(u"out.txt"_s);
     world_->save_answers.push_back(target);
     Button(*frame_, "Save")->trigger();
@@ -262,7 +537,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     frame_->mnuFileSaveAs_Click();
     QVERIFY(world_->save_requests.isEmpty());
 
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     const QString caption = frame_->ActiveDocument()->windowTitle();
     const QString target = Path(u"no such folder/out.txt"_s);
     world_->save_answers.push_back(target);
@@ -275,7 +550,7 @@ class frmQuillora_test : public QObject, FrameFixture {
 
   void print_asks_first_and_tells_when_it_fails() {
     const QString source = OpenSample(u"jis_mail.txt"_s);
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     world_->answer_ok = false;
     Button(*frame_, "Print")->trigger();
     QCOMPARE(world_->questions,
@@ -283,9 +558,15 @@ class frmQuillora_test : public QObject, FrameFixture {
     QVERIFY(world_->print_jobs.isEmpty());
     world_->answer_ok = true;
     world_->print_outcome = PrintOutcome::no_printer;
-    Button(*frame_, "Print")->trigger();
+    Trigger(Button(*frame_, "Print"));
     QCOMPARE(world_->print_jobs.size(), 1);
     QCOMPARE(world_->messages.size(), 1);
+    QPlainTextEdit& area = frame_->ActiveDocument()->rtfText();
+    QCOMPARE(world_->printed.front(), area.document()->toRawText());
+    // A selection prints alone.
+    area.setTextCursor(area.document()->find(u"太郎さん"_s));
+    Trigger(Button(*frame_, "Print"));
+    QCOMPARE(world_->printed.back(), u"太郎さん"_s);
   }
 
   // One local file opens as the source; once it is open, Open is disabled and so are drops.
@@ -318,7 +599,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(ToQString(App().SelectFontsize), u"72"_s);
 
     // A document opened later takes the chosen font.
-    DecodeItem(*frame_, 0)->trigger();
+    Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->rtfText().font().pointSizeF(), 72.0);
   }
 

@@ -1,14 +1,21 @@
 // Start-up and shut-down of the main frame: placement in twips, settings, the command-line file,
 // the default-decode caption and the update notice.
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 #include <memory>
 #include <utility>
 
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
+#include "app/startup/qt_japanese.h"
 #include "platform/registry.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"
+#include "ui/japanese_font.h"
 #include "ui/placement.h"
 #include "ui/qt_text.h"
 
@@ -91,6 +98,69 @@ class startup_test : public QObject, FrameFixture {
     QCOMPARE(LoadFrame()->frameGeometry(), left_at);
   }
 
+  // Two screens side by side, the second shorter; the window goes to the one it overlaps most.
+  void a_placement_is_kept_on_a_screen_data() {
+    QTest::addColumn<QRect>("outer");
+    QTest::addColumn<QRect>("kept");
+    QTest::newRow("inside") << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
+    QTest::newRow("off every screen") << QRect(5000, -900, 300, 200) << QRect(724, 0, 300, 200);
+    QTest::newRow("across, mostly on the second")
+        << QRect(950, 500, 300, 200) << QRect(1024, 400, 300, 200);
+    QTest::newRow("larger than the screen")
+        << QRect(-50, -50, 3000, 2000) << QRect(0, 0, 1024, 768);
+  }
+  void a_placement_is_kept_on_a_screen() {
+    QFETCH(QRect, outer);
+    QFETCH(QRect, kept);
+    const QList<QRect> screens{QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)};
+    QCOMPARE(KeptOnScreen(outer, screens), kept);
+  }
+
+  void a_start_places_the_window_on_the_screen() {
+    WriteSettings("[View]\r\nLeft=-900000\r\nTop=300000\r\nWidth=900000\r\nHeight=6000\r\n");
+    const auto frame = LoadFrame();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(frame->frameGeometry()));
+    QCOMPARE(frame->frameGeometry().width(), screen.width());
+    QCOMPARE(frame->frameGeometry().height(), 400);
+  }
+
+  // The window system frames the window after it is shown; the frame must not be added to the
+  // saved size at every start.
+  void a_restart_keeps_the_framed_placement() {
+    WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
+    for (int start = 0; start < 3; ++start) {
+      const auto frame = LoadFrame();
+      QTRY_VERIFY(frame->frameGeometry() != frame->geometry());
+      QTRY_COMPARE(frame->frameGeometry(), QRect(100, 100, 600, 400));
+      frame->close();
+      QCOMPARE(Setting(u"View", u"Width"), u"9000"_s);
+      QCOMPARE(Setting(u"View", u"Height"), u"6000"_s);
+      LoadSettings();
+    }
+  }
+
+  // Quitting maximised keeps the normal placement, and the next start maximises that again.
+  void a_maximised_window_comes_back_maximised() {
+    WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
+    for (int start = 0; start < 2; ++start) {
+      const auto frame = LoadFrame();
+      if (start == 0) {
+        frame->showMaximized();
+      }
+      QTRY_VERIFY(frame->isMaximized());
+      frame->close();
+      QCOMPARE(Setting(u"View", u"Maximized"), u"1"_s);
+      QCOMPARE(Setting(u"View", u"Width"), u"9000"_s);
+      LoadSettings();
+    }
+    const auto frame = LoadFrame();
+    QTRY_VERIFY(frame->isMaximized());
+    frame->showNormal();
+    frame->close();
+    QCOMPARE(Setting(u"View", u"Maximized"), u"0"_s);
+  }
+
   void closing_while_minimised_keeps_the_earlier_placement() {
     WriteSettings("[View]\r\nLeft=1500\r\nTop=1500\r\nWidth=9000\r\nHeight=6000\r\n");
     const auto frame = LoadFrame();
@@ -124,6 +194,64 @@ class startup_test : public QObject, FrameFixture {
     App().DefaultDecodeType = u"3";
     frame->ShowDefaultDecodeCaption();
     QCOMPARE(item->text(), u"標準のﾃﾞｺｰﾄﾞﾀｲﾌﾟ - MIME(BASE64) → ShiftJIS"_s);
+  }
+
+  void the_shown_font_falls_back_to_one_for_japanese_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("system_choice");
+    QTest::addColumn<QString>("shown");  // empty: none
+    QTest::newRow("installed") << "Serif"
+                               << "Gothic"
+                               << "Serif";
+    QTest::newRow("missing") << "MS UI Gothic"
+                             << "Gothic"
+                             << "Gothic";
+    QTest::newRow("missing, the system's pick not Japanese") << "MS UI Gothic"
+                                                             << "Serif"
+                                                             << "Mincho";
+    QTest::newRow("installed, but not Japanese") << "Serif"
+                                                 << ""
+                                                 << "Serif";
+  }
+  void the_shown_font_falls_back_to_one_for_japanese() {
+    QFETCH(QString, stored);
+    QFETCH(QString, system_choice);
+    QFETCH(QString, shown);
+    const QStringList japanese{u"Mincho"_s, u"Gothic"_s};
+    QCOMPARE(ChooseShownFont(stored, QStringList{u"Serif"_s} + japanese, japanese, system_choice),
+             std::optional(shown));
+    QCOMPARE(ChooseShownFont(stored, {u"Serif"_s}, {}, system_choice),
+             stored == u"Serif" ? std::optional(stored) : std::nullopt);
+  }
+
+  // "MS UI Gothic", the default, is no Linux font: the box and the documents show an installed
+  // one for Japanese, and the settings keep the stored name.
+  void a_missing_stored_font_is_shown_as_a_japanese_one_and_stays_stored() {
+    App().CommandFile = ToText(Sample(u"jis_mail.txt"_s));
+    const auto frame = LoadFrame();
+    FillFontLists(*frame);
+    WaitForWork(*frame);
+    const QString shown = frame->cboFonts().currentText();
+    QVERIFY(QFontDatabase::writingSystems(shown).contains(QFontDatabase::Japanese));
+    QCOMPARE(frame->ActiveDocument()->rtfText().font().family(), shown);
+    QVERIFY(world_->messages.isEmpty());
+    frame->close();
+    QCOMPARE(Setting(u"Option", u"SelectFont"), u"MS UI Gothic"_s);
+  }
+
+  void no_font_for_japanese_is_told() {
+    const auto frame = LoadFrame();
+    WarnWithoutJapaneseFont(*frame, {u"Noto Sans CJK JP"_s});
+    QVERIFY(world_->messages.isEmpty());
+    WarnWithoutJapaneseFont(*frame, {});
+    QCOMPARE(world_->messages.size(), 1);
+    QVERIFY(world_->messages.front().contains(u"ﾌｫﾝﾄ"_s));
+  }
+
+  void qt_speaks_japanese() {
+    QVERIFY(UseQtJapaneseTexts(*QCoreApplication::instance()));
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"キャンセル"_s);
   }
 
   void a_newer_build_is_announced_once() {

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/startup/font_lists.h"
 #include "platform/ini_file.h"
+#include "app/startup/qt_japanese.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
@@ -56,7 +57,8 @@ int Main(int argc, char** argv) {
     return outcome.status;
   }
 
-  const QApplication application(argc, argv);
+  QApplication application(argc, argv);
+  UseQtJapaneseTexts(application);
   // Wayland compositors find the program's icon and name through its desktop entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Quillora"));
   frmQuillora frame;

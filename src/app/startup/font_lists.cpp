@@ -5,9 +5,12 @@
 #include <QComboBox>
 #include <QFontDatabase>
 
+#include "app/identity.h"
 #include "app/modQuillora.h"
 #include "app/startup/fit_drop_down_width.h"
 #include "ui/frmQuillora.h"
+#include "ui/japanese_font.h"
+#include "ui/outside_world.h"
 #include "ui/qt_text.h"
 
 namespace quillora {
@@ -40,7 +43,9 @@ void FillFontLists(frmQuillora& frame) {
     InsertSorted(fonts, family);
     QCoreApplication::processEvents();
   }
-  fonts.setCurrentIndex(fonts.findText(ToQString(App().SelectFont), Qt::MatchExactly));
+  // The stored name stays as it is until the user picks another; the box shows the font the
+  // documents are shown in.
+  fonts.setCurrentIndex(fonts.findText(ShownFontName(App().SelectFont), Qt::MatchExactly));
   FitDropDownWidth(frame, fonts);
 
   QComboBox& sizes = frame.cboFontSize();
@@ -51,6 +56,22 @@ void FillFontLists(frmQuillora& frame) {
   sizes.setCurrentIndex(sizes.findText(ToQString(App().SelectFontsize), Qt::MatchExactly));
 
   frame.SetFontListsFilling(false);
+  WarnWithoutJapaneseFont(frame, JapaneseFonts());
+}
+
+void WarnWithoutJapaneseFont(QWidget& frame, const QStringList& japanese_fonts) {
+  if (!japanese_fonts.isEmpty()) {
+    return;
+  }
+  // Without such a font the Japanese words themselves are boxes, so the English says it too.
+  Outside().ShowMessage(
+      &frame, ToQString(identity::kTitle),
+      QStringLiteral(
+          "日本語を表示できるﾌｫﾝﾄがｲﾝｽﾄｰﾙされていないため、文字が正しく表示されません。\n"
+          "ﾌｫﾝﾄ (fonts-noto-cjk など) をｲﾝｽﾄｰﾙしてください。\n\n"
+          "No installed font covers Japanese, so the text shows as boxes.\n"
+          "Install one, for example fonts-noto-cjk."),
+      MessageIcon::warning);
 }
 
 }  // namespace quillora

@@ -1,8 +1,11 @@
 // The main frame's two font lists, filled once at start-up.
 #pragma once
 
+#include <QStringList>
 #include <array>
 #include <string_view>
+
+class QWidget;
 
 namespace quillora {
 
@@ -14,8 +17,12 @@ inline constexpr std::array<std::u16string_view, 16> kFontSizes{
     u"20", u"22", u"24", u"26", u"28", u"36", u"48", u"72"};
 
 // Fills the font-name list with the screen fonts, sorted, letting events run after each name, and
-// the size list with kFontSizes; selects the saved name and size. Both lists stay disabled while
-// this runs and are enabled afterwards when a source document is open.
+// the size list with kFontSizes; selects the font documents are shown in and the saved size. Both
+// lists stay disabled while this runs and are enabled afterwards when a source document is open.
+// Warns when no installed font covers Japanese.
 void FillFontLists(frmQuillora& frame);
+
+// Tells the user, once, when japanese_fonts is empty.
+void WarnWithoutJapaneseFont(QWidget& frame, const QStringList& japanese_fonts);
 
 }  // namespace quillora

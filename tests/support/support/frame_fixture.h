@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "app/modQuillora.h"
@@ -64,9 +65,16 @@ class FrameFixture {
   QString OpenSample(const QString& name) {
     QString path = Sample(name);
     world_->open_answers.push_back(path);
-    Item(*frame_, "mnuFileOpen")->trigger();
+    Trigger(Item(*frame_, "mnuFileOpen"));
     return path;
   }
+
+  // Runs a command and lets the work it started off the user-interface thread come back.
+  void Trigger(QAction* command) const {
+    command->trigger();
+    WaitForWork(*frame_);
+  }
+  static void WaitForWork(const frmQuillora& frame) { QTRY_VERIFY(!frame.IsBusy()); }
 
   [[nodiscard]] static QAction* Item(const frmQuillora& frame, const char* name) {
     return frame.findChild<QAction*>(QLatin1String(name));

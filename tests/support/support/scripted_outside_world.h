@@ -23,6 +23,15 @@ class ScriptedOutsideWorld final : public OutsideWorld {
     questions << text;
     return answer_ok;
   }
+  SaveAnswer AskSaveDiscardCancel(QWidget*, const QString&, const QString& text) override {
+    save_questions << text;
+    if (save_answers_to_ask.empty()) {
+      return SaveAnswer::cancel;
+    }
+    const SaveAnswer answer = save_answers_to_ask.front();
+    save_answers_to_ask.pop_front();
+    return answer;
+  }
   std::optional<QString> ChooseOpenFile(QWidget*, const FileDialogRequest& request) override {
     open_requests.append(request);
     if (open_fails) {
@@ -34,8 +43,10 @@ class ScriptedOutsideWorld final : public OutsideWorld {
     save_requests.append(request);
     return Next(save_answers);
   }
-  PrintOutcome PrintText(QTextEdit*, const QString& job_name) override {
+  // Called off the user-interface thread; read what it records once the work is done.
+  PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     print_jobs << job_name;
+    printed << content.text;
     return print_outcome;
   }
   bool OpenWithShell(const QString& target) override {
@@ -49,10 +60,11 @@ class ScriptedOutsideWorld final : public OutsideWorld {
 
   // Answers, taken in order; a dialog with no answer left is cancelled.
   std::deque<QString> open_answers, save_answers;
+  std::deque<SaveAnswer> save_answers_to_ask;  // none left: Cancel
   bool answer_ok = true, open_fails = false, program_starts = true;
   PrintOutcome print_outcome = PrintOutcome::printed;
 
-  QStringList messages, questions, print_jobs, opened, started;
+  QStringList messages, questions, save_questions, print_jobs, printed, opened, started;
   QList<FileDialogRequest> open_requests, save_requests;
 
  private:

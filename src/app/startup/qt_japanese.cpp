@@ -1,0 +1,23 @@
+// Loading Qt's Japanese translations.
+#include "app/startup/qt_japanese.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace quillora {
+
+bool UseQtJapaneseTexts(QCoreApplication& application) {
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  QLocale::setDefault(japanese);
+  auto* translator = new QTranslator(&application);
+  if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+}  // namespace quillora
