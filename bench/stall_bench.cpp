@@ -21,7 +21,7 @@
 
 #include "app/modQuillora.h"
 #include "app/settings.h"
-#include "app/startup/font_lists.h"
+#include "ui/startup/font_lists.h"
 #include "bench_outside_world.h"
 #include "mail_corpus.h"
 #include "ui/find_bar.h"

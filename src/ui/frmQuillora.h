@@ -115,7 +115,7 @@ class frmQuillora : public QMainWindow {
   // The local file a drag carries, when there is exactly one and Open is enabled.
   [[nodiscard]] QString DroppableFile(const QMimeData* mime) const;
 
-  // Decodes the current file off the user-interface thread (in a batch run, at once); the result
+  // Decodes the current file off the user-interface thread; the result
   // opens in a new window. The banner, if any, stays until then.
   void StartDecode(std::int16_t index, std::shared_ptr<frmDummy> banner);
   void ShowDecoded(Decoded decoded, std::int16_t index);

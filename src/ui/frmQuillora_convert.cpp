@@ -23,7 +23,7 @@ namespace quillora {
 struct Decoded {
   Text file;  // the name the caption shows
   ByteBuffer cp932;
-  std::shared_ptr<ShownText> shown;  // shared: the queued call that carries it is copied
+  std::shared_ptr<ShownText> shown;       // shared: the queued call that carries it is copied
   std::optional<std::size_t> stopped_at;  // where a converter stopped early
   bool out_of_memory = false;
 };

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <exception>
 
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmOption.h"
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmOption.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
 #include "app/number_text.h"

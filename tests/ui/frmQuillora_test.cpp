@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "app/startup/font_lists.h"
+#include "ui/startup/font_lists.h"
 #include "convert/clsConvert.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "app/settings.h"
-#include "app/startup/font_lists.h"
-#include "app/startup/qt_japanese.h"
+#include "ui/startup/font_lists.h"
+#include "ui/startup/qt_japanese.h"
 #include "platform/registry.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"

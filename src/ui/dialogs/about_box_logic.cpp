@@ -1,5 +1,5 @@
 // The About box's decisions: link colours, registry values as text, and System Information.
-#include "dialogs/about_box_logic.h"
+#include "ui/dialogs/about_box_logic.h"
 
 #include <QStandardPaths>
 #include <QString>

@@ -1,5 +1,5 @@
 // The About box.
-#include "dialogs/frmAbout.h"
+#include "ui/dialogs/frmAbout.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "app/identity.h"
-#include "dialogs/dialog_layout.h"
+#include "ui/dialogs/dialog_layout.h"
 #include "platform/registry.h"
 #include "ui/outside_world.h"
 #include "ui/program_picture.h"

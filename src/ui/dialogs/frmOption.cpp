@@ -1,5 +1,5 @@
 // The options dialog.
-#include "dialogs/frmOption.h"
+#include "ui/dialogs/frmOption.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -11,7 +11,7 @@
 #include "app/modQuillora.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
-#include "dialogs/dialog_layout.h"
+#include "ui/dialogs/dialog_layout.h"
 #include "ui/qt_text.h"
 
 namespace quillora {

@@ -1,5 +1,5 @@
 // The quillora program.
-#include "app/startup/Main.h"
+#include "ui/startup/Main.h"
 
 int main(int argc, char** argv) {
   return quillora::Main(argc, argv);

@@ -1,5 +1,5 @@
 // Start-up.
-#include "app/startup/Main.h"
+#include "ui/startup/Main.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -10,9 +10,9 @@
 #include "app/identity.h"
 #include "app/modQuillora.h"
 #include "app/settings.h"
-#include "app/startup/font_lists.h"
+#include "ui/startup/font_lists.h"
 #include "platform/ini_file.h"
-#include "app/startup/qt_japanese.h"
+#include "ui/startup/qt_japanese.h"
 #include "ui/frmQuillora.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <array>
 
-#include "dialogs/about_box_logic.h"
+#include "ui/dialogs/about_box_logic.h"
 
 class QLabel;
 class QPushButton;

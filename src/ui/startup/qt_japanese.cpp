@@ -1,5 +1,5 @@
 // Loading Qt's Japanese translations.
-#include "app/startup/qt_japanese.h"
+#include "ui/startup/qt_japanese.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,5 +1,5 @@
 // Widening a drop-down list.
-#include "app/startup/fit_drop_down_width.h"
+#include "ui/startup/fit_drop_down_width.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

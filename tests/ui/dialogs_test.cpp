@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "app/modQuillora.h"
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmOption.h"
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmOption.h"
 #include "platform/registry_sqlite.h"
 #include "support/scripted_outside_world.h"
 #include "text/cp932_codec.h"

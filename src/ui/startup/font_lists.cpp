@@ -1,5 +1,5 @@
 // The main frame's font lists.
-#include "app/startup/font_lists.h"
+#include "ui/startup/font_lists.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -7,7 +7,7 @@
 
 #include "app/identity.h"
 #include "app/modQuillora.h"
-#include "app/startup/fit_drop_down_width.h"
+#include "ui/startup/fit_drop_down_width.h"
 #include "ui/frmQuillora.h"
 #include "ui/japanese_font.h"
 #include "ui/outside_world.h"
