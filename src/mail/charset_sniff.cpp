@@ -1,0 +1,209 @@
+// Each candidate charset decodes the bytes; a candidate scores by how Japanese its text looks
+// (kana and kanji up, half-width kana and private-use characters down) and loses heavily for each
+// invalid byte. EUC-JP read as Shift_JIS is valid but turns into half-width kana; Shift_JIS read
+// as EUC-JP breaks at its first lead byte below A1; UTF-8 is rarely valid by chance.
+#include "charset_sniff.h"
+
+#include <algorithm>
+#include <bitset>
+#include <memory>
+#include <vector>
+
+#include "jis_tables.h"
+
+namespace quillora::mail {
+namespace {
+
+constexpr std::uint8_t kEsc = 0x1B;
+// Enough text to judge by; the rest of a large body only costs time.
+constexpr std::size_t kSniffBytes = std::size_t{1} << 20;
+
+long CharacterScore(char16_t c) {
+  if (c < 0x80) return 0;
+  if (c >= 0x3041 && c <= 0x309F) return 3;   // hiragana
+  if (c >= 0x30A0 && c <= 0x30FF) return 2;   // katakana
+  if (c >= 0x4E00 && c <= 0x9FFF) return 2;   // kanji
+  if (c >= 0x3000 && c <= 0x303F) return 2;   // Japanese punctuation
+  if (c >= 0xFF01 && c <= 0xFF5E) return 1;   // full-width ASCII
+  if (c >= 0xFF61 && c <= 0xFF9F) return -1;  // half-width kana
+  if (c >= 0xE000 && c <= 0xF8FF) return -4;  // private use
+  if (c >= 0x80 && c <= 0x9F) return -4;      // C1 controls
+  if (c == 0xFFFD) return -12;                // an invalid byte
+  return -1;
+}
+
+struct Reading {
+  Charset charset;
+  long score = 0;
+  std::size_t invalid = 0;
+  std::size_t characters = 0;  // beyond ASCII
+  std::size_t nec_row13 = 0;
+  std::size_t ibm = 0;
+};
+
+std::unique_ptr<std::bitset<0x10000>> RowSet(unsigned first, unsigned last) {
+  auto set = std::make_unique<std::bitset<0x10000>>();
+  for (unsigned row = first; row <= last; ++row) {
+    for (unsigned cell = 0; cell < 94; ++cell) {
+      if (const char16_t c = Jis0208ToUnicode(row, cell)) set->set(c);
+    }
+  }
+  return set;
+}
+
+bool IsNecRow13(char16_t c) {
+  static const auto set = RowSet(12, 12);
+  return set->test(c);
+}
+
+bool IsIbmExtension(char16_t c) {
+  static const auto set = RowSet(88, 91);
+  return set->test(c);
+}
+
+Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
+  Text text;
+  text.reserve(bytes.size());
+  std::vector<DecodeIssue> issues;
+  DecodeCharset(charset, bytes, text, issues);
+  Reading reading{charset};
+  for (const char16_t c : text) {
+    if (c < 0x80) continue;
+    ++reading.characters;
+    reading.score += CharacterScore(c);
+    reading.invalid += c == 0xFFFD;
+    reading.nec_row13 += IsNecRow13(c);
+    reading.ibm += IsIbmExtension(c);
+  }
+  return reading;
+}
+
+std::string Plural(std::size_t count, std::string_view what) {
+  return std::to_string(count) + " " + std::string(what) + (count == 1 ? "" : "s");
+}
+
+// "ESC $ B at byte 212", for the first designation of a two-byte set or of kana.
+std::string FirstDesignation(std::span<const std::uint8_t> bytes) {
+  for (std::size_t i = 0; i + 2 < bytes.size(); ++i) {
+    if (bytes[i] != kEsc) continue;
+    const char a = static_cast<char>(bytes[i + 1]);
+    const char b = static_cast<char>(bytes[i + 2]);
+    if ((a == '$' && (b == 'B' || b == '@' || b == '(')) || (a == '(' && b == 'I')) {
+      return std::string("ESC ") + a + " " + b + " at byte " + std::to_string(i);
+    }
+  }
+  return {};
+}
+
+std::string Extras(const Reading& reading) {
+  std::string extras;
+  if (reading.nec_row13 > 0) extras += "; " + Plural(reading.nec_row13, "NEC row-13 character");
+  if (reading.ibm > 0) extras += "; " + Plural(reading.ibm, "IBM extension");
+  if (reading.invalid > 0) extras += "; " + Plural(reading.invalid, "invalid byte");
+  return extras;
+}
+
+std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return Charset::utf16le;
+  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return Charset::utf16be;
+  std::size_t even = 0;
+  std::size_t odd = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == 0) (i % 2 == 0 ? even : odd) += 1;
+  }
+  // Text in UTF-16 has a zero in half its units (ASCII) or none (kana, kanji); other text has
+  // almost none, so a fifth of one side settles it.
+  const std::size_t units = bytes.size() / 2;
+  if (units >= 2 && odd * 5 >= units && even * 20 < units) return Charset::utf16le;
+  if (units >= 2 && even * 5 >= units && odd * 20 < units) return Charset::utf16be;
+  return std::nullopt;
+}
+
+}  // namespace
+
+Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
+  const std::span<const std::uint8_t> bytes = whole.first(std::min(whole.size(), kSniffBytes));
+  if (const auto utf16 = Utf16ByZeros(bytes)) {
+    const bool bom = bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE) &&
+                     (bytes[1] == 0xFF || bytes[1] == 0xFE);
+    const Reading reading = Read(*utf16, bytes);
+    return {*utf16, (bom ? std::string("byte-order mark")
+                         : std::string("zero bytes in every ") + "other position") +
+                        "; " + Plural(reading.characters, "non-ASCII character") + Extras(reading)};
+  }
+  const bool eight_bit = std::any_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; });
+  const std::string designation = FirstDesignation(bytes);
+  if (!eight_bit) {
+    if (designation.empty()) return {Charset::us_ascii, "7-bit bytes, no escape sequence"};
+    const Reading reading = Read(Charset::iso2022jp, bytes);
+    return {Charset::iso2022jp, designation + Extras(reading)};
+  }
+  std::vector<Reading> readings;
+  for (const Charset charset : {Charset::utf8, Charset::shift_jis, Charset::euc_jp}) {
+    readings.push_back(Read(charset, bytes));
+  }
+  if (!designation.empty()) readings.push_back(Read(Charset::iso2022jp, bytes));
+  // UTF-8 that is valid is UTF-8: no other charset makes valid sequences of that length by chance.
+  const Reading& utf8 = readings.front();
+  if (utf8.invalid == 0) {
+    return {Charset::utf8,
+            "valid UTF-8; " + Plural(utf8.characters, "non-ASCII character") + Extras(utf8)};
+  }
+  const auto best =
+      std::max_element(readings.begin(), readings.end(),
+                       [](const Reading& a, const Reading& b) { return a.score < b.score; });
+  std::string evidence = designation.empty() ? "" : designation + "; ";
+  evidence +=
+      Plural(best->characters, "non-ASCII character") + " score " + std::to_string(best->score);
+  for (const Reading& other : readings) {
+    if (&other != &*best) {
+      evidence += ", as " + std::string(CharsetName(other.charset)) + " " +
+                  std::to_string(other.score) + " (" + Plural(other.invalid, "invalid byte") + ")";
+    }
+  }
+  return {best->charset, evidence + Extras(*best)};
+}
+
+CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t> bytes) {
+  const std::optional<Charset> labelled = CharsetFromLabel(label);
+  const bool ascii = std::none_of(bytes.begin(), bytes.end(),
+                                  [](auto b) { return b >= 0x80 || b == kEsc || b == 0; });
+  if (labelled && ascii && *labelled != Charset::utf16le && *labelled != Charset::utf16be) {
+    return {*labelled, std::nullopt, {}};  // every label but UTF-16's reads plain ASCII the same
+  }
+  if (labelled && (*labelled == Charset::utf16le || *labelled == Charset::utf16be)) {
+    const auto by_zeros = Utf16ByZeros(bytes);
+    return {by_zeros.value_or(*labelled), std::nullopt, {}};
+  }
+  const Sniffed sniffed = SniffCharset(bytes);
+  if (!labelled) {
+    if (label.empty()) {
+      if (sniffed.charset == Charset::us_ascii) return {Charset::us_ascii, std::nullopt, {}};
+      return {sniffed.charset, RepairKind::charset_override,
+              "no charset label; read as " + std::string(CharsetName(sniffed.charset)) + " (" +
+                  sniffed.evidence + ")"};
+    }
+    return {sniffed.charset, RepairKind::unknown_charset,
+            "unknown charset \"" + std::string(label) + "\"; read as " +
+                std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence + ")"};
+  }
+  if (sniffed.charset == *labelled || sniffed.charset == Charset::us_ascii) {
+    return {*labelled, std::nullopt, {}};
+  }
+  // A label that reads the content without an invalid byte is believed unless the content reads
+  // as clearly better Japanese in the charset found (for Latin-1, as Japanese at all).
+  const std::span<const std::uint8_t> sample = bytes.first(std::min(bytes.size(), kSniffBytes));
+  const Reading as_labelled = Read(*labelled, sample);
+  const Reading as_sniffed = Read(sniffed.charset, sample);
+  const bool clearly_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
+  const bool believable =
+      as_labelled.invalid == 0 &&
+      (*labelled == Charset::iso8859_1 ? !clearly_japanese
+                                       : as_labelled.score * 2 >= as_sniffed.score);
+  if (believable) return {*labelled, std::nullopt, {}};
+  return {sniffed.charset, RepairKind::charset_override,
+          "labelled " + std::string(label) + ", read as " +
+              std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence + ")"};
+}
+
+}  // namespace quillora::mail

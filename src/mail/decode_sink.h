@@ -1,0 +1,31 @@
+// Where the charset decoders write: text with CR LF line ends, and the repairs made on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "mail/charset.h"
+
+namespace quillora::mail {
+
+class DecodeSink {
+ public:
+  DecodeSink(Text& text, std::vector<DecodeIssue>& issues) : text_(text), issues_(issues) {}
+
+  // A character read from the `length` bytes at `at`. CR, LF and CR LF each become CR LF.
+  void Put(char32_t c, std::size_t at, std::size_t length);
+  // An invalid byte (or pair): U+FFFD.
+  void Invalid(std::size_t at, std::size_t length);
+  // A missing return to ASCII, supplied at `at`; produces nothing.
+  void RepairedEscape(std::size_t at, std::size_t length);
+
+ private:
+  void Note(RepairKind kind, std::size_t at, std::size_t length, std::size_t text_at);
+
+  Text& text_;
+  std::vector<DecodeIssue>& issues_;
+  bool after_cr_ = false;
+};
+
+}  // namespace quillora::mail

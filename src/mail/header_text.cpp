@@ -1,0 +1,177 @@
+#include "header_text.h"
+
+#include <gmime/gmime.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "charset_sniff.h"
+#include "part_text.h"
+#include "source_map.h"
+
+namespace quillora::mail {
+namespace {
+
+bool IsBlank(std::uint8_t b) {
+  return b == ' ' || b == '\t' || b == '\r' || b == '\n';
+}
+
+struct EncodedWord {
+  std::size_t end = 0;  // one past "?="
+  std::string charset;  // without an RFC 2231 language ("*ja")
+  bool base64 = false;
+  std::size_t text_begin = 0;
+  std::size_t text_end = 0;
+};
+
+// The encoded word starting at raw[at] ("=?"), when it is one.
+std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, std::size_t at) {
+  auto find = [&](std::size_t from, std::uint8_t b) -> std::size_t {
+    for (std::size_t i = from; i < raw.size(); ++i) {
+      if (raw[i] == b) return i;
+      if (IsBlank(raw[i])) break;
+    }
+    return raw.size();
+  };
+  if (at + 1 >= raw.size() || raw[at] != '=' || raw[at + 1] != '?') return std::nullopt;
+  const std::size_t charset_end = find(at + 2, '?');
+  if (charset_end + 2 >= raw.size() || raw[charset_end + 2] != '?') return std::nullopt;
+  const std::uint8_t method = raw[charset_end + 1];
+  if (method != 'B' && method != 'b' && method != 'Q' && method != 'q') return std::nullopt;
+  const std::size_t text_begin = charset_end + 3;
+  std::size_t text_end = text_begin;
+  while (text_end + 1 < raw.size() && !(raw[text_end] == '?' && raw[text_end + 1] == '=')) {
+    if (IsBlank(raw[text_end])) return std::nullopt;
+    ++text_end;
+  }
+  if (text_end + 1 >= raw.size()) return std::nullopt;
+  EncodedWord word;
+  word.end = text_end + 2;
+  word.charset.assign(raw.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                      raw.begin() + static_cast<std::ptrdiff_t>(charset_end));
+  word.charset = word.charset.substr(0, word.charset.find('*'));
+  word.base64 = method == 'B' || method == 'b';
+  word.text_begin = text_begin;
+  word.text_end = text_end;
+  return word;
+}
+
+int HexValue(std::uint8_t b) {
+  if (b >= '0' && b <= '9') return b - '0';
+  if (b >= 'A' && b <= 'F') return b - 'A' + 10;
+  if (b >= 'a' && b <= 'f') return b - 'a' + 10;
+  return -1;
+}
+
+// The Q encoding: "_" is a blank and "=XX" a byte; anything else stands for itself.
+void AppendQ(std::span<const std::uint8_t> text, ByteBuffer& out) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int high = i + 2 < text.size() && text[i] == '=' ? HexValue(text[i + 1]) : -1;
+    const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+    if (low >= 0) {
+      out.push_back(static_cast<std::uint8_t>(high << 4 | low));
+      i += 2;
+    } else {
+      out.push_back(text[i] == '_' ? std::uint8_t{' '} : text[i]);
+    }
+  }
+}
+
+void AppendB(std::span<const std::uint8_t> text, ByteBuffer& out) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size() + 4);
+  int state = 0;
+  guint32 save = 0;
+  const std::size_t written = g_mime_encoding_base64_decode_step(text.data(), text.size(),
+                                                                 out.data() + start, &state, &save);
+  out.resize(start + written);
+}
+
+// Bytes gathered for one decoding: a run of words of one charset, or unfolded plain text.
+struct Run {
+  std::string label;  // empty for plain text
+  ByteBuffer bytes;
+  SourceMap map;
+};
+
+class HeaderDecoder {
+ public:
+  explicit HeaderDecoder(std::span<const std::uint8_t> raw) : raw_(raw) {}
+
+  HeaderText Decode() {
+    std::size_t i = 0;
+    while (i < raw_.size() && IsBlank(raw_[i])) ++i;  // the blank after the colon
+    std::size_t end = raw_.size();
+    while (end > i && IsBlank(raw_[end - 1])) --end;
+    raw_ = raw_.first(end);
+    bool after_word = false;
+    while (i < raw_.size()) {
+      if (const auto word = ReadEncodedWord(raw_, i)) {
+        AddWord(*word, i);
+        i = word->end;
+        after_word = true;
+        continue;
+      }
+      // Blanks between two encoded words are no part of the text.
+      std::size_t blanks = i;
+      while (blanks < raw_.size() && IsBlank(raw_[blanks])) ++blanks;
+      if (after_word && blanks > i && ReadEncodedWord(raw_, blanks)) {
+        i = blanks;
+        continue;
+      }
+      after_word = false;
+      AddPlain(i);
+      ++i;
+    }
+    Flush();
+    return std::move(result_);
+  }
+
+ private:
+  void AddWord(const EncodedWord& word, std::size_t at) {
+    if (run_.label.empty() || !SameLabel(run_.label, word.charset)) {
+      Flush();
+      run_.label = word.charset;
+    }
+    run_.map.Add(run_.bytes.size(), at, word.end - at, SourceMap::Scale::whole);
+    const auto text = raw_.subspan(word.text_begin, word.text_end - word.text_begin);
+    word.base64 ? AppendB(text, run_.bytes) : AppendQ(text, run_.bytes);
+  }
+
+  // One byte of plain text; a line break is dropped (unfolding), the blank after it kept.
+  void AddPlain(std::size_t at) {
+    if (!run_.label.empty()) Flush();
+    if (raw_[at] == '\r' || raw_[at] == '\n') return;
+    run_.map.Add(run_.bytes.size(), at, 1, SourceMap::Scale::identity);
+    run_.bytes.push_back(raw_[at]);
+  }
+
+  static bool SameLabel(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && g_ascii_strncasecmp(a.data(), b.data(), a.size()) == 0;
+  }
+
+  void Flush() {
+    if (!run_.bytes.empty() || !run_.label.empty()) {
+      PartText part = DecodePartText(run_.label, run_.bytes, run_.map);
+      for (RepairEvent& event : part.events) {
+        event.text_offset += result_.text.size();
+        result_.events.push_back(std::move(event));
+      }
+      result_.text += part.text;
+    }
+    run_ = Run{};
+  }
+
+  std::span<const std::uint8_t> raw_;
+  Run run_;
+  HeaderText result_;
+};
+
+}  // namespace
+
+HeaderText DecodeHeaderValue(std::span<const std::uint8_t> raw) {
+  return HeaderDecoder(raw).Decode();
+}
+
+}  // namespace quillora::mail
