@@ -149,6 +149,11 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
     return {Charset::utf8,
             "valid UTF-8; " + Plural(utf8.characters, "non-ASCII character") + Extras(utf8)};
   }
+  // Escape sequences that read without an invalid byte are ISO-2022-JP, with 8-bit kana in it.
+  if (!designation.empty() && readings.back().invalid == 0) {
+    return {Charset::iso2022jp,
+            designation + "; 8-bit bytes read as JIS X 0201 kana" + Extras(readings.back())};
+  }
   const auto best =
       std::max_element(readings.begin(), readings.end(),
                        [](const Reading& a, const Reading& b) { return a.score < b.score; });
@@ -190,16 +195,17 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   if (sniffed.charset == *labelled || sniffed.charset == Charset::us_ascii) {
     return {*labelled, std::nullopt, {}};
   }
-  // A label that reads the content without an invalid byte is believed unless the content reads
-  // as clearly better Japanese in the charset found (for Latin-1, as Japanese at all).
+  // A label is believed unless the content reads clearly better otherwise: by a margin that
+  // grows with the text, so that one broken byte in a long text does not overturn it. Latin-1
+  // reads anything, so it yields to any text that reads as Japanese without an invalid byte.
   const std::span<const std::uint8_t> sample = bytes.first(std::min(bytes.size(), kSniffBytes));
   const Reading as_labelled = Read(*labelled, sample);
   const Reading as_sniffed = Read(sniffed.charset, sample);
   const bool clearly_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
-  const bool believable =
-      as_labelled.invalid == 0 &&
-      (*labelled == Charset::iso8859_1 ? !clearly_japanese
-                                       : as_labelled.score * 2 >= as_sniffed.score);
+  const long margin = 10 + static_cast<long>(as_labelled.characters / 4);
+  const bool believable = *labelled == Charset::iso8859_1
+                              ? !clearly_japanese
+                              : as_labelled.score + margin >= as_sniffed.score;
   if (believable) return {*labelled, std::nullopt, {}};
   return {sniffed.charset, RepairKind::charset_override,
           "labelled " + std::string(label) + ", read as " +
