@@ -67,10 +67,14 @@ Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
   std::vector<DecodeIssue> issues;
   DecodeCharset(charset, bytes, text, issues);
   Reading reading{charset};
+  const bool utf16 = charset == Charset::utf16le || charset == Charset::utf16be;
   for (const char16_t c : text) {
     if (c < 0x80) continue;
     ++reading.characters;
-    reading.score += CharacterScore(c);
+    // Two ASCII bytes read as one UTF-16 unit make a kanji: no evidence of UTF-16 at all.
+    const bool ascii_pair = utf16 && (c >> 8) >= 0x20 && (c >> 8) <= 0x7E &&
+                            (c & 0xFF) >= 0x20 && (c & 0xFF) <= 0x7E;
+    reading.score += ascii_pair ? 0 : CharacterScore(c);
     reading.invalid += c == 0xFFFD;
     reading.nec_row13 += IsNecRow13(c);
     reading.ibm += IsIbmExtension(c);
@@ -142,17 +146,27 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
   for (const Charset charset : {Charset::utf8, Charset::shift_jis, Charset::euc_jp}) {
     readings.push_back(Read(charset, bytes));
   }
-  if (!designation.empty()) readings.push_back(Read(Charset::iso2022jp, bytes));
+  // UTF-16 without a byte-order mark and without ASCII has no zero bytes to show it.
+  if (bytes.size() % 2 == 0) {
+    for (const Charset charset : {Charset::utf16le, Charset::utf16be}) {
+      const Reading reading = Read(charset, bytes);
+      if (reading.invalid == 0) readings.push_back(reading);
+    }
+  }
   // UTF-8 that is valid is UTF-8: no other charset makes valid sequences of that length by chance.
   const Reading& utf8 = readings.front();
   if (utf8.invalid == 0) {
     return {Charset::utf8,
             "valid UTF-8; " + Plural(utf8.characters, "non-ASCII character") + Extras(utf8)};
   }
-  // Escape sequences that read without an invalid byte are ISO-2022-JP, with 8-bit kana in it.
-  if (!designation.empty() && readings.back().invalid == 0) {
-    return {Charset::iso2022jp,
-            designation + "; 8-bit bytes read as JIS X 0201 kana" + Extras(readings.back())};
+  if (!designation.empty()) {
+    // Escape sequences that read without an invalid byte are ISO-2022-JP, with 8-bit kana in it.
+    const Reading jis = Read(Charset::iso2022jp, bytes);
+    if (jis.invalid == 0) {
+      return {Charset::iso2022jp,
+              designation + "; 8-bit bytes read as JIS X 0201 kana" + Extras(jis)};
+    }
+    readings.push_back(jis);
   }
   const auto best =
       std::max_element(readings.begin(), readings.end(),
