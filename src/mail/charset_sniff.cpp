@@ -110,16 +110,29 @@ std::string Extras(const Reading& reading) {
 std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return Charset::utf16le;
   if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return Charset::utf16be;
-  std::size_t even = 0;
-  std::size_t odd = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == 0) (i % 2 == 0 ? even : odd) += 1;
-  }
-  // Text in UTF-16 has a zero in half its units (ASCII) or none (kana, kanji); other text has
-  // almost none, so a fifth of one side settles it.
+  // Units that are ASCII (high byte 00) or kana (high byte 30, low byte from 41; or a half-width
+  // or full-width form, high byte FF) when read little-endian and big-endian.
+  struct Count {
+    std::size_t ascii = 0;
+    std::size_t kana = 0;
+  } le, be;
+  auto count = [](Count& side, std::uint8_t high, std::uint8_t low) {
+    side.ascii += high == 0 && low != 0;
+    side.kana += (high == 0x30 && low >= 0x41) || (high == 0xFF && low >= 0x01 && low <= 0xEF);
+  };
   const std::size_t units = bytes.size() / 2;
-  if (units >= 2 && odd * 5 >= units && even * 20 < units) return Charset::utf16le;
-  if (units >= 2 && even * 5 >= units && odd * 20 < units) return Charset::utf16be;
+  for (std::size_t u = 0; u < units; ++u) {
+    count(le, bytes[2 * u + 1], bytes[2 * u]);
+    count(be, bytes[2 * u], bytes[2 * u + 1]);
+  }
+  // Other text has almost no zero byte, and the digit 0 before a letter in every other place
+  // only by design; so a fifth of ASCII units, or half of kana units, settles it.
+  auto fits = [units](const Count& side, const Count& other) {
+    return (side.ascii * 5 >= units && other.ascii * 20 < units) ||
+           (side.kana * 2 >= units && other.kana * 2 < units);
+  };
+  if (units >= 2 && fits(le, be)) return Charset::utf16le;
+  if (units >= 2 && fits(be, le)) return Charset::utf16be;
   return std::nullopt;
 }
 
@@ -132,7 +145,7 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
                      (bytes[1] == 0xFF || bytes[1] == 0xFE);
     const Reading reading = Read(*utf16, bytes);
     return {*utf16, (bom ? std::string("byte-order mark")
-                         : std::string("zero bytes in every ") + "other position") +
+                         : std::string("ASCII or kana units without a byte-order mark")) +
                         "; " + Plural(reading.characters, "non-ASCII character") + Extras(reading)};
   }
   const bool eight_bit = std::any_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; });
@@ -149,7 +162,10 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
   // UTF-16 without a byte-order mark and without ASCII has no zero bytes to show it.
   if (bytes.size() % 2 == 0) {
     for (const Charset charset : {Charset::utf16le, Charset::utf16be}) {
-      const Reading reading = Read(charset, bytes);
+      Reading reading = Read(charset, bytes);
+      // Short Shift_JIS or EUC-JP often reads as some kanji in UTF-16 too: UTF-16 must win
+      // clearly.
+      reading.score -= 10 + static_cast<long>(reading.characters / 2);
       if (reading.invalid == 0) readings.push_back(reading);
     }
   }

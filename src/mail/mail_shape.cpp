@@ -32,8 +32,8 @@ bool LooksLikeMail(std::span<const std::uint8_t> input) {
   // The next line that is not a continuation must be a header too, or the header's end.
   at = NextLine(input, at);
   while (at < input.size() && (input[at] == ' ' || input[at] == '\t')) at = NextLine(input, at);
-  return at >= input.size() || input[at] == '\r' || input[at] == '\n' ||
-         FieldNameLength(input, at) > 0;
+  return at < input.size() &&
+         (input[at] == '\r' || input[at] == '\n' || FieldNameLength(input, at) > 0);
 }
 
 }  // namespace quillora::mail

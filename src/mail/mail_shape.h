@@ -10,7 +10,7 @@ namespace quillora::mail {
 [[nodiscard]] bool StartsWithMboxLine(std::span<const std::uint8_t> input);
 
 // Whether the input starts with a header (after an mbox line): a field name and a colon, and a
-// second header line or the empty line after the header.
+// second header line or the empty line after the header (a lone "Re: ..." line is text).
 [[nodiscard]] bool LooksLikeMail(std::span<const std::uint8_t> input);
 
 }  // namespace quillora::mail
