@@ -112,7 +112,8 @@ void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string
     event.text_length = name.text.size();
   }
   Add(name.events, name_at, part);
-  reading_.text += Widened(" (" + type + ", " + std::to_string(data.size()) + " bytes)\r\n");
+  reading_.text += Widened((name.text.empty() ? "(" : " (") + type + ", " +
+                           std::to_string(data.size()) + " bytes)\r\n");
   reading_.attachments.push_back(
       {std::move(name.text), std::move(type), std::move(part), std::move(data)});
 }
