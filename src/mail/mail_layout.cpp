@@ -89,6 +89,10 @@ void MailLayout::Html(PartText text, const std::string& part) {
     const std::size_t end = move(event.text_offset + event.text_length);
     event.text_offset = begin;
     event.text_length = end - begin;
+    // A replacement inside a tag or a hidden element produced nothing that is shown.
+    if (event.kind == RepairKind::replaced_invalid_byte) {
+      event.produced = text.text.substr(begin, end - begin);
+    }
   }
   Body(std::move(text), part);
 }
