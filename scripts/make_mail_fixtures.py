@@ -298,6 +298,19 @@ data = mail(BASIC + ["Subject: odd", "Content-Type: multipart/mixed; boundary=b"
 add("truncated_utf16_unknown.eml", data, "contains=途中で切れ", "contains=ユニコード", "contains=謎の文字コード",
     "event=truncated_encoding", "event=unknown_charset")
 
+# 15. Windows ISO-2022-JP in an RFC 2231 name (GMime's iconv refuses it and keeps the bytes), an
+# encoded word inside a quoted display name, and JIS labelled UTF-8.
+name_jis = "".join("%%%02X" % b for b in windows_jis("①議事録.txt"))
+body = "\r\n".join([
+    "--b", "Content-Type: text/plain; charset=UTF-8", "", "",
+    "--b", "Content-Type: text/plain", "Content-Disposition: attachment; filename*=iso-2022-jp''" + name_jis,
+    "", "x", "--b--", ""]).encode("ascii")
+body = body.replace(b"charset=UTF-8\r\n\r\n\r\n", b"charset=UTF-8\r\n\r\n" + jis("短い") + b"\r\n")
+data = mail(['From: "' + b64word(jis("山本"), "ISO-2022-JP") + '" <yamamoto@example.com>',
+             "Subject: names", "Content-Type: multipart/mixed; boundary=b"], body)
+add("jis_names.eml", data, 'contains=From: "山本" <yamamoto@example.com>', "contains=短い", "absent=\x1b",
+    "attachment=①議事録.txt|1", "event=charset_override")
+
 OUT.mkdir(parents=True, exist_ok=True)
 for old in OUT.glob("*.eml"):
     old.unlink()

@@ -225,6 +225,18 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   if (sniffed.charset == *labelled || sniffed.charset == Charset::us_ascii) {
     return {*labelled, std::nullopt, {}};
   }
+  const auto override = [&] {
+    return CharsetChoice{sniffed.charset, RepairKind::charset_override,
+                         "labelled " + std::string(label) + ", read as " +
+                             std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence +
+                             ")"};
+  };
+  // 7-bit text with ISO-2022-JP escapes is that, whatever the label: read otherwise, its escape
+  // bytes would reach the text.
+  if (sniffed.charset == Charset::iso2022jp &&
+      std::none_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; })) {
+    return override();
+  }
   // A label is believed unless the content reads clearly better otherwise: by a margin that
   // grows with the text, so that one broken byte in a long text does not overturn it. Latin-1
   // reads anything, so it yields to any text that reads as Japanese without an invalid byte.
@@ -237,9 +249,7 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
                               ? !clearly_japanese
                               : as_labelled.score + margin >= as_sniffed.score;
   if (believable) return {*labelled, std::nullopt, {}};
-  return {sniffed.charset, RepairKind::charset_override,
-          "labelled " + std::string(label) + ", read as " +
-              std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence + ")"};
+  return override();
 }
 
 }  // namespace quillora::mail
