@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "charset_sniff.h"
 #include "part_text.h"
 #include "source_map.h"
 

@@ -111,10 +111,6 @@ void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string
   Append(u"[Attachment] ");
   const std::size_t name_at = reading_.text.size();
   reading_.text += name.text;
-  for (RepairEvent& event : name.events) {
-    event.text_offset = 0;
-    event.text_length = name.text.size();
-  }
   Add(name.events, name_at, part);
   reading_.text += Widened((name.text.empty() ? "(" : " (") + type + ", " +
                            std::to_string(data.size()) + " bytes)\r\n");

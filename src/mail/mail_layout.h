@@ -25,7 +25,7 @@ class MailLayout {
   void Body(PartText text, const std::string& part);
   void Html(PartText text, const std::string& part);
   void UuencodedText(Text name, PartText text, const std::string& part);
-  // `name` has input offsets in the input already.
+  // `name` has input offsets in the input already, text offsets in the name.
   void AttachmentListed(HeaderText name, std::string type, std::string part, ByteBuffer data);
   void Truncated(SourceMap::Span where, std::span<const std::uint8_t> bytes,
                  const std::string& part);

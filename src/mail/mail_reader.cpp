@@ -8,7 +8,6 @@
 
 #include "gmime_handles.h"
 #include "header_text.h"
-#include "html_text.h"
 #include "mail_layout.h"
 #include "mail_shape.h"
 #include "part_text.h"
@@ -74,12 +73,7 @@ class MailWalker {
 
   // Input that GMime does not take for a message: one body in the charset it reads as.
   void BareText() {
-    const SourceMap map = [&] {
-      SourceMap identity;
-      identity.Add(0, 0, input_.size(), SourceMap::Scale::identity);
-      return identity;
-    }();
-    layout_.Body(DecodeUnlabelledText(input_, map), "1");
+    layout_.Body(DecodeUnlabelledText(input_, SourceMap::Identity(input_.size())), "1");
   }
 
  private:
@@ -283,11 +277,29 @@ class MailWalker {
         PartText text = DecodePartText(charset, bytes, map);
         return {std::move(text.text), std::move(text.events)};
       }
-      return {TextFromUtf8Lossy(
-                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())),
-              std::move(value.events)};
+      Text name = TextFromUtf8Lossy(
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      return {std::move(name), EventsOfName(std::move(value), name)};
     }
     return {};
+  }
+
+  // The header's events with text places in `name` where they are in it; the others (in other
+  // parameters) show nothing.
+  static std::vector<RepairEvent> EventsOfName(HeaderText value, const Text& name) {
+    const std::size_t at = name.empty() ? Text::npos : value.text.find(name);
+    for (RepairEvent& event : value.events) {
+      const bool inside = at != Text::npos && event.text_offset >= at &&
+                          event.text_offset + event.text_length <= at + name.size();
+      if (inside) {
+        event.text_offset -= at;
+        continue;
+      }
+      event.text_offset = 0;
+      event.text_length = 0;
+      if (event.kind == RepairKind::replaced_invalid_byte) event.produced.clear();
+    }
+    return std::move(value.events);
   }
 
   std::span<const std::uint8_t> input_;

@@ -18,6 +18,13 @@ class SourceMap {
     std::size_t length = 0;
   };
 
+  // Decoded bytes that are the `length` input bytes themselves.
+  [[nodiscard]] static SourceMap Identity(std::size_t length) {
+    SourceMap map;
+    map.Add(0, 0, length, Scale::identity);
+    return map;
+  }
+
   // A piece of input starting at decoded position `decoded`; pieces are added in order.
   void Add(std::size_t decoded, std::size_t input, std::size_t input_length, Scale scale);
   // Moves every piece by `input_delta` in the input (the map was made relative to a part).

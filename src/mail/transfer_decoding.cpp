@@ -49,7 +49,7 @@ TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::u
   TransferDecoded decoded;
   if (encoding == TransferEncoding::identity) {
     decoded.bytes.assign(encoded.begin(), encoded.end());
-    decoded.map.Add(0, 0, encoded.size(), SourceMap::Scale::identity);
+    decoded.map = SourceMap::Identity(encoded.size());
     return decoded;
   }
   GMimeEncoding state;
