@@ -15,8 +15,9 @@ namespace quillora::mail {
 namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
-// Enough text to judge by; the rest of a large body only costs time.
-constexpr std::size_t kSniffBytes = std::size_t{1} << 20;
+// Enough text to judge by, taken from the first byte that is not plain ASCII on; the rest of a
+// large body only costs time.
+constexpr std::size_t kSniffBytes = std::size_t{64} << 10;
 
 long CharacterScore(char16_t c) {
   if (c < 0x80) return 0;
@@ -72,8 +73,8 @@ Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
     if (c < 0x80) continue;
     ++reading.characters;
     // Two ASCII bytes read as one UTF-16 unit make a kanji: no evidence of UTF-16 at all.
-    const bool ascii_pair = utf16 && (c >> 8) >= 0x20 && (c >> 8) <= 0x7E &&
-                            (c & 0xFF) >= 0x20 && (c & 0xFF) <= 0x7E;
+    const bool ascii_pair =
+        utf16 && (c >> 8) >= 0x20 && (c >> 8) <= 0x7E && (c & 0xFF) >= 0x20 && (c & 0xFF) <= 0x7E;
     reading.score += ascii_pair ? 0 : CharacterScore(c);
     reading.invalid += c == 0xFFFD;
     reading.nec_row13 += IsNecRow13(c);
@@ -84,6 +85,23 @@ Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
 
 std::string Plural(std::size_t count, std::string_view what) {
   return std::to_string(count) + " " + std::string(what) + (count == 1 ? "" : "s");
+}
+
+// Where the window to judge by starts: the line, at an even offset, of the first byte beyond
+// plain ASCII text (8-bit, an escape or a zero byte).
+std::size_t WindowStart(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() <= kSniffBytes) return 0;
+  const auto telling = std::find_if(bytes.begin(), bytes.end(),
+                                    [](auto b) { return b >= 0x80 || b == kEsc || b == 0; });
+  std::size_t start = static_cast<std::size_t>(telling - bytes.begin());
+  const std::size_t earliest = start > 256 ? start - 256 : 0;
+  while (start > earliest && bytes[start - 1] != '\n') --start;
+  return std::min(start, bytes.size() - kSniffBytes) & ~std::size_t{1};
+}
+
+std::span<const std::uint8_t> Window(std::span<const std::uint8_t> bytes) {
+  const std::size_t start = WindowStart(bytes);
+  return bytes.subspan(start, std::min(bytes.size() - start, kSniffBytes));
 }
 
 // "ESC $ B at byte 212", for the first designation of a two-byte set or of kana.
@@ -139,7 +157,10 @@ std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
-  const std::span<const std::uint8_t> bytes = whole.first(std::min(whole.size(), kSniffBytes));
+  const bool bom_first = whole.size() >= 2 && ((whole[0] == 0xFF && whole[1] == 0xFE) ||
+                                               (whole[0] == 0xFE && whole[1] == 0xFF));
+  const std::span<const std::uint8_t> bytes =
+      bom_first ? whole.first(std::min(whole.size(), kSniffBytes)) : Window(whole);
   if (const auto utf16 = Utf16ByZeros(bytes)) {
     const bool bom = bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE) &&
                      (bytes[1] == 0xFF || bytes[1] == 0xFE);
@@ -149,14 +170,21 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
                         "; " + Plural(reading.characters, "non-ASCII character") + Extras(reading)};
   }
   const bool eight_bit = std::any_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; });
-  const std::string designation = FirstDesignation(bytes);
+  const std::string designation = FirstDesignation(
+      whole.first(static_cast<std::size_t>(bytes.data() - whole.data()) + bytes.size()));
   if (!eight_bit) {
     if (designation.empty()) return {Charset::us_ascii, "7-bit bytes, no escape sequence"};
     const Reading reading = Read(Charset::iso2022jp, bytes);
     return {Charset::iso2022jp, designation + Extras(reading)};
   }
-  std::vector<Reading> readings;
-  for (const Charset charset : {Charset::utf8, Charset::shift_jis, Charset::euc_jp}) {
+  // UTF-8 that is valid is UTF-8: no other charset makes valid sequences of that length by chance.
+  const Reading utf8 = Read(Charset::utf8, bytes);
+  if (utf8.invalid == 0) {
+    return {Charset::utf8,
+            "valid UTF-8; " + Plural(utf8.characters, "non-ASCII character") + Extras(utf8)};
+  }
+  std::vector<Reading> readings{utf8};
+  for (const Charset charset : {Charset::shift_jis, Charset::euc_jp}) {
     readings.push_back(Read(charset, bytes));
   }
   // UTF-16 without a byte-order mark and without ASCII has no zero bytes to show it.
@@ -168,12 +196,6 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
       reading.score -= 10 + static_cast<long>(reading.characters / 2);
       if (reading.invalid == 0) readings.push_back(reading);
     }
-  }
-  // UTF-8 that is valid is UTF-8: no other charset makes valid sequences of that length by chance.
-  const Reading& utf8 = readings.front();
-  if (utf8.invalid == 0) {
-    return {Charset::utf8,
-            "valid UTF-8; " + Plural(utf8.characters, "non-ASCII character") + Extras(utf8)};
   }
   if (!designation.empty()) {
     // Escape sequences that read without an invalid byte are ISO-2022-JP, with 8-bit kana in it.
@@ -240,7 +262,7 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   // A label is believed unless the content reads clearly better otherwise: by a margin that
   // grows with the text, so that one broken byte in a long text does not overturn it. Latin-1
   // reads anything, so it yields to any text that reads as Japanese without an invalid byte.
-  const std::span<const std::uint8_t> sample = bytes.first(std::min(bytes.size(), kSniffBytes));
+  const std::span<const std::uint8_t> sample = Window(bytes);
   const Reading as_labelled = Read(*labelled, sample);
   const Reading as_sniffed = Read(sniffed.charset, sample);
   const bool clearly_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;

@@ -8,7 +8,7 @@ void DecodeSink::Note(RepairKind kind, std::size_t at, std::size_t length, std::
   issues_.push_back({kind, at, length, text_at, text_.size() - text_at});
 }
 
-void DecodeSink::Put(char32_t c, std::size_t at, std::size_t length) {
+void DecodeSink::PutOther(char32_t c, std::size_t at, std::size_t length) {
   const bool was_after_cr = after_cr_;
   after_cr_ = c == U'\r';
   if (c == U'\r' || c == U'\n') {
