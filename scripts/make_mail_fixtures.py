@@ -298,6 +298,18 @@ data = mail(BASIC + ["Subject: odd", "Content-Type: multipart/mixed; boundary=b"
 add("truncated_utf16_unknown.eml", data, "contains=途中で切れ", "contains=ユニコード", "contains=謎の文字コード",
     "event=truncated_encoding", "event=unknown_charset")
 
+# 16. A word folded in the middle of its Base64 (some mailers fold long words), and a raw
+# Shift_JIS file name in quotes.
+encoded = base64.b64encode(jis("折り返された長い件名")).decode("ascii")
+body = "\r\n".join(["--b", "Content-Type: text/plain; charset=us-ascii", "", "text",
+                     "--b", "Content-Type: application/octet-stream", "", "x", "--b--", ""]).encode("ascii")
+body = body.replace(b"application/octet-stream\r\n",
+                    b"application/octet-stream; name=\"" + "生の名前.txt".encode("shift_jis") + b"\"\r\n")
+data = mail(BASIC + ["Subject: =?ISO-2022-JP?B?" + encoded[:20], " " + encoded[20:] + "?=",
+                     "Content-Type: multipart/mixed; boundary=b"], body)
+add("folded_word_raw_name.eml", data, "contains=Subject: 折り返された長い件名", "attachment=生の名前.txt|1",
+    "event=charset_override")
+
 # 15. Windows ISO-2022-JP in an RFC 2231 name (GMime's iconv refuses it and keeps the bytes), an
 # encoded word inside a quoted display name, and JIS labelled UTF-8.
 name_jis = "".join("%%%02X" % b for b in windows_jis("①議事録.txt"))

@@ -24,27 +24,57 @@ struct EncodedWord {
   std::size_t text_end = 0;
 };
 
-// The encoded word starting at raw[at] ("=?"), when it is one.
-std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, std::size_t at) {
-  auto find = [&](std::size_t from, std::uint8_t b) -> std::size_t {
-    for (std::size_t i = from; i < raw.size(); ++i) {
-      if (raw[i] == b) return i;
-      if (IsBlank(raw[i])) break;
+// Where the text of encoded words ends, looked up for positions that only grow, so that a
+// header full of "=?" that never close is still read in linear time.
+class WordEnds {
+ public:
+  explicit WordEnds(std::span<const std::uint8_t> raw) : raw_(raw) {}
+
+  // The first "?=" from `from` on, or raw.size() when a blank comes first. A folded line break
+  // (CR LF or LF, then blanks) may lie inside the text: some mailers fold in the middle of a
+  // long word.
+  std::size_t From(std::size_t from) {
+    // The search from searched_ stopped at stop_; nothing stops it earlier from a later start.
+    if (from >= searched_ && from <= stop_) return closed_ ? stop_ : raw_.size();
+    searched_ = from;
+    std::size_t i = from;
+    while (i + 1 < raw_.size() && !(raw_[i] == '?' && raw_[i + 1] == '=')) {
+      if (raw_[i] == '\r' || raw_[i] == '\n') {
+        std::size_t next = i + (raw_[i] == '\r' && raw_[i + 1] == '\n' ? 2 : 1);
+        if (next >= raw_.size() || (raw_[next] != ' ' && raw_[next] != '\t')) break;
+        while (next < raw_.size() && (raw_[next] == ' ' || raw_[next] == '\t')) ++next;
+        i = next;
+        continue;
+      }
+      if (IsBlank(raw_[i])) break;
+      ++i;
     }
-    return raw.size();
-  };
+    stop_ = i;
+    closed_ = i + 1 < raw_.size() && raw_[i] == '?' && raw_[i + 1] == '=';
+    return closed_ ? stop_ : raw_.size();
+  }
+
+ private:
+  std::span<const std::uint8_t> raw_;
+  std::size_t searched_ = 1;
+  std::size_t stop_ = 0;
+  bool closed_ = false;
+};
+
+// The encoded word starting at raw[at] ("=?"), when it is one.
+std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, std::size_t at,
+                                           WordEnds& ends) {
   if (at + 1 >= raw.size() || raw[at] != '=' || raw[at + 1] != '?') return std::nullopt;
-  const std::size_t charset_end = find(at + 2, '?');
+  std::size_t charset_end = at + 2;
+  while (charset_end < raw.size() && raw[charset_end] != '?' && !IsBlank(raw[charset_end])) {
+    ++charset_end;
+  }
   if (charset_end + 2 >= raw.size() || raw[charset_end + 2] != '?') return std::nullopt;
   const std::uint8_t method = raw[charset_end + 1];
   if (method != 'B' && method != 'b' && method != 'Q' && method != 'q') return std::nullopt;
   const std::size_t text_begin = charset_end + 3;
-  std::size_t text_end = text_begin;
-  while (text_end + 1 < raw.size() && !(raw[text_end] == '?' && raw[text_end + 1] == '=')) {
-    if (IsBlank(raw[text_end])) return std::nullopt;
-    ++text_end;
-  }
-  if (text_end + 1 >= raw.size()) return std::nullopt;
+  const std::size_t text_end = ends.From(text_begin);
+  if (text_end >= raw.size()) return std::nullopt;
   EncodedWord word;
   word.end = text_end + 2;
   word.charset.assign(raw.begin() + static_cast<std::ptrdiff_t>(at + 2),
@@ -72,6 +102,7 @@ void AppendQ(std::span<const std::uint8_t> text, ByteBuffer& out) {
       out.push_back(static_cast<std::uint8_t>(high << 4 | low));
       i += 2;
     } else {
+      if (IsBlank(text[i])) continue;  // a fold inside the word
       out.push_back(text[i] == '_' ? std::uint8_t{' '} : text[i]);
     }
   }
@@ -96,7 +127,7 @@ struct Run {
 
 class HeaderDecoder {
  public:
-  explicit HeaderDecoder(std::span<const std::uint8_t> raw) : raw_(raw) {}
+  explicit HeaderDecoder(std::span<const std::uint8_t> raw) : raw_(raw), ends_(raw) {}
 
   HeaderText Decode() {
     std::size_t i = 0;
@@ -104,9 +135,10 @@ class HeaderDecoder {
     std::size_t end = raw_.size();
     while (end > i && IsBlank(raw_[end - 1])) --end;
     raw_ = raw_.first(end);
+    ends_ = WordEnds(raw_);
     bool after_word = false;
     while (i < raw_.size()) {
-      if (const auto word = ReadEncodedWord(raw_, i)) {
+      if (const auto word = ReadEncodedWord(raw_, i, ends_)) {
         AddWord(*word, i);
         i = word->end;
         after_word = true;
@@ -115,7 +147,7 @@ class HeaderDecoder {
       // Blanks between two encoded words are no part of the text.
       std::size_t blanks = i;
       while (blanks < raw_.size() && IsBlank(raw_[blanks])) ++blanks;
-      if (after_word && blanks > i && ReadEncodedWord(raw_, blanks)) {
+      if (after_word && blanks > i && ReadEncodedWord(raw_, blanks, ends_)) {
         i = blanks;
         continue;
       }
@@ -163,6 +195,7 @@ class HeaderDecoder {
   }
 
   std::span<const std::uint8_t> raw_;
+  WordEnds ends_;
   Run run_;
   HeaderText result_;
 };
