@@ -56,10 +56,13 @@ SourceMap::Span SourceMap::Map(std::size_t decoded, std::size_t length) const {
   const Piece& piece = *(after - 1);
   const std::size_t into = decoded - piece.decoded;
   switch (piece.scale) {
-    case Scale::identity:
-      return {piece.input + into, length};
+    case Scale::identity: {
+      const std::size_t at = std::min(into, piece.input_length);
+      return {piece.input + at, std::min(length, piece.input_length - at)};
+    }
     case Scale::base64: {
-      const std::size_t first = into / 3 * 4;
+      // The end of the data maps to the end of the piece, never beyond it.
+      const std::size_t first = std::min(into / 3 * 4, piece.input_length);
       const std::size_t end = std::min(piece.input_length, (into + length + 2) / 3 * 4);
       return {piece.input + first, end > first ? end - first : 0};
     }
