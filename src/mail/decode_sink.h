@@ -22,6 +22,10 @@ class DecodeSink {
     }
     PutOther(c, at, length);
   }
+  // A character looked up in a table, where 0 means the code has none: then U+FFFD.
+  void PutMapped(char16_t c, std::size_t at, std::size_t length) {
+    c == 0 ? Invalid(at, length) : Put(c, at, length);
+  }
   // An invalid byte (or pair): U+FFFD.
   void Invalid(std::size_t at, std::size_t length);
   // A missing return to ASCII, supplied at `at`; produces nothing.

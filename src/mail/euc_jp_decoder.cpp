@@ -26,11 +26,11 @@ void DecodeEucJp(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
       i += 2;
     } else if (b == 0x8F && i + 2 < size && IsEucByte(bytes[i + 1]) && IsEucByte(bytes[i + 2])) {
       const char16_t c = Jis0212ToUnicode(bytes[i + 1] - 0xA1u, bytes[i + 2] - 0xA1u);
-      c == 0 ? sink.Invalid(i, 3) : sink.Put(c, i, 3);
+      sink.PutMapped(c, i, 3);
       i += 3;
     } else if (IsEucByte(b) && i + 1 < size && IsEucByte(bytes[i + 1])) {
       const char16_t c = Jis0208ToUnicode(b - 0xA1u, bytes[i + 1] - 0xA1u);
-      c == 0 ? sink.Invalid(i, 2) : sink.Put(c, i, 2);
+      sink.PutMapped(c, i, 2);
       i += 2;
     } else {
       sink.Invalid(i, 1);

@@ -117,11 +117,7 @@ void DecodeIso2022Jp(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
       const unsigned cell = bytes[i + 1] - 0x21u;
       const char16_t c =
           mode == Mode::jis0208 ? Jis0208ToUnicode(row, cell) : Jis0212ToUnicode(row, cell);
-      if (c == 0) {
-        sink.Invalid(i, 2);
-      } else {
-        sink.Put(c, i, 2);
-      }
+      sink.PutMapped(c, i, 2);
       i += 2;
       continue;
     }

@@ -43,11 +43,11 @@ void DecodeShiftJis(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
       sink.Put(b, i, 1);
       ++i;
     } else if (b >= 0xA1 && b <= 0xDF) {
-      sink.Put(static_cast<char16_t>(0xFF61 + (b - 0xA1)), i, 1);
+      sink.Put(HalfwidthKana(static_cast<std::uint8_t>(b - 0x80)), i, 1);
       ++i;
     } else if (IsSjisLeadByte(b) && i + 1 < size && IsSjisTrailByte(bytes[i + 1])) {
       const char16_t c = (*pairs)[static_cast<std::size_t>(b << 8 | bytes[i + 1])];
-      c == 0 ? sink.Invalid(i, 2) : sink.Put(c, i, 2);
+      sink.PutMapped(c, i, 2);
       i += 2;
     } else {
       sink.Invalid(i, 1);
