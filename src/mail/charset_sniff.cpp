@@ -259,17 +259,16 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
       std::none_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; })) {
     return override();
   }
-  // A label is believed unless the content reads clearly better otherwise: by a margin that
-  // grows with the text, so that one broken byte in a long text does not overturn it. Latin-1
-  // reads anything, so it yields to any text that reads as Japanese without an invalid byte.
+  // A label is believed unless the content reads clearly better otherwise: without an invalid
+  // byte, as Japanese, and by a margin that grows with the text, so that one broken byte in a
+  // long text does not overturn it. Latin-1 reads anything, so it yields to any such reading.
   const std::span<const std::uint8_t> sample = Window(bytes);
   const Reading as_labelled = Read(*labelled, sample);
   const Reading as_sniffed = Read(sniffed.charset, sample);
-  const bool clearly_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
+  const bool clean_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
   const long margin = 10 + static_cast<long>(as_labelled.characters / 4);
-  const bool believable = *labelled == Charset::iso8859_1
-                              ? !clearly_japanese
-                              : as_labelled.score + margin >= as_sniffed.score;
+  const bool believable = !clean_japanese || (*labelled != Charset::iso8859_1 &&
+                                              as_labelled.score + margin >= as_sniffed.score);
   if (believable) return {*labelled, std::nullopt, {}};
   return override();
 }

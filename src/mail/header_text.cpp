@@ -108,13 +108,19 @@ void AppendQ(std::span<const std::uint8_t> text, ByteBuffer& out) {
   }
 }
 
+// Each word decodes on its own; one that lacks its padding still gives the bytes it holds.
 void AppendB(std::span<const std::uint8_t> text, ByteBuffer& out) {
   const std::size_t start = out.size();
   out.resize(start + text.size() + 4);
   int state = 0;
   guint32 save = 0;
-  const std::size_t written = g_mime_encoding_base64_decode_step(text.data(), text.size(),
-                                                                 out.data() + start, &state, &save);
+  std::size_t written = g_mime_encoding_base64_decode_step(text.data(), text.size(),
+                                                           out.data() + start, &state, &save);
+  if (state % 4 != 0) {
+    static constexpr std::uint8_t kPadding[] = {'=', '=', '='};
+    written += g_mime_encoding_base64_decode_step(kPadding, 4 - static_cast<std::size_t>(state % 4),
+                                                  out.data() + start + written, &state, &save);
+  }
   out.resize(start + written);
 }
 
