@@ -6,9 +6,9 @@
 #include <system_error>
 #include <vector>
 
-#include "attachment_files.h"
 #include "command_input.h"
 #include "io/atomic_file.h"
+#include "mail/attachment_files.h"
 #include "mail/mail_reader.h"
 #include "report_json.h"
 #include "text/cp932_codec.h"
@@ -80,8 +80,8 @@ bool SaveAll(const mail::MailReading& reading, const std::string& folder_name,
   }
   for (const mail::Attachment& attachment : reading.attachments) {
     std::string problem;
-    saved.push_back(
-        SaveAttachment(folder, SafeFileName(attachment.name), attachment.data, problem));
+    saved.push_back(mail::SaveAttachment(folder, mail::SafeFileName(attachment.name),
+                                         attachment.data, problem));
     if (saved.back().empty()) {
       Complain(problem);
       return false;

@@ -1,4 +1,5 @@
-// Attachments written into a folder under names that cannot leave it or replace anything.
+// Attachments written into a folder under names that cannot leave it or replace anything: the one
+// naming rule for every place that saves them.
 #pragma once
 
 #include <filesystem>
@@ -6,7 +7,7 @@
 
 #include "text/byte_buffer.h"
 
-namespace quillora::convert_cli {
+namespace quillora::mail {
 
 // A file name made of a sender's name: no folder separators, no control characters, no leading
 // dots, at most 200 bytes of UTF-8 with its extension kept; "attachment" when nothing is left.
@@ -19,4 +20,4 @@ namespace quillora::convert_cli {
                                                    const std::string& name, const ByteBuffer& bytes,
                                                    std::string& problem);
 
-}  // namespace quillora::convert_cli
+}  // namespace quillora::mail

@@ -1,4 +1,4 @@
-#include "attachment_files.h"
+#include "mail/attachment_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include "io/atomic_file.h"
 #include "text/utf8.h"
 
-namespace quillora::convert_cli {
+namespace quillora::mail {
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 200;
@@ -76,4 +76,4 @@ std::filesystem::path SaveAttachment(const std::filesystem::path& folder, const 
   return {};
 }
 
-}  // namespace quillora::convert_cli
+}  // namespace quillora::mail
