@@ -115,6 +115,7 @@ TEST_F(MailCliTest, Statuses) {
       {{"mail", "--report"}, 2},
       {{"mail", clean.string(), clean.string()}, 2},
       {{"mail", "--report", (folder_ / "no" / "r.json").string(), clean.string()}, 1},
+      {{"mail", "--report", "/dev/stdout", clean.string()}, 2},
       {{"guess"}, 2},
       {{"guess", (folder_ / "missing").string()}, 1},
   };

@@ -1,5 +1,8 @@
 #include "mail_command.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -68,6 +71,14 @@ std::optional<MailRequest> Parse(std::span<const std::string> args) {
   return request;
 }
 
+// Whether the path names the file standard output writes to (/dev/stdout, or the file itself).
+bool IsStandardOutput(const std::string& path) {
+  struct stat output {};
+  struct stat named {};
+  return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         output.st_dev == named.st_dev && output.st_ino == named.st_ino;
+}
+
 // Saves every attachment; false (after a message) when one cannot be written.
 bool SaveAll(const mail::MailReading& reading, const std::string& folder_name,
              std::vector<std::filesystem::path>& saved) {
@@ -106,6 +117,11 @@ int RunMailCommand(std::span<const std::string> args) {
   const std::optional<MailRequest> request = Parse(args);
   if (!request) {
     std::fputs("Try 'quillora-convert mail --help'.\n", stderr);
+    return kUsage;
+  }
+  if (request->report && IsStandardOutput(*request->report)) {
+    // The report would replace the file the text is being written to.
+    Complain("--report cannot name the standard output, which takes the text");
     return kUsage;
   }
   const std::optional<ByteBuffer> input = ReadCommandInput(request->input);
