@@ -230,10 +230,15 @@ for index, text in enumerate(["第一の記事", "第二の記事"], 1):
 body = b"\r\n".join([
     b"--fwd", b"Content-Type: text/plain; charset=ISO-2022-JP", b"", jis("転送します。"),
     b"--fwd", b"Content-Type: message/rfc822", b"", inner,
+    b"--fwd", b"Content-Type: message/rfc822", b"Content-Transfer-Encoding: base64", b"",
+    base64.encodebytes(mail(["Subject: " + b64word("Base64で転送".encode("shift_jis"), "Shift_JIS"),
+                             "Content-Type: text/plain; charset=Shift_JIS"],
+                            "中身もシフトJIS\r\n".encode("shift_jis"))).replace(b"\n", b"\r\n").rstrip(),
     b"--fwd", b"Content-Type: multipart/digest; boundary=digest", b"",
     "\r\n".join(digest_parts).encode("utf-8"), b"--digest--", b"--fwd--", b""])
 data = mail(BASIC + ["Subject: Fwd", "Content-Type: multipart/mixed; boundary=fwd"], body)
 add("forward_and_digest.eml", data, "contains=転送します。", "contains=Subject: 転送元の件名", "contains=転送された本文",
+    "contains=Subject: Base64で転送", "contains=中身もシフトJIS",
     "contains=第一の記事", "contains=第二の記事", "contains=From: Jiro <jiro@example.com>", "no_events")
 
 # 10. Inline uuencode: a text file shown in place, a binary listed.

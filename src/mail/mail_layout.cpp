@@ -118,6 +118,27 @@ void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string
       {std::move(name.text), std::move(type), std::move(part), std::move(data)});
 }
 
+void MailLayout::Embedded(MailReading nested, const SourceMap& map, const std::string& part) {
+  for (RepairEvent& event : nested.events) {
+    const SourceMap::Span span = map.Map(event.input_offset, event.input_length);
+    event.input_offset = span.offset;
+    event.input_length = span.length;
+    event.text_offset += reading_.text.size();
+    event.part = part + "." + event.part;
+    reading_.events.push_back(std::move(event));
+  }
+  for (Attachment& attachment : nested.attachments) {
+    attachment.part = part + "." + attachment.part;
+    reading_.attachments.push_back(std::move(attachment));
+  }
+  for (const std::string& name : nested.charsets) AddOnce(reading_.charsets, name);
+  for (const std::string& name : nested.transfer_encodings) {
+    AddOnce(reading_.transfer_encodings, name);
+  }
+  reading_.text += nested.text;
+  EndLine();
+}
+
 void MailLayout::Truncated(SourceMap::Span where, std::span<const std::uint8_t> bytes,
                            const std::string& part) {
   RepairEvent event;

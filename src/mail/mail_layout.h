@@ -27,6 +27,8 @@ class MailLayout {
   void UuencodedText(Text name, PartText text, const std::string& part);
   // `name` has input offsets in the input already, text offsets in the name.
   void AttachmentListed(HeaderText name, std::string type, std::string part, ByteBuffer data);
+  // A message read on its own from decoded bytes that `map` traces back to the input.
+  void Embedded(MailReading nested, const SourceMap& map, const std::string& part);
   void Truncated(SourceMap::Span where, std::span<const std::uint8_t> bytes,
                  const std::string& part);
   void TransferEncodingSeen(std::string_view name);

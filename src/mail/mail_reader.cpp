@@ -57,10 +57,15 @@ std::string TypeOf(GMimeObject* object) {
          Lowered(g_mime_content_type_get_media_subtype(type));
 }
 
+// Transfer-encoded messages inside messages are read to this depth; deeper ones are listed.
+constexpr int kMostNestedMessages = 8;
+
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth);
+
 class MailWalker {
  public:
-  MailWalker(std::span<const std::uint8_t> input, MailReading& reading)
-      : input_(input), layout_(reading) {}
+  MailWalker(std::span<const std::uint8_t> input, MailReading& reading, int depth)
+      : input_(input), layout_(reading), depth_(depth) {}
 
   void Message(GMimeMessage* message, const std::string& path) {
     Headers(GMIME_OBJECT(message), path.empty() ? "header" : path + ".header");
@@ -183,6 +188,12 @@ class MailWalker {
     if (content.decoded.truncated) {
       layout_.Truncated(*content.decoded.truncated, input_, path);
     }
+    // A forwarded message under a transfer encoding is no message part to GMime: read it here.
+    if ((type == "message/rfc822" || type == "message/global") && depth_ < kMostNestedMessages) {
+      layout_.NestedMessage();
+      layout_.Embedded(ReadMessage(content.decoded.bytes, depth_ + 1), content.decoded.map, path);
+      return;
+    }
     if (attached || !type.starts_with("text/")) {
       layout_.AttachmentListed(FileName(object), type, path, std::move(content.decoded.bytes));
       return;
@@ -304,14 +315,12 @@ class MailWalker {
 
   std::span<const std::uint8_t> input_;
   MailLayout layout_;
+  int depth_;
 };
 
-}  // namespace
-
-MailReading ReadMail(std::span<const std::uint8_t> input) {
-  EnsureGMime();
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
   MailReading reading;
-  MailWalker walker(input, reading);
+  MailWalker walker(input, reading, depth);
   if (!LooksLikeMail(input)) {
     walker.BareText();
     return reading;
@@ -331,6 +340,13 @@ MailReading ReadMail(std::span<const std::uint8_t> input) {
   }
   if (messages == 0) walker.BareText();
   return reading;
+}
+
+}  // namespace
+
+MailReading ReadMail(std::span<const std::uint8_t> input) {
+  EnsureGMime();
+  return ReadMessage(input, 0);
 }
 
 }  // namespace quillora::mail
