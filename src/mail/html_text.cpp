@@ -69,6 +69,8 @@ class HtmlReader {
     }
     MovePositions();
     while (!text_.empty() && IsSpace(text_.back())) text_.pop_back();
+    // Blanks dropped after a place was taken may have left it beyond the text.
+    for (std::size_t& position : positions_) position = std::min(position, text_.size());
     if (!text_.empty()) text_ += u"\r\n";
     return std::move(text_);
   }

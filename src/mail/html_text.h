@@ -10,7 +10,8 @@
 
 namespace quillora::mail {
 
-// `positions` (ascending, into html) are moved to the places their characters have in the text.
+// `positions` (ascending, into html) are moved to the places their characters have in the text,
+// never beyond its end.
 [[nodiscard]] Text HtmlToText(std::u16string_view html, std::vector<std::size_t>& positions);
 
 }  // namespace quillora::mail

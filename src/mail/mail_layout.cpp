@@ -86,7 +86,7 @@ void MailLayout::Html(PartText text, const std::string& part) {
   };
   for (RepairEvent& event : text.events) {
     const std::size_t begin = move(event.text_offset);
-    const std::size_t end = move(event.text_offset + event.text_length);
+    const std::size_t end = std::max(begin, move(event.text_offset + event.text_length));
     event.text_offset = begin;
     event.text_length = end - begin;
     // A replacement inside a tag or a hidden element produced nothing that is shown.
