@@ -315,6 +315,19 @@ data = mail(BASIC + ["Subject: =?ISO-2022-JP?B?" + encoded[:20], " " + encoded[2
 add("folded_word_raw_name.eml", data, "contains=Subject: 折り返された長い件名", "attachment=生の名前.txt|1",
     "event=charset_override")
 
+# 17. Charsets of elsewhere, read by ICU as labelled; a Western label on Shift_JIS overruled.
+parts = []
+for label, text in [("windows-1252", "Café naïve — “quoted”"), ("GB2312", "中文邮件内容"),
+                    ("KOI8-R", "Привет")]:
+    parts += [b"--b", ("Content-Type: text/plain; charset=" + label).encode("ascii"), b"",
+              text.encode(label)]
+parts += [b"--b", b"Content-Type: text/plain; charset=windows-1252", b"",
+          "西欧のラベルが付いた日本語のメールです。".encode("shift_jis"), b"--b--", b""]
+data = mail(BASIC + ["Subject: elsewhere", "Content-Type: multipart/mixed; boundary=b"],
+            b"\r\n".join(parts))
+add("other_charsets.eml", data, "contains=Café naïve — “quoted”", "contains=中文邮件内容", "contains=Привет",
+    "contains=西欧のラベルが付いた日本語のメールです。", "event=charset_override")
+
 # 15. Windows ISO-2022-JP in an RFC 2231 name (GMime's iconv refuses it and keeps the bytes), an
 # encoded word inside a quoted display name, and JIS labelled UTF-8.
 name_jis = "".join("%%%02X" % b for b in windows_jis("①議事録.txt"))

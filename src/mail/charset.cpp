@@ -22,7 +22,7 @@ std::string Folded(std::string_view label) {
   return folded;
 }
 
-constexpr std::array<std::pair<std::string_view, Charset>, 29> kLabels{{
+constexpr std::array<std::pair<std::string_view, Charset>, 39> kLabels{{
     {"us-ascii", Charset::us_ascii},
     {"ascii", Charset::us_ascii},
     {"ansi_x3.4-1968", Charset::us_ascii},
@@ -52,6 +52,16 @@ constexpr std::array<std::pair<std::string_view, Charset>, 29> kLabels{{
     {"utf-16be", Charset::utf16be},
     {"iso-8859-1", Charset::iso8859_1},
     {"latin1", Charset::iso8859_1},
+    {"ms932", Charset::shift_jis},
+    {"windows-932", Charset::shift_jis},
+    {"x-ms-cp932", Charset::shift_jis},
+    {"sjis-win", Charset::shift_jis},
+    {"cp50220", Charset::iso2022jp},
+    {"cp50221", Charset::iso2022jp},
+    {"cp50222", Charset::iso2022jp},
+    {"cp51932", Charset::euc_jp},
+    {"eucjp-ms", Charset::euc_jp},
+    {"eucjp-win", Charset::euc_jp},
 }};
 
 }  // namespace

@@ -38,6 +38,7 @@ struct Reading {
   long score = 0;
   std::size_t invalid = 0;
   std::size_t characters = 0;  // beyond ASCII
+  std::size_t kana = 0;        // full-width hiragana and katakana
   std::size_t nec_row13 = 0;
   std::size_t ibm = 0;
 };
@@ -77,10 +78,18 @@ Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
         utf16 && (c >> 8) >= 0x20 && (c >> 8) <= 0x7E && (c & 0xFF) >= 0x20 && (c & 0xFF) <= 0x7E;
     reading.score += ascii_pair ? 0 : CharacterScore(c);
     reading.invalid += c == 0xFFFD;
+    reading.kana += c >= 0x3041 && c <= 0x30FF;
     reading.nec_row13 += IsNecRow13(c);
     reading.ibm += IsIbmExtension(c);
   }
   return reading;
+}
+
+// Text in a single-byte charset reads as some kanji in Shift_JIS or EUC-JP, but hardly ever as
+// kana: Japanese prose has kana in every sentence.
+bool ReadsAsJapaneseProse(const Reading& reading) {
+  return reading.invalid == 0 && reading.score > 0 && reading.kana > 0 &&
+         reading.kana * 8 >= reading.characters;
 }
 
 std::string Plural(std::size_t count, std::string_view what) {
@@ -152,6 +161,28 @@ std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
   if (units >= 2 && fits(le, be)) return Charset::utf16le;
   if (units >= 2 && fits(be, le)) return Charset::utf16be;
   return std::nullopt;
+}
+
+// A charset of elsewhere is believed unless ICU finds bytes it cannot read while the content
+// reads as clean Japanese; a single-byte charset, which reads anything, yields to Japanese prose.
+CharsetChoice ChooseIcu(IcuCharset icu, std::span<const std::uint8_t> bytes,
+                        const Sniffed& sniffed) {
+  const std::span<const std::uint8_t> sample = Window(bytes);
+  Text text;
+  std::vector<DecodeIssue> issues;
+  DecodeWithIcu(icu, sample, text, issues);
+  const bool readable = std::none_of(issues.begin(), issues.end(), [](const DecodeIssue& issue) {
+    return issue.kind == RepairKind::replaced_invalid_byte;
+  });
+  const Reading japanese = Read(sniffed.charset, sample);
+  const bool clean_japanese =
+      sniffed.charset != Charset::us_ascii && japanese.invalid == 0 && japanese.score > 0;
+  if (icu.single_byte ? ReadsAsJapaneseProse(japanese) : clean_japanese && !readable) {
+    return {sniffed.charset, std::nullopt, RepairKind::charset_override,
+            "labelled " + icu.label + ", read as " + std::string(CharsetName(sniffed.charset)) +
+                " (" + sniffed.evidence + ")"};
+  }
+  return {sniffed.charset, std::move(icu), std::nullopt, {}};
 }
 
 }  // namespace
@@ -226,29 +257,34 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   const bool ascii = std::none_of(bytes.begin(), bytes.end(),
                                   [](auto b) { return b >= 0x80 || b == kEsc || b == 0; });
   if (labelled && ascii && *labelled != Charset::utf16le && *labelled != Charset::utf16be) {
-    return {*labelled, std::nullopt, {}};  // every label but UTF-16's reads plain ASCII the same
+    return {*labelled,
+            std::nullopt,
+            std::nullopt,
+            {}};  // every label but UTF-16's reads plain ASCII the same
   }
   if (labelled && (*labelled == Charset::utf16le || *labelled == Charset::utf16be)) {
     const auto by_zeros = Utf16ByZeros(bytes);
-    return {by_zeros.value_or(*labelled), std::nullopt, {}};
+    return {by_zeros.value_or(*labelled), std::nullopt, std::nullopt, {}};
   }
   const Sniffed sniffed = SniffCharset(bytes);
   if (!labelled) {
     if (label.empty()) {
-      if (sniffed.charset == Charset::us_ascii) return {Charset::us_ascii, std::nullopt, {}};
-      return {sniffed.charset, RepairKind::charset_override,
+      if (sniffed.charset == Charset::us_ascii)
+        return {Charset::us_ascii, std::nullopt, std::nullopt, {}};
+      return {sniffed.charset, std::nullopt, RepairKind::charset_override,
               "no charset label; read as " + std::string(CharsetName(sniffed.charset)) + " (" +
                   sniffed.evidence + ")"};
     }
-    return {sniffed.charset, RepairKind::unknown_charset,
+    if (auto icu = IcuCharsetFor(label)) return ChooseIcu(std::move(*icu), bytes, sniffed);
+    return {sniffed.charset, std::nullopt, RepairKind::unknown_charset,
             "unknown charset \"" + std::string(label) + "\"; read as " +
                 std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence + ")"};
   }
   if (sniffed.charset == *labelled || sniffed.charset == Charset::us_ascii) {
-    return {*labelled, std::nullopt, {}};
+    return {*labelled, std::nullopt, std::nullopt, {}};
   }
   const auto override = [&] {
-    return CharsetChoice{sniffed.charset, RepairKind::charset_override,
+    return CharsetChoice{sniffed.charset, std::nullopt, RepairKind::charset_override,
                          "labelled " + std::string(label) + ", read as " +
                              std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence +
                              ")"};
@@ -261,15 +297,16 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   }
   // A label is believed unless the content reads clearly better otherwise: without an invalid
   // byte, as Japanese, and by a margin that grows with the text, so that one broken byte in a
-  // long text does not overturn it. Latin-1 reads anything, so it yields to any such reading.
+  // long text does not overturn it. Latin-1 reads anything, so it yields to Japanese prose.
   const std::span<const std::uint8_t> sample = Window(bytes);
   const Reading as_labelled = Read(*labelled, sample);
   const Reading as_sniffed = Read(sniffed.charset, sample);
   const bool clean_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
   const long margin = 10 + static_cast<long>(as_labelled.characters / 4);
-  const bool believable = !clean_japanese || (*labelled != Charset::iso8859_1 &&
-                                              as_labelled.score + margin >= as_sniffed.score);
-  if (believable) return {*labelled, std::nullopt, {}};
+  const bool believable = *labelled == Charset::iso8859_1
+                              ? !ReadsAsJapaneseProse(as_sniffed)
+                              : !clean_japanese || as_labelled.score + margin >= as_sniffed.score;
+  if (believable) return {*labelled, std::nullopt, std::nullopt, {}};
   return override();
 }
 

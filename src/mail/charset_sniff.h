@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "icu_charsets.h"
 #include "mail/charset.h"
 
 namespace quillora::mail {
@@ -21,6 +22,7 @@ struct Sniffed {
 
 struct CharsetChoice {
   Charset charset = Charset::us_ascii;
+  std::optional<IcuCharset> icu;  // set: read by ICU in the labelled charset instead
   // Set when the content was not read by its label: the repair kind (charset_override or
   // unknown_charset) and why.
   std::optional<RepairKind> repair;

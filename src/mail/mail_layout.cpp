@@ -26,8 +26,8 @@ void MailLayout::Add(std::vector<RepairEvent>& events, std::size_t text_base,
   }
 }
 
-void MailLayout::CharsetSeen(Charset charset) {
-  AddOnce(reading_.charsets, CharsetName(charset));
+void MailLayout::CharsetSeen(std::string_view charset) {
+  AddOnce(reading_.charsets, charset);
 }
 
 void MailLayout::TransferEncodingSeen(std::string_view name) {

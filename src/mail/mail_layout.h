@@ -35,7 +35,7 @@ class MailLayout {
 
  private:
   void Add(std::vector<RepairEvent>& events, std::size_t text_base, const std::string& part);
-  void CharsetSeen(Charset charset);
+  void CharsetSeen(std::string_view charset);
   void EndLine();
   void Append(std::u16string_view ascii);
 

@@ -16,7 +16,7 @@ PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> by
                         const SourceMap& map) {
   PartText part;
   const CharsetChoice choice = ChooseCharset(label, bytes);
-  part.charset = choice.charset;
+  part.charset = choice.icu ? choice.icu->label : std::string(CharsetName(choice.charset));
   if (choice.repair) {
     RepairEvent event;
     event.kind = *choice.repair;
@@ -31,7 +31,11 @@ PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> by
   }
   part.text.reserve(bytes.size());
   std::vector<DecodeIssue> issues;
-  DecodeCharset(choice.charset, bytes, part.text, issues);
+  if (choice.icu) {
+    DecodeWithIcu(*choice.icu, bytes, part.text, issues);
+  } else {
+    DecodeCharset(choice.charset, bytes, part.text, issues);
+  }
   const std::size_t override_count = part.events.size();
   for (const DecodeIssue& issue : issues) {
     RepairEvent event;

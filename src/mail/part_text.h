@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace quillora::mail {
 
 struct PartText {
   Text text;
-  Charset charset = Charset::us_ascii;
+  std::string charset;  // the name it was read as: "ISO-2022-JP", or the label ICU read
   // Input offsets through `map`; text offsets into `text`; the part is left to the caller.
   std::vector<RepairEvent> events;
 };
