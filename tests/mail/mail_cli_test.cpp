@@ -106,6 +106,7 @@ TEST_F(MailCliTest, Statuses) {
   };
   const Row rows[] = {
       {{"mail", "--strict", clean.string()}, 0},
+      {{"mail", "--", clean.string()}, 0},
       {{"mail", "--strict", broken.string()}, 3},
       {{"mail", broken.string()}, 0},
       {{"mail", "--strict", unmappable.string()}, 3},

@@ -36,8 +36,17 @@ struct MailRequest {
 std::optional<MailRequest> Parse(std::span<const std::string> args) {
   MailRequest request;
   std::vector<std::string_view> operands;
+  bool options_ended = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string_view argument = args[k];
+    if (options_ended || argument == "-") {
+      operands.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      options_ended = true;
+      continue;
+    }
     const bool takes_value =
         argument == "--to" || argument == "--report" || argument == "--save-attachments";
     if (takes_value && k + 1 < args.size()) {
