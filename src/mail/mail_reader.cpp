@@ -295,8 +295,7 @@ class MailWalker {
     return {};
   }
 
-  // The header's events with text places in `name` where they are in it; the others (in other
-  // parameters) show nothing.
+  // The header's events with text places in `name` where they are in it.
   static std::vector<RepairEvent> EventsOfName(HeaderText value, const Text& name) {
     const std::size_t at = name.empty() ? Text::npos : value.text.find(name);
     for (RepairEvent& event : value.events) {
@@ -306,8 +305,11 @@ class MailWalker {
         event.text_offset -= at;
         continue;
       }
+      // An override covers its whole run, the name with it; a repair elsewhere shows nothing.
+      const bool whole_run = event.kind == RepairKind::charset_override ||
+                             event.kind == RepairKind::unknown_charset;
       event.text_offset = 0;
-      event.text_length = 0;
+      event.text_length = whole_run ? name.size() : 0;
       if (event.kind == RepairKind::replaced_invalid_byte) event.produced.clear();
     }
     return std::move(value.events);
