@@ -290,7 +290,8 @@ class MailWalker {
       }
       Text name = TextFromUtf8Lossy(
           std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-      return {std::move(name), EventsOfName(std::move(value), name)};
+      std::vector<RepairEvent> events = EventsOfName(std::move(value), name);
+      return {std::move(name), std::move(events)};
     }
     return {};
   }

@@ -86,6 +86,15 @@ void Check(const Fixture& fixture) {
           std::any_of(reading.events.begin(), reading.events.end(),
                       [&](const RepairEvent& e) { return RepairKindName(e.kind) == value; }))
           << "no event " << value;
+    } else if (key == "event_text") {
+      const std::size_t bar = value.find('|');
+      EXPECT_TRUE(std::any_of(reading.events.begin(), reading.events.end(),
+                              [&](const RepairEvent& e) {
+                                return RepairKindName(e.kind) == value.substr(0, bar) &&
+                                       Utf8(reading.text.substr(e.text_offset, e.text_length)) ==
+                                           value.substr(bar + 1);
+                              }))
+          << "no event " << value;
     } else if (key == "no_events") {
       for (const RepairEvent& event : reading.events) {
         EXPECT_EQ(event.kind, RepairKind::unmappable_in_cp932)
