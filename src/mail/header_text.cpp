@@ -30,12 +30,13 @@ class WordEnds {
  public:
   explicit WordEnds(std::span<const std::uint8_t> raw) : raw_(raw) {}
 
-  // The first "?=" from `from` on, or raw.size() when a blank comes first. A folded line break
+  // The first "?=" from `from` on (or the end of the value), or beyond it when a blank comes
+  // first. A folded line break
   // (CR LF or LF, then blanks) may lie inside the text: some mailers fold in the middle of a
   // long word.
   std::size_t From(std::size_t from) {
     // The search from searched_ stopped at stop_; nothing stops it earlier from a later start.
-    if (from >= searched_ && from <= stop_) return closed_ ? stop_ : raw_.size();
+    if (from >= searched_ && from <= stop_) return closed_ ? stop_ : raw_.size() + 1;
     searched_ = from;
     std::size_t i = from;
     while (i + 1 < raw_.size() && !(raw_[i] == '?' && raw_[i + 1] == '=')) {
@@ -49,9 +50,11 @@ class WordEnds {
       if (IsBlank(raw_[i])) break;
       ++i;
     }
+    // A word cut off by the end of the value (its "?=" lost) still ends there.
+    if (i + 1 == raw_.size() && !IsBlank(raw_[i])) i = raw_[i] == '?' ? i : raw_.size();
     stop_ = i;
-    closed_ = i + 1 < raw_.size() && raw_[i] == '?' && raw_[i + 1] == '=';
-    return closed_ ? stop_ : raw_.size();
+    closed_ = i == raw_.size() || (raw_[i] == '?' && (i + 1 == raw_.size() || raw_[i + 1] == '='));
+    return closed_ ? stop_ : raw_.size() + 1;
   }
 
  private:
@@ -74,9 +77,9 @@ std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, st
   if (method != 'B' && method != 'b' && method != 'Q' && method != 'q') return std::nullopt;
   const std::size_t text_begin = charset_end + 3;
   const std::size_t text_end = ends.From(text_begin);
-  if (text_end >= raw.size()) return std::nullopt;
+  if (text_end > raw.size()) return std::nullopt;
   EncodedWord word;
-  word.end = text_end + 2;
+  word.end = std::min(text_end + 2, raw.size());
   word.charset.assign(raw.begin() + static_cast<std::ptrdiff_t>(at + 2),
                       raw.begin() + static_cast<std::ptrdiff_t>(charset_end));
   word.charset = word.charset.substr(0, word.charset.find('*'));
