@@ -290,9 +290,11 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
                              ")"};
   };
   // 7-bit text with ISO-2022-JP escapes is that, whatever the label: read otherwise, its escape
-  // bytes would reach the text.
-  if (sniffed.charset == Charset::iso2022jp &&
-      std::none_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; })) {
+  // bytes would reach the text. And 8-bit text that is not ISO-2022-JP mixed with Shift_JIS
+  // contradicts a 7-bit label.
+  const bool seven_bit = std::none_of(bytes.begin(), bytes.end(), [](auto b) { return b >= 0x80; });
+  if ((sniffed.charset == Charset::iso2022jp && seven_bit) || *labelled == Charset::iso2022jp ||
+      *labelled == Charset::us_ascii) {
     return override();
   }
   // A label is believed unless the content reads clearly better otherwise: without an invalid

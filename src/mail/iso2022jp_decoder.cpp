@@ -1,8 +1,10 @@
 // ISO-2022-JP as mailers write it: the Windows variants (NEC row 13 and the IBM extensions come
 // from the code page 932 table), JIS X 0201 kana by ESC ( I, by SO/SI and as 8-bit bytes, JIS X
-// 0212 from ISO-2022-JP-1/2, and a line end that ends any shifted run even when ESC ( B is missing.
+// 0212 from ISO-2022-JP-1/2, Shift_JIS pairs that mixed mail holds between the escapes, and a
+// line end that ends any shifted run even when ESC ( B is missing.
 #include "decoders.h"
 #include "jis_tables.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora::mail {
 namespace {
@@ -100,6 +102,12 @@ void DecodeIso2022Jp(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
     if (b >= 0xA1 && b <= 0xDF) {  // 8-bit JIS X 0201 kana, as some mailers send them
       sink.Put(HalfwidthKana(static_cast<std::uint8_t>(b - 0x80)), i, 1);
       ++i;
+      continue;
+    }
+    // Shift_JIS pairs between the escapes, as mixed mail holds them, read as Shift_JIS.
+    if (b >= 0x80 && IsSjisLeadByte(b) && i + 1 < bytes.size() && IsSjisTrailByte(bytes[i + 1])) {
+      sink.PutMapped(SjisPairToUnicode(b, bytes[i + 1]), i, 2);
+      i += 2;
       continue;
     }
     if (b >= 0x80) {

@@ -1,5 +1,6 @@
-// The JIS X 0208 table comes from the code page 932 codec (one source of Microsoft's mapping), the
-// JIS X 0212 table from ICU, which holds it in its EUC-JP converter behind the single shift 8F.
+// The Shift_JIS pairs, and through them JIS X 0208, come from the code page 932 codec (one source
+// of Microsoft's mapping); the JIS X 0212 table from ICU, which holds it in its EUC-JP converter
+// behind the single shift 8F.
 #include "jis_tables.h"
 
 #include <unicode/ucnv.h>
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "text/cp932_codec.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora::mail {
 namespace {
@@ -24,15 +26,21 @@ std::array<std::uint8_t, 2> SjisPair(unsigned row, unsigned cell) {
   return {static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail)};
 }
 
-std::unique_ptr<JisTable> Make0208() {
-  auto table = std::make_unique<JisTable>();
-  for (unsigned row = 0; row < kCells; ++row) {
-    for (unsigned cell = 0; cell < kCells; ++cell) {
-      const auto pair = SjisPair(row, cell);
+// The character of each Shift_JIS lead and trail byte pair; 0 where the pair is none.
+using PairTable = std::array<char16_t, std::size_t{256} * 256>;
+
+std::unique_ptr<PairTable> MakePairTable() {
+  auto table = std::make_unique<PairTable>();
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::uint8_t pair[] = {static_cast<std::uint8_t>(lead),
+                                   static_cast<std::uint8_t>(trail)};
+      if (!IsSjisLeadByte(pair[0]) || !IsSjisTrailByte(pair[1])) continue;
       const Text text = BytesToText(pair);
-      // The codec reads an unassigned pair as U+30FB, which is also the character at 1-6.
-      const bool assigned = text.size() == 1 && (text[0] != u'\u30FB' || (row == 0 && cell == 5));
-      (*table)[row * kCells + cell] = assigned ? text[0] : u'\0';
+      // The codec reads a pair with no character as U+30FB, which is also the character 81 45.
+      const bool assigned =
+          text.size() == 1 && (text[0] != u'\u30FB' || (lead == 0x81 && trail == 0x45));
+      (*table)[lead << 8 | trail] = assigned ? text[0] : u'\0';
     }
   }
   return table;
@@ -79,9 +87,15 @@ std::unique_ptr<std::bitset<0x10000>> MakeCp932Set() {
 
 }  // namespace
 
+char16_t SjisPairToUnicode(std::uint8_t lead, std::uint8_t trail) {
+  static const std::unique_ptr<PairTable> table = MakePairTable();
+  return (*table)[static_cast<std::size_t>(lead << 8 | trail)];
+}
+
 char16_t Jis0208ToUnicode(unsigned row, unsigned cell) {
-  static const std::unique_ptr<JisTable> table = Make0208();
-  return row < kCells && cell < kCells ? (*table)[row * kCells + cell] : u'\0';
+  if (row >= kCells || cell >= kCells) return u'\0';
+  const auto pair = SjisPair(row, cell);
+  return SjisPairToUnicode(pair[0], pair[1]);
 }
 
 char16_t Jis0212ToUnicode(unsigned row, unsigned cell) {

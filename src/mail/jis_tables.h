@@ -1,7 +1,12 @@
 // Lookup tables of the Japanese character sets, built once on first use.
 #pragma once
 
+#include <cstdint>
+
 namespace quillora::mail {
+
+// A Shift_JIS (code page 932) lead and trail byte pair; 0 where the pair is no character.
+[[nodiscard]] char16_t SjisPairToUnicode(std::uint8_t lead, std::uint8_t trail);
 
 // JIS X 0208 row and cell (0-93 each) as Windows reads them (NEC row 13, the NEC-selected IBM
 // extensions in rows 89-92); 0 where nothing is assigned.

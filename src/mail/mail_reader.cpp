@@ -307,8 +307,8 @@ class MailWalker {
         continue;
       }
       // An override covers its whole run, the name with it; a repair elsewhere shows nothing.
-      const bool whole_run = event.kind == RepairKind::charset_override ||
-                             event.kind == RepairKind::unknown_charset;
+      const bool whole_run =
+          event.kind == RepairKind::charset_override || event.kind == RepairKind::unknown_charset;
       event.text_offset = 0;
       event.text_length = whole_run ? name.size() : 0;
       if (event.kind == RepairKind::replaced_invalid_byte) event.produced.clear();

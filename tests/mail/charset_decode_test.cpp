@@ -54,6 +54,7 @@ const Case kCases[] = {
      "1b2442 30 0d0a 41",
      "\xEF\xBF\xBD\r\nA",
      {RepairKind::replaced_invalid_byte, RepairKind::repaired_escape}},
+    {"jis_mixed_with_shift_jis", Charset::iso2022jp, "1b2442 3021 1b2842 889f 0a", "亜亜\r\n", {}},
     {"jis_unassigned_pair",
      Charset::iso2022jp,
      "1b2442 2f21 1b2842",
