@@ -340,7 +340,7 @@ body = body.replace(b"charset=UTF-8\r\n\r\n\r\n", b"charset=UTF-8\r\n\r\n" + jis
 data = mail(['From: "' + b64word(jis("山本"), "ISO-2022-JP") + '" <yamamoto@example.com>',
              "Subject: names", "Content-Type: multipart/mixed; boundary=b"], body)
 add("jis_names.eml", data, 'contains=From: "山本" <yamamoto@example.com>', "contains=短い", "absent=\x1b",
-    "attachment=①議事録.txt|1", "event=charset_override")
+    "attachment=①議事録.txt|1", "contains=①議事録.txt (text/plain, 1 bytes)\r\nx", "event=charset_override")
 
 OUT.mkdir(parents=True, exist_ok=True)
 for old in OUT.glob("*.eml"):

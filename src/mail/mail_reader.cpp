@@ -194,8 +194,13 @@ class MailWalker {
       layout_.Embedded(ReadMessage(content.decoded.bytes, depth_ + 1), content.decoded.map, path);
       return;
     }
-    if (attached || !type.starts_with("text/")) {
-      layout_.AttachmentListed(FileName(object), type, path, std::move(content.decoded.bytes));
+    HeaderText name = FileName(object);
+    // A named plain text is a file as well as text to read: listed, then shown.
+    const bool plain_file = type == "text/plain" && (attached || !name.text.empty());
+    if (plain_file) {
+      layout_.AttachmentListed(std::move(name), type, path, content.decoded.bytes);
+    } else if (attached || !type.starts_with("text/")) {
+      layout_.AttachmentListed(std::move(name), type, path, std::move(content.decoded.bytes));
       return;
     }
     const char* charset = g_mime_object_get_content_type_parameter(object, "charset");
