@@ -93,9 +93,18 @@ char16_t SjisPairToUnicode(std::uint8_t lead, std::uint8_t trail) {
 }
 
 char16_t Jis0208ToUnicode(unsigned row, unsigned cell) {
-  if (row >= kCells || cell >= kCells) return u'\0';
-  const auto pair = SjisPair(row, cell);
-  return SjisPairToUnicode(pair[0], pair[1]);
+  // Its own small table: the decoders look up every kanji here.
+  static const std::unique_ptr<JisTable> table = [] {
+    auto jis = std::make_unique<JisTable>();
+    for (unsigned r = 0; r < kCells; ++r) {
+      for (unsigned c = 0; c < kCells; ++c) {
+        const auto pair = SjisPair(r, c);
+        (*jis)[r * kCells + c] = SjisPairToUnicode(pair[0], pair[1]);
+      }
+    }
+    return jis;
+  }();
+  return row < kCells && cell < kCells ? (*table)[row * kCells + cell] : u'\0';
 }
 
 char16_t Jis0212ToUnicode(unsigned row, unsigned cell) {
