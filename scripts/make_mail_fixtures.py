@@ -329,6 +329,11 @@ data = mail(BASIC + ["Subject: elsewhere", "Content-Type: multipart/mixed; bound
 add("other_charsets.eml", data, "contains=Café naïve — “quoted”", "contains=中文邮件内容", "contains=Привет",
     "contains=西欧のラベルが付いた日本語のメールです。", "event=charset_override")
 
+# 18. One stray byte in UTF-8 (even in length, so that it also reads as UTF-16): the label holds.
+data = mail(BASIC + ["Subject: stray", "Content-Type: text/plain; charset=UTF-8"], b"\xfe tw\r\n")
+assert len(data.split(b"\r\n\r\n", 1)[1]) % 2 == 0
+add("stray_byte.eml", data, "contains=\ufffd tw", "event_text=replaced_invalid_byte|\ufffd")
+
 # 15. Windows ISO-2022-JP in an RFC 2231 name (GMime's iconv refuses it and keeps the bytes), an
 # encoded word inside a quoted display name, and JIS labelled UTF-8.
 name_jis = "".join("%%%02X" % b for b in windows_jis("①議事録.txt"))

@@ -303,7 +303,12 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   const std::span<const std::uint8_t> sample = Window(bytes);
   const Reading as_labelled = Read(*labelled, sample);
   const Reading as_sniffed = Read(sniffed.charset, sample);
-  const bool clean_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0;
+  // UTF-16 found only by scoring (no byte-order mark, no ASCII or kana units) is too weak to
+  // overrule a label: a few stray bytes read as some character in UTF-16.
+  const bool weak_utf16 =
+      (sniffed.charset == Charset::utf16le || sniffed.charset == Charset::utf16be) &&
+      !Utf16ByZeros(Window(bytes));
+  const bool clean_japanese = as_sniffed.invalid == 0 && as_sniffed.score > 0 && !weak_utf16;
   const long margin = 10 + static_cast<long>(as_labelled.characters / 4);
   const bool believable = *labelled == Charset::iso8859_1
                               ? !ReadsAsJapaneseProse(as_sniffed)

@@ -344,7 +344,8 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
     GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
     if (!message) break;
     if (messages++ > 0) walker.NextMessage();
-    walker.Message(message.get(), "");
+    // The second and later messages of an mbox name their parts "#2.1", "#2.header", ...
+    walker.Message(message.get(), messages == 1 ? "" : "#" + std::to_string(messages));
   }
   if (messages == 0) walker.BareText();
   return reading;
