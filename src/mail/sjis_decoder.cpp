@@ -7,24 +7,19 @@
 namespace quillora::mail {
 
 void DecodeShiftJis(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
-  std::size_t i = 0;
-  const std::size_t size = bytes.size();
-  while (i < size) {
+  DecodeAsciiCompatible(bytes, 0, sink, [&](std::size_t i) -> std::size_t {
     const std::uint8_t b = bytes[i];
-    if (b < 0x80) {
-      sink.Put(b, i, 1);
-      ++i;
-    } else if (b >= 0xA1 && b <= 0xDF) {
+    if (IsHalfwidthKatakanaByte(b) && b != 0xA0) {
       sink.Put(HalfwidthKana(static_cast<std::uint8_t>(b - 0x80)), i, 1);
-      ++i;
-    } else if (IsSjisLeadByte(b) && i + 1 < size && IsSjisTrailByte(bytes[i + 1])) {
-      sink.PutMapped(SjisPairToUnicode(b, bytes[i + 1]), i, 2);
-      i += 2;
-    } else {
-      sink.Invalid(i, 1);
-      ++i;
+      return 1;
     }
-  }
+    if (IsSjisLeadByte(b) && i + 1 < bytes.size() && IsSjisTrailByte(bytes[i + 1])) {
+      sink.PutMapped(SjisPairToUnicode(b, bytes[i + 1]), i, 2);
+      return 2;
+    }
+    sink.Invalid(i, 1);
+    return 1;
+  });
 }
 
 }  // namespace quillora::mail

@@ -41,23 +41,15 @@ std::size_t SequenceLength(std::uint8_t lead) {
 }  // namespace
 
 void DecodeUtf8(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
-  std::size_t i = 0;
   const std::size_t size = bytes.size();
-  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-    i = 3;  // a byte-order mark is no part of the text
-  }
-  while (i < size) {
+  // A byte-order mark is no part of the text.
+  const bool bom = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+  DecodeAsciiCompatible(bytes, bom ? 3 : 0, sink, [&](std::size_t i) -> std::size_t {
     const std::uint8_t b = bytes[i];
-    if (b < 0x80) {
-      sink.Put(b, i, 1);
-      ++i;
-      continue;
-    }
     const std::size_t length = SequenceLength(b);
     if (length == 0) {
       sink.Invalid(i, 1);
-      ++i;
-      continue;
+      return 1;
     }
     char32_t c = b & (0x7F >> length);
     std::size_t read = 1;
@@ -66,9 +58,7 @@ void DecodeUtf8(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
       const std::uint8_t next = bytes[i + read];
       const bool fits =
           read == 1 ? next >= second.low && next <= second.high : IsContinuation(next);
-      if (!fits) {
-        break;
-      }
+      if (!fits) break;
       c = (c << 6) | (next & 0x3F);
       ++read;
     }
@@ -77,8 +67,8 @@ void DecodeUtf8(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
     } else {
       sink.Invalid(i, read);
     }
-    i += read;
-  }
+    return read;
+  });
 }
 
 void DecodeUtf16(std::span<const std::uint8_t> bytes, bool big_endian, DecodeSink& sink) {
@@ -115,13 +105,10 @@ void DecodeUtf16(std::span<const std::uint8_t> bytes, bool big_endian, DecodeSin
 }
 
 void DecodeAscii(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] < 0x80) {
-      sink.Put(bytes[i], i, 1);
-    } else {
-      sink.Invalid(i, 1);
-    }
-  }
+  DecodeAsciiCompatible(bytes, 0, sink, [&](std::size_t i) -> std::size_t {
+    sink.Invalid(i, 1);
+    return 1;
+  });
 }
 
 void DecodeLatin1(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
