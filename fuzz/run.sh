@@ -53,6 +53,13 @@ for sample in samples/*; do
   seed codec_decode_fuzz "$name" '\x00' "$sample"
   seed codec_decode_fuzz "cut-$name" '\x03\x10\x41\x81' "$sample"
 done
+for mail in samples/* tests/mail/fixtures/*.eml; do
+  name=$(basename "$mail")
+  seed mail_reader_fuzz "$name" '' "$mail"
+  for choice in 0 1 2 3; do
+    seed detection_fuzz "$choice-$name" "\\x0$choice" "$mail"
+  done
+done
 seed ini_file_fuzz settings '\x00\x56\x00\x4c\x02\x61\x62\x00\x4f\x00\x53' "$settings"
 seed ini_file_fuzz bom '\x00\x56\x00\x4c\x02\x61\x62\x00\x4f\x00\x53\xef\xbb\xbf' "$settings"
 seed rtf_reader_fuzz document '' "$rich"

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the sample input files in samples/, one per decode type, from the texts below.
+"""Writes the sample input files in samples/, one per decode type and two whole mails, from the
+texts below.
 
 Run from anywhere: python3 scripts/make_samples.py
 """
@@ -113,6 +114,105 @@ def utf16le_bom():
     return codecs.BOM_UTF16_LE + codecs.encode(text, "utf-16-le")
 
 
+def b_word(data, charset="ISO-2022-JP"):
+    return "=?%s?B?%s?=" % (charset, base64.b64encode(data).decode("ascii"))
+
+
+def multipart_mail():
+    """A mail as a current mailer sends it: an encoded subject, plain text beside HTML, and a
+    Shift_JIS CSV attached under a Japanese RFC 2231 name."""
+    text = lines(
+        "各位",
+        "",
+        "来週の定例会議の議事次第をお送りします。",
+        "出席者の一覧を添付しましたので、ご確認ください。",
+        "",
+        "総務部 山本",
+    )
+    html = ("<html><head><style>p { margin: 0 }</style></head><body>"
+            "<p>各位</p><p>来週の定例会議の議事次第をお送りします。</p></body></html>")
+    attachment = codecs.encode(lines("氏名,部署", "山本,総務部", "田中,営業部"), "cp932")
+    name = "出席者一覧.csv"
+    rfc2231 = "".join("%%%02X" % b for b in name.encode("utf-8"))
+    parts = [
+        "--mixed", "Content-Type: multipart/alternative; boundary=alt", "",
+        "--alt", "Content-Type: text/plain; charset=ISO-2022-JP", "Content-Transfer-Encoding: 7bit", "",
+    ]
+    body = lines(*parts).encode("ascii")
+    body += b"".join(codecs.encode(row, "iso2022_jp") + b"\r\n" for row in text.split(CRLF)[:-1])
+    body += lines(
+        "--alt", "Content-Type: text/html; charset=UTF-8", "Content-Transfer-Encoding: base64", "",
+        *base64.encodebytes(html.encode("utf-8")).decode("ascii").split(), "--alt--",
+        "--mixed", "Content-Type: text/csv; charset=Shift_JIS",
+        "Content-Disposition: attachment; filename*=UTF-8''" + rfc2231,
+        "Content-Transfer-Encoding: base64", "",
+        *base64.encodebytes(attachment).decode("ascii").split(), "--mixed--").encode("ascii")
+    header = lines(
+        "From: " + b_word(codecs.encode("山本 一郎", "iso2022_jp")) + " <yamamoto@example.com>",
+        "To: team@example.com",
+        "Subject: " + b_word(codecs.encode("定例会議の議事次第", "iso2022_jp")),
+        "Date: Mon, 13 Apr 2026 10:00:00 +0900",
+        "MIME-Version: 1.0",
+        "Content-Type: multipart/mixed; boundary=mixed",
+        "",
+    )
+    return header.encode("ascii") + body
+
+
+def windows_jis(text):
+    """ISO-2022-JP as Windows writes it (code page 50220): every code page 932 pair as its JIS
+    code, the IBM extensions first moved to their NEC-selected codes; half-width kana by ESC ( I."""
+    out = bytearray()
+    mode = "ascii"
+    for ch in text:
+        raw = ch.encode("cp932")
+        if raw[0] >= 0xFA:
+            raw = next(bytes([lead, trail]) for lead in (0xED, 0xEE) for trail in range(0x40, 0xFD)
+                       if bytes([lead, trail]).decode("cp932", "replace") == ch)
+        if len(raw) == 1 and raw[0] >= 0xA1:
+            want, data = "kana", bytes([raw[0] - 0x80])
+        elif len(raw) == 1:
+            want, data = "ascii", raw
+        else:
+            lead, trail = raw
+            row = (lead - 0x81) * 2 if lead < 0xA0 else (lead - 0xC1) * 2
+            data = (bytes([row + 0x22, trail - 0x7E]) if trail >= 0x9F
+                    else bytes([row + 0x21, trail - (0x20 if trail >= 0x80 else 0x1F)]))
+            want = "kanji"
+        if want != mode:
+            out += {"ascii": b"\x1b(B", "kana": b"\x1b(I", "kanji": b"\x1b$B"}[want]
+            mode = want
+        out += data
+    if mode != "ascii":
+        out += b"\x1b(B"
+    return bytes(out)
+
+
+def windows_jis_mail():
+    """ISO-2022-JP from a Windows mailer: NEC row 13, the IBM extensions and half-width kana,
+    which ISO-2022-JP proper does not have and most converters refuse."""
+    body = [
+        "髙橋様",
+        "",
+        "①見積書（㈱山﨑商事様向け）",
+        "②納期：３営業日、数量：５０㌔",
+        "ｶﾀﾛｸﾞは別便でお送りします。",
+        "",
+        "№２０２６－０４１",
+    ]
+    header = lines(
+        "From: Sales <sales@example.com>",
+        "To: Takahashi <takahashi@example.com>",
+        "Subject: " + b_word(windows_jis("①お見積りの件（髙橋様）")),
+        "Date: Tue, 14 Apr 2026 15:20:00 +0900",
+        "MIME-Version: 1.0",
+        "Content-Type: text/plain; charset=ISO-2022-JP",
+        "Content-Transfer-Encoding: 7bit",
+        "",
+    )
+    return header.encode("ascii") + b"".join(windows_jis(row) + b"\r\n" for row in body)
+
+
 def main():
     SAMPLES.mkdir(exist_ok=True)
     for name, make in [
@@ -121,6 +221,8 @@ def main():
         ("uuencoded_message.txt", uuencoded_message),
         ("base64_mail.eml", base64_mail),
         ("utf16le_bom.txt", utf16le_bom),
+        ("multipart_mail.eml", multipart_mail),
+        ("windows_jis_mail.eml", windows_jis_mail),
     ]:
         (SAMPLES / name).write_bytes(make())
 

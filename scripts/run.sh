@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libicu-dev libsqlite3-dev googletest libgtest-dev
-                libgmock-dev qt6-base-dev libgl-dev fontconfig libfontconfig-dev
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libicu-dev libsqlite3-dev libgmime-3.0-dev googletest
+                libgtest-dev libgmock-dev qt6-base-dev libgl-dev fontconfig libfontconfig-dev
                 fonts-noto-cjk qt6-translations-l10n
                 python3 desktop-file-utils appstream man-db)
 

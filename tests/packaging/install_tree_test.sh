@@ -7,7 +7,8 @@ set -uo pipefail
 
 build=$1 source=$2 version=$3 gui=$4
 app_id=com.example.Quillora
-samples=(jis_mail.txt euc_halfwidth.txt uuencoded_message.txt base64_mail.eml utf16le_bom.txt)
+samples=(jis_mail.txt euc_halfwidth.txt uuencoded_message.txt base64_mail.eml utf16le_bom.txt
+         multipart_mail.eml windows_jis_mail.eml)
 root=$(mktemp -d "${TMPDIR:-/tmp}/quillora-install-XXXXXX")
 trap 'rm -rf "$root"' EXIT
 usr=$root/usr

@@ -92,7 +92,11 @@ std::string UsageText() {
     names += "  " + std::string(type.command_name) + " (" + std::to_string(type.mode) + ")";
   }
   return R"(Usage: quillora-convert [OPTION]... MODE FILE
-Converts FILE by conversion mode MODE and writes the result as code page 932 text.
+       quillora-convert mail [--to ENC] [--report FILE] [--save-attachments DIR] [--strict] FILE
+       quillora-convert guess FILE
+Converts FILE by conversion mode MODE and writes the result as code page 932 text. "mail" reads
+a whole mail (MIME, encoded headers, any Japanese charset) and writes it as readable text;
+"guess" names the decode type or charset FILE is in, with the evidence.
 
 MODE is any integer from -32768 to 32767; these convert, the others give no output:
    1  JIS (ISO-2022-JP) to Shift_JIS     7  EUC-JP to JIS

@@ -15,6 +15,8 @@
 #include "arguments.h"
 #include "convert/front_door.h"
 #include "convert/stream_output.h"
+#include "guess_command.h"
+#include "mail_command.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
 #include "io/large_buffer.h"
@@ -158,6 +160,10 @@ int Run(const Request& request) {
 int main(int argc, char** argv) {
   using namespace quillora::convert_cli;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (!arguments.empty() && (arguments[0] == "mail" || arguments[0] == "guess")) {
+    const auto rest = std::span(arguments).subspan(1);
+    return arguments[0] == "mail" ? RunMailCommand(rest) : RunGuessCommand(rest);
+  }
   const Command command = ParseArguments(arguments);
   if (const auto* error = std::get_if<UsageError>(&command)) {
     Complain(error->message);

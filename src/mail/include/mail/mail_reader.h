@@ -1,0 +1,33 @@
+// Reads an RFC 5322 / MIME message (optionally behind an mbox "From " line, CR LF or LF) into
+// readable text: decoded headers, the bodies a person reads, the attachments, and every repair.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "mail/repair_event.h"
+#include "text/byte_buffer.h"
+
+namespace quillora::mail {
+
+struct Attachment {
+  Text name;         // decoded; may hold anything the sender wrote, so sanitise before use
+  std::string type;  // "application/pdf"
+  std::string part;  // the part that holds it ("2", "1.3", "1:uuencode")
+  ByteBuffer data;   // the content, transfer decoding undone
+};
+
+struct MailReading {
+  Text text;  // lines end in CR LF
+  std::vector<Attachment> attachments;
+  std::vector<RepairEvent> events;              // in the order of the text
+  std::vector<std::string> charsets;            // as read, each once ("ISO-2022-JP", ...)
+  std::vector<std::string> transfer_encodings;  // each once ("base64", "quoted-printable", ...)
+};
+
+// Never fails: anything GMime cannot see as a message is read as one text body.
+[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input);
+
+}  // namespace quillora::mail
