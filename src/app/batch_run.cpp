@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 
+#include "app/decode_file.h"
 #include "app/paths.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
@@ -31,7 +32,8 @@ BatchOutcome RunBatch(const AppState& state) {
   const std::optional<int> decode_type = DefaultDecodeTypeSetting(state);
   if (!decode_type) {
     return Failed("the setting DefaultDecodeType=" + Utf8FromText(state.DefaultDecodeType) +
-                  " is not a decode type (0 to 4); nothing was written");
+                  " is not a decode type (0 to " + std::to_string(kDecodeTypeCount - 1) +
+                  "); nothing was written");
   }
   const std::optional<std::string> native = FileNameToUtf8(file);
   std::optional<ByteBuffer> input = native ? ReadWholeFile(*native) : std::nullopt;
@@ -49,6 +51,12 @@ BatchOutcome RunBatch(const AppState& state) {
       return output.Write(piece);
     });
     Text name = file;
+    if (DecodeTypeAt(*decode_type)->whole_mail) {
+      // The readable mail, as quillora-convert mail writes it.
+      (void)output.Write(DecodeBytes(std::move(*input), name, *decode_type));
+      std::string problem = output.Commit();
+      return problem.empty() ? BatchOutcome{} : Failed(std::move(problem));
+    }
     const Conversion conversion = ConvertBytes(
         std::move(*input), name, DecodeTypeAt(*decode_type)->mode, 0, Product::cp932_text, out);
     out.Finish();

@@ -1,27 +1,40 @@
-// Decoding by decode type: the step from the Decode menu and the batch run to the engine.
+// Decoding by decode type: the step from the Decode menu and the batch run to the engine and the
+// whole-mail reader.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "text/byte_buffer.h"
 
 namespace quillora {
 
-// The conversion mode for a decode type written as the Decode menu writes its index: exactly "0"
-// to "4"; any other text ("00", "5", "") gives none.
-[[nodiscard]] std::optional<std::int16_t> ConversionModeOf(const Text& strDecodeType);
+// What a decoding found besides its text.
+struct DecodeNotes {
+  // A converter stopped early at this input byte; the result holds what came before.
+  std::optional<std::size_t> stopped_at;
+  // The whole mail: the charsets and transfer encodings it met, and how many repairs it made.
+  std::vector<std::string> charsets;
+  std::vector<std::string> transfer_encodings;
+  std::size_t repairs = 0;
+};
+
+// The decode type written as the Decode menu writes its index: exactly "0" to "5"; any other
+// text ("00", "6", " 1", "") is none.
+[[nodiscard]] std::optional<int> DecodeTypeOf(const Text& strDecodeType);
 
 // The text of the file decoded by decode type, as the code page 932 bytes that a saved result
-// holds; empty when nothing was converted or the file cannot be read. A uuencode decoding replaces
-// strFileName with the begin line's name. When the decoding stopped early (the result then holds
-// what came before), stopped_at receives the input byte where it stopped.
+// holds (for the whole mail, what code page 932 cannot hold is "?"); empty when nothing was
+// converted or the file cannot be read. A uuencode decoding replaces strFileName with the begin
+// line's name.
 [[nodiscard]] ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType,
-                                    std::optional<std::size_t>* stopped_at = nullptr);
+                                    DecodeNotes* notes = nullptr);
 
 // The same on bytes already read; strFileName names them.
-[[nodiscard]] ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, std::int16_t mode,
-                                     std::optional<std::size_t>* stopped_at = nullptr);
+[[nodiscard]] ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, int decode_type,
+                                     DecodeNotes* notes = nullptr);
 
 }  // namespace quillora

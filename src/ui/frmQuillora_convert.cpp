@@ -1,6 +1,7 @@
 // The main frame's conversion commands.
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QStringList>
 #include <new>
 #include <optional>
 #include <string>
@@ -23,12 +24,29 @@ namespace quillora {
 struct Decoded {
   Text file;  // the name the caption shows
   ByteBuffer cp932;
-  std::shared_ptr<ShownText> shown;       // shared: the queued call that carries it is copied
-  std::optional<std::size_t> stopped_at;  // where a converter stopped early
+  std::shared_ptr<ShownText> shown;  // shared: the queued call that carries it is copied
+  DecodeNotes notes;
   bool out_of_memory = false;
 };
 
 namespace {
+
+// What the whole mail held, for the status bar: its charsets and transfer encodings, and how many
+// repairs reading it took. Empty for the other decode types.
+QString MailSummary(const DecodeNotes& notes) {
+  if (notes.charsets.empty() && notes.transfer_encodings.empty() && notes.repairs == 0) {
+    return {};
+  }
+  QStringList found;
+  for (const auto* names : {&notes.charsets, &notes.transfer_encodings}) {
+    for (const std::string& name : *names) {
+      found.append(QString::fromStdString(name));
+    }
+  }
+  return QStringLiteral(": %1 / 修復 %2 件")
+      .arg(found.join(QStringLiteral(", ")))
+      .arg(notes.repairs);
+}
 
 // Runs on any thread; builds the text to show as well, so the window only installs it.
 Decoded Decode(Text file, std::int16_t index) {
@@ -37,7 +55,7 @@ Decoded Decode(Text file, std::int16_t index) {
   const std::string index_text = std::to_string(index);
   try {
     decoded.cp932 =
-        DecodeFile(decoded.file, Text(index_text.begin(), index_text.end()), &decoded.stopped_at);
+        DecodeFile(decoded.file, Text(index_text.begin(), index_text.end()), &decoded.notes);
     if (!decoded.cp932.empty()) {
       decoded.shown = std::make_shared<ShownText>(BuildTextView(decoded.cp932, false));
     }
@@ -95,13 +113,13 @@ void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
                            ToQString(decoded.file) +
                            ToQString(type ? type->caption_suffix : std::u16string_view()));
   if (type) {
-    document->SetKind(ToQString(type->name));
+    document->SetKind(ToQString(type->name) + MailSummary(decoded.notes));
   }
-  if (decoded.stopped_at) {
+  if (decoded.notes.stopped_at) {
     // The bytes the converter made are kept, as they always were; that they end early is said.
     statusBar()->showMessage(
         QStringLiteral("デコードは %1 バイト目で止まりました。それより前の結果を表示しています。")
-            .arg(*decoded.stopped_at));
+            .arg(*decoded.notes.stopped_at));
   }
   UpdateCommandState();
 }

@@ -54,6 +54,18 @@ TEST_F(quillora_batch_test, unusable_setting_or_output_name_writes_nothing) {
   EXPECT_EQ(Listing(), before);
 }
 
+// Decode type 5 writes the readable mail, as quillora-convert mail does.
+TEST_F(quillora_batch_test, the_whole_mail_is_written_as_the_mail_command_writes_it) {
+  for (const char* sample : {"multipart_mail.eml", "windows_jis_mail.eml"}) {
+    const fs::path input =
+        WriteBytes(Path(sample), ReadBytes(std::string(QUILLORA_SAMPLES_DIR "/") + sample));
+    const Outcome mail = Convert({"mail", input});
+    ASSERT_TRUE(EndedWith(mail, 0)) << sample;
+    EXPECT_TRUE(EndedWith(Batch({input, Path("out.txt")}, 5), 0)) << sample;
+    EXPECT_TRUE(ReadBytes(Path("out.txt")) == mail.out) << sample;
+  }
+}
+
 TEST_F(quillora_batch_test, help_and_version_need_no_input) {
   const Outcome help = Batch({"--help"});
   EXPECT_TRUE(EndedWith(help, 0));

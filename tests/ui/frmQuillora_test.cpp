@@ -19,6 +19,7 @@
 
 #include "ui/startup/font_lists.h"
 #include "convert/clsConvert.h"
+#include "mail/mail_reader.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"
 #include "ui/find_bar.h"
@@ -37,8 +38,18 @@ QByteArray AsBytes(std::span<const std::uint8_t> bytes) {
 }
 
 // What the converter makes of a file, as quillora-convert prints it.
+// What quillora-convert writes for the file in a mode, or for mode -1 as "mail".
 QByteArray Converted(const QString& path, int mode) {
   Text name = ToText(path);
+  if (mode < 0) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    return AsBytes(TextToBytes(
+        mail::ReadMail({reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                        static_cast<std::size_t>(bytes.size())})
+            .text));
+  }
   return AsBytes(TextToBytes(clsConvert().KanjiConv(name, static_cast<std::int16_t>(mode), 0)));
 }
 
@@ -448,21 +459,27 @@ class frmQuillora_test : public QObject, FrameFixture {
   // type -1 is the default command, set to BASE64; "@" in a caption stands for the opened file.
   void each_decode_type_tags_its_result_data() {
     QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("stored_default");
     QTest::addColumn<QString>("sample");
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("mode");  // -1: the whole mail
     QTest::addColumn<QString>("caption");
-    QTest::newRow("JIS") << 0 << "jis_mail.txt" << 1 << "@ (JIS→ShiftJIS)";
+    QTest::newRow("JIS") << 0 << "3" << "jis_mail.txt" << 1 << "@ (JIS→ShiftJIS)";
     // The begin line's name goes into the caption, but the opened file is still converted next.
-    QTest::newRow("UUENCODE") << 2 << "uuencoded_message.txt" << 10
+    QTest::newRow("UUENCODE") << 2 << "3" << "uuencoded_message.txt" << 10
                               << "recipe.txt (UUENCODE→ShiftJIS)";
-    QTest::newRow("default") << -1 << "base64_mail.eml" << 9 << "@ (BASE64→ShiftJIS)";
+    QTest::newRow("default") << -1 << "3" << "base64_mail.eml" << 9 << "@ (BASE64→ShiftJIS)";
+    QTest::newRow("whole mail") << 5 << "3" << "multipart_mail.eml" << -1
+                                << "@ (ﾒｰﾙ全体→ShiftJIS)";
+    QTest::newRow("whole mail by default") << -1 << "5" << "windows_jis_mail.eml" << -1
+                                           << "@ (ﾒｰﾙ全体→ShiftJIS)";
   }
   void each_decode_type_tags_its_result() {
     QFETCH(int, type);
+    QFETCH(QString, stored_default);
     QFETCH(QString, sample);
     QFETCH(int, mode);
     QFETCH(QString, caption);
-    App().DefaultDecodeType = u"3";
+    App().DefaultDecodeType = ToText(stored_default);
     const QString source = OpenSample(sample);
     QAction* command = type < 0 ? Item(*frame_, "mnuConvertRunDefault") : DecodeItem(*frame_, type);
     caption.replace(u'@', source);

@@ -89,7 +89,9 @@ Command ParseArguments(const std::vector<std::string>& arguments) {
 std::string UsageText() {
   std::string names;
   for (const DecodeType& type : kDecodeTypes) {
-    names += "  " + std::string(type.command_name) + " (" + std::to_string(type.mode) + ")";
+    if (!type.whole_mail) {
+      names += "  " + std::string(type.command_name) + " (" + std::to_string(type.mode) + ")";
+    }
   }
   return R"(Usage: quillora-convert [OPTION]... MODE FILE
        quillora-convert mail [--to ENC] [--report FILE] [--save-attachments DIR] [--strict] FILE
