@@ -7,8 +7,10 @@
 #include "convert/front_door.h"
 #include "io/file_reading.h"
 #include "io/large_buffer.h"
+#include "mail/detection.h"
 #include "mail/mail_reader.h"
 #include "text/cp932_codec.h"
+#include "text/sjis_bytes.h"
 #include "text/utf8.h"
 
 namespace quillora {
@@ -24,6 +26,35 @@ ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
     notes->repairs = reading.events.size();
   }
   return cp932;
+}
+
+// A decoding that did not fit: the text came back as it was, or at least a quarter of its
+// characters are the mark of an undecodable byte (81 45, ・).
+bool DidNotFit(const ByteBuffer& input, const ByteBuffer& decoded) {
+  ByteBuffer unchanged;
+  AppendReencodedBytes(input, unchanged);
+  if (decoded == unchanged) {
+    return !decoded.empty();
+  }
+  std::size_t characters = 0;
+  std::size_t marks = 0;
+  for (std::size_t k = 0; k < decoded.size(); ++characters) {
+    const bool pair = IsSjisLeadByte(decoded[k]) && k + 1 < decoded.size();
+    marks += pair && decoded[k] == 0x81 && decoded[k + 1] == 0x45 ? 1U : 0U;
+    k += pair ? 2 : 1;
+  }
+  return characters > 0 && marks * 4 >= characters;
+}
+
+// The decode type the input looks like, when it is another than the one that did not fit.
+void SuggestAnother(const ByteBuffer& input, int decode_type, DecodeNotes& notes) {
+  const mail::Detection detection = mail::Detect(input);
+  for (int index = 0; index < kDecodeTypeCount; ++index) {
+    if (index != decode_type && DecodeTypeAt(index)->command_name == detection.decode_type) {
+      notes.looks_like = index;
+      notes.evidence = detection.evidence;
+    }
+  }
 }
 
 }  // namespace
@@ -65,7 +96,15 @@ ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType, DecodeNotes*
   if (!input) {
     return {};
   }
-  return DecodeBytes(std::move(*input), strFileName, *decode_type, notes);
+  if (notes == nullptr) {
+    return DecodeBytes(std::move(*input), strFileName, *decode_type, notes);
+  }
+  // The input is kept for the hint: a person decoding a file picks its type by eye.
+  ByteBuffer decoded = DecodeBytes(*input, strFileName, *decode_type, notes);
+  if (DidNotFit(*input, decoded)) {
+    SuggestAnother(*input, *decode_type, *notes);
+  }
+  return decoded;
 }
 
 }  // namespace quillora

@@ -20,6 +20,10 @@ struct DecodeNotes {
   std::vector<std::string> charsets;
   std::vector<std::string> transfer_encodings;
   std::size_t repairs = 0;
+  // When the decoding changed nothing or gave mostly marks of undecodable bytes: the decode type
+  // the content looks like, and why.
+  std::optional<int> looks_like;
+  std::string evidence;
 };
 
 // The decode type written as the Decode menu writes its index: exactly "0" to "5"; any other

@@ -16,13 +16,13 @@
 #include <utility>
 
 #include "app/identity.h"
+#include "app/number_text.h"
 #include "app/paths.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
 #include "platform/registry.h"
 #include "ui/frmDocument.h"
-#include "app/number_text.h"
 #include "ui/outside_world.h"
 #include "ui/placement.h"
 #include "ui/program_picture.h"
@@ -122,6 +122,8 @@ void frmQuillora::ConnectCommands() {
   connect(&work_, &WorkInProgress::Changed, this,
           [this] { sbStatusBar_->ShowWork(work_.Current()); });
   connect(sbStatusBar_, &StatusPanels::CancelWork, &work_, &WorkInProgress::CancelAll);
+  connect(sbStatusBar_, &StatusPanels::HintChosen, this,
+          [this] { mnuConvertRun_Click(hinted_type_); });
 }
 
 QComboBox& frmQuillora::cboFonts() const {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "text/byte_buffer.h"
 #include "app/modQuillora.h"
+#include "text/byte_buffer.h"
 #include "ui/frame_menus.h"
 #include "ui/work_in_progress.h"
 
@@ -142,6 +142,7 @@ class frmQuillora : public QMainWindow {
   WorkInProgress work_;
   QHash<frmDocument*, int> loading_work_;
   std::uint64_t source_generation_ = 0;  // counts ResetCommandState
+  std::int16_t hinted_type_ = 0;         // what the status bar's hint runs
   ToolBand* cbrTool_;
   StatusPanels* sbStatusBar_;
   QMdiArea* mdiArea_;

@@ -16,6 +16,7 @@
 #include "ui/japanese_font.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
+#include "ui/status_panels.h"
 #include "ui/text_view.h"
 
 namespace quillora {
@@ -73,6 +74,7 @@ void frmQuillora::mnuConvertRun_Click(std::int16_t Index) {
 }
 
 void frmQuillora::StartDecode(std::int16_t index, std::shared_ptr<frmDummy> banner) {
+  sbStatusBar_->ShowHint({});
   // A uuencode decoding renames the file it was given to the name on its begin line. That name
   // belongs in the caption, but later conversions must still read the file the user opened.
   const Text file = App().CurrentFile;
@@ -100,6 +102,13 @@ void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
   }
   if (decoded.cp932.empty()) {
     return;
+  }
+  if (const std::optional<int> fits = decoded.notes.looks_like) {
+    // One click runs the decode type the content looks like.
+    hinted_type_ = static_cast<std::int16_t>(*fits);
+    sbStatusBar_->ShowHint(QStringLiteral("この内容は %1 に見えます（%2）。ここを押すと変換します")
+                               .arg(ToQString(DecodeTypeAt(*fits)->name),
+                                    QString::fromStdString(decoded.notes.evidence)));
   }
   const std::optional<DecodeType> type = DecodeTypeAt(index);
   frmDocument* document = NewDocument();

@@ -31,6 +31,7 @@ StatusPanels::StatusPanels(QWidget* parent)
       work_(Panel("sbStatusBar_Work")),
       progress_(new QProgressBar),
       cancel_(new QToolButton),
+      hint_(new QToolButton),
       kind_(Panel("sbStatusBar_Kind")),
       size_(Panel("sbStatusBar_Size")),
       position_(Panel("sbStatusBar_Position")),
@@ -49,11 +50,18 @@ StatusPanels::StatusPanels(QWidget* parent)
   cancel_->setText(QStringLiteral("中止"));
   cancel_->hide();
   connect(cancel_, &QToolButton::clicked, this, &StatusPanels::CancelWork);
+  hint_->setObjectName(QStringLiteral("sbStatusBar_Hint"));
+  hint_->hide();
+  connect(hint_, &QToolButton::clicked, this, [this] {
+    hint_->hide();
+    emit HintChosen();
+  });
 
   addWidget(spare, 1);
   addWidget(work_);
   addWidget(progress_);
   addWidget(cancel_);
+  addWidget(hint_);
   for (QLabel* panel : {kind_, size_, position_, date_, time_}) {
     addPermanentWidget(panel);
   }
@@ -73,6 +81,11 @@ void StatusPanels::ShowDocument(const QString& kind, const QString& size, const 
   ShowText(*kind_, kind);
   ShowText(*size_, size);
   ShowText(*position_, position);
+}
+
+void StatusPanels::ShowHint(const QString& hint) {
+  hint_->setText(hint);
+  hint_->setVisible(!hint.isEmpty());
 }
 
 void StatusPanels::Refresh() {

@@ -23,9 +23,12 @@ class StatusPanels : public QStatusBar {
   // The active document's decode type or encoding, size and cursor position; empty texts hide
   // their panels.
   void ShowDocument(const QString& kind, const QString& size, const QString& position);
+  // A decode type that would fit better, as a button; the empty text hides it.
+  void ShowHint(const QString& hint);
 
  signals:
   void CancelWork();
+  void HintChosen();
 
  private:
   void Refresh();
@@ -33,6 +36,7 @@ class StatusPanels : public QStatusBar {
   QLabel* work_;
   QProgressBar* progress_;
   QToolButton* cancel_;
+  QToolButton* hint_;
   QLabel* kind_;
   QLabel* size_;
   QLabel* position_;

@@ -17,13 +17,13 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "ui/startup/font_lists.h"
 #include "convert/clsConvert.h"
 #include "mail/mail_reader.h"
 #include "support/frame_fixture.h"
 #include "text/cp932_codec.h"
 #include "ui/find_bar.h"
 #include "ui/qt_text.h"
+#include "ui/startup/font_lists.h"
 #include "ui/text_view.h"
 #include "ui/toolbar_icons.h"
 
@@ -45,10 +45,9 @@ QByteArray Converted(const QString& path, int mode) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     const QByteArray bytes = file.readAll();
-    return AsBytes(TextToBytes(
-        mail::ReadMail({reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                        static_cast<std::size_t>(bytes.size())})
-            .text));
+    return AsBytes(TextToBytes(mail::ReadMail({reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                               static_cast<std::size_t>(bytes.size())})
+                                   .text));
   }
   return AsBytes(TextToBytes(clsConvert().KanjiConv(name, static_cast<std::int16_t>(mode), 0)));
 }
@@ -463,15 +462,18 @@ class frmQuillora_test : public QObject, FrameFixture {
     QTest::addColumn<QString>("sample");
     QTest::addColumn<int>("mode");  // -1: the whole mail
     QTest::addColumn<QString>("caption");
-    QTest::newRow("JIS") << 0 << "3" << "jis_mail.txt" << 1 << "@ (JIS→ShiftJIS)";
+    QTest::newRow("JIS") << 0 << "3"
+                         << "jis_mail.txt" << 1 << "@ (JIS→ShiftJIS)";
     // The begin line's name goes into the caption, but the opened file is still converted next.
-    QTest::newRow("UUENCODE") << 2 << "3" << "uuencoded_message.txt" << 10
-                              << "recipe.txt (UUENCODE→ShiftJIS)";
-    QTest::newRow("default") << -1 << "3" << "base64_mail.eml" << 9 << "@ (BASE64→ShiftJIS)";
-    QTest::newRow("whole mail") << 5 << "3" << "multipart_mail.eml" << -1
-                                << "@ (ﾒｰﾙ全体→ShiftJIS)";
-    QTest::newRow("whole mail by default") << -1 << "5" << "windows_jis_mail.eml" << -1
-                                           << "@ (ﾒｰﾙ全体→ShiftJIS)";
+    QTest::newRow("UUENCODE") << 2 << "3"
+                              << "uuencoded_message.txt" << 10 << "recipe.txt (UUENCODE→ShiftJIS)";
+    QTest::newRow("default") << -1 << "3"
+                             << "base64_mail.eml" << 9 << "@ (BASE64→ShiftJIS)";
+    QTest::newRow("whole mail") << 5 << "3"
+                                << "multipart_mail.eml" << -1 << "@ (ﾒｰﾙ全体→ShiftJIS)";
+    QTest::newRow("whole mail by default")
+        << -1 << "5"
+        << "windows_jis_mail.eml" << -1 << "@ (ﾒｰﾙ全体→ShiftJIS)";
   }
   void each_decode_type_tags_its_result() {
     QFETCH(int, type);
@@ -493,6 +495,22 @@ class frmQuillora_test : public QObject, FrameFixture {
     }
     // The default command's wait banner is gone afterwards.
     QVERIFY(frame_->findChildren<QWidget*>(u"frmDummy"_s).isEmpty());
+  }
+
+  // A decode type that changes nothing: the status bar names the one the content looks like,
+  // and one click runs it. One that fits offers nothing.
+  void a_type_that_does_not_fit_offers_the_one_that_does() {
+    OpenSample(u"euc_halfwidth.txt"_s);
+    auto* hint = frame_->findChild<QToolButton*>(u"sbStatusBar_Hint"_s);
+    Trigger(DecodeItem(*frame_, 0));
+    QVERIFY(hint->isVisible());
+    QVERIFY2(hint->text().contains(u"EUC → ShiftJIS"_s), qPrintable(hint->text()));
+    hint->click();
+    WaitForWork(*frame_);
+    QVERIFY(frame_->ActiveDocument()->windowTitle().endsWith(u" (EUC→ShiftJIS)"_s));
+    QVERIFY(!hint->isVisible());
+    Trigger(DecodeItem(*frame_, 1));
+    QVERIFY(!hint->isVisible());
   }
 
   void a_vanished_file_converts_to_no_window() {
