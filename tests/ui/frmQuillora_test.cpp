@@ -331,23 +331,8 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(match.selectedText().size(), match.isNull() ? 0 : phrase.size());
   }
 
-  void ctrl_f_opens_the_find_bar_of_the_active_document() {
-    OpenSampleAndConvert(1);
-    frame_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
-    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
-    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
-    QVERIFY(phrase->isVisible());
-    QTest::keyClicks(phrase, u"Picnic"_s);
-    QTest::keyClick(phrase, Qt::Key_Return);
-    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
-    QTest::keyClicks(phrase, u"x"_s);
-    QTest::keyClick(phrase, Qt::Key_Return);
-    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
-             u"見つかりません"_s);
-  }
-
-  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would.
+  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would, Ctrl+F in the
+  // active document's find bar.
   void the_shortcuts_run_their_commands() {
     frame_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
@@ -358,6 +343,16 @@ class frmQuillora_test : public QObject, FrameFixture {
     QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(world_->save_requests.isEmpty());
     Trigger(DecodeItem(*frame_, 0));
+    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
+    QVERIFY(phrase->isVisible());
+    QTest::keyClicks(phrase, u"Picnic"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
+    QTest::keyClicks(phrase, u"x"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
+             u"見つかりません"_s);
     QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(world_->save_requests.size(), 1);
     world_->answer_ok = false;
