@@ -195,9 +195,6 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(Captions(*frame_), QStringList{source});
     Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), "(2) " + source + " (JIS→ShiftJIS)");
-
-    Item(*frame_, "mnuFileClose")->trigger();
-    QCOMPARE(CommandStates(*frame_), u"O-----"_s);
   }
 
   // However the edited result would close, the user is asked; only "save" writes, only "cancel"
@@ -243,23 +240,6 @@ class frmQuillora_test : public QObject, FrameFixture {
     if (saved.isOpen()) {
       QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記")) + "\r\n"));
     }
-  }
-
-  // Saved under a name and edited again, a result goes back to its own file without a dialog.
-  void a_saved_result_edited_again_is_saved_to_its_file() {
-    OpenSampleAndConvert(1);
-    frmDocument* result = frame_->ActiveDocument();
-    const QString target = Path(u"saved.txt"_s);
-    world_->save_answers.push_back(target);
-    Item(*frame_, "mnuFileSaveAs")->trigger();
-    QVERIFY(!result->HasUnsavedEdits());
-    QTextCursor(result->rtfText().document()).insertText(u"追記"_s);
-    world_->save_answers_to_ask.push_back(SaveAnswer::save);
-    result->close();
-    QCOMPARE(world_->save_requests.size(), 1);
-    QFile saved(target);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QVERIFY(saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
   }
 
   // The status bar names the active document's kind and size; work shows there while it runs.
@@ -361,23 +341,8 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(match.selectedText().size(), match.isNull() ? 0 : phrase.size());
   }
 
-  void ctrl_f_opens_the_find_bar_of_the_active_document() {
-    OpenSampleAndConvert(1);
-    frame_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
-    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
-    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
-    QVERIFY(phrase->isVisible());
-    QTest::keyClicks(phrase, u"Picnic"_s);
-    QTest::keyClick(phrase, Qt::Key_Return);
-    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
-    QTest::keyClicks(phrase, u"x"_s);
-    QTest::keyClick(phrase, Qt::Key_Return);
-    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
-             u"見つかりません"_s);
-  }
-
-  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would.
+  // Each shortcut runs its command: Ctrl+S only where the toolbar's Save would, Ctrl+F in the
+  // active document's find bar.
   void the_shortcuts_run_their_commands() {
     frame_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
@@ -388,6 +353,16 @@ class frmQuillora_test : public QObject, FrameFixture {
     QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(world_->save_requests.isEmpty());
     Trigger(DecodeItem(*frame_, 0));
+    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* phrase = frame_->ActiveDocument()->findChild<QLineEdit*>(u"FindBar_Phrase"_s);
+    QVERIFY(phrase->isVisible());
+    QTest::keyClicks(phrase, u"Picnic"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->rtfText().textCursor().selectedText(), u"Picnic"_s);
+    QTest::keyClicks(phrase, u"x"_s);
+    QTest::keyClick(phrase, Qt::Key_Return);
+    QCOMPARE(frame_->ActiveDocument()->findChild<QLabel*>(u"FindBar_Outcome"_s)->text(),
+             u"見つかりません"_s);
     QTest::keyClick(frame_.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(world_->save_requests.size(), 1);
     world_->answer_ok = false;
@@ -560,10 +535,19 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(saved.readAll(), Converted(source, 1));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), target);
 
-    // Saved under a name, the window is no longer a result: Save opens no dialog.
+    // Saved under a name, the window is no longer a result: Save, and saving the edits on
+    // closing, go back to its file without a dialog.
+    frmDocument* result = frame_->ActiveDocument();
+    QVERIFY(!result->HasUnsavedEdits());
     Button(*frame_, "Save")->setEnabled(true);
     Button(*frame_, "Save")->trigger();
+    QTextCursor(result->rtfText().document()).insertText(u"追記"_s);
+    world_->save_answers_to_ask.push_back(SaveAnswer::save);
+    result->close();
     QCOMPARE(world_->save_requests.size(), 1);
+    saved.close();
+    QVERIFY(saved.open(QIODevice::ReadOnly) &&
+            saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
   }
 
   void a_failed_save_and_saving_a_source_change_nothing() {
