@@ -11,6 +11,7 @@
 #include "app/number_text.h"
 #include "app/paths.h"
 #include "convert/decode_types.h"
+#include "io/user_folders.h"
 #include "platform/ini_file.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
@@ -147,15 +148,11 @@ Text SettingsFilePath() {
       (!folder.empty() && ::access(NativePath(folder).c_str(), W_OK) == 0)) {
     return beside;
   }
-  Text config = FromEnvironment("XDG_CONFIG_HOME");
-  if (config.empty() || config.front() != u'/') {  // a relative one is to be ignored
-    const Text home = FromEnvironment("HOME");
-    if (home.empty()) {
-      return beside;  // nowhere better; a write there fails silently
-    }
-    config = AddBackslash(home) + u".config";
+  const std::optional<std::filesystem::path> config = UserConfigFolder();
+  if (!config) {
+    return beside;  // nowhere better; a write there fails silently
   }
-  return AddBackslash(AddBackslash(config) + u"quillora") + Text(kSettingsFileName);
+  return TextFromNativePath(*config / "quillora" / NativePath(kSettingsFileName));
 }
 
 }  // namespace quillora

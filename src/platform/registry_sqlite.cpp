@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "io/user_folders.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
 
@@ -158,16 +159,8 @@ std::filesystem::path DefaultUserHivePath() {
   if (auto file = FromEnvironment("QUILLORA_REGISTRY"); !file.empty()) {
     return file;
   }
-  // A relative XDG_CONFIG_HOME is invalid and to be ignored.
-  std::filesystem::path config = FromEnvironment("XDG_CONFIG_HOME");
-  if (!config.is_absolute()) {
-    const std::filesystem::path home = FromEnvironment("HOME");
-    if (home.empty()) {
-      return {};
-    }
-    config = home / ".config";
-  }
-  return config / "quillora" / "registry.sqlite3";
+  const std::optional<std::filesystem::path> config = UserConfigFolder();
+  return config ? *config / "quillora" / "registry.sqlite3" : std::filesystem::path();
 }
 
 std::filesystem::path DefaultMachineHivePath() {
