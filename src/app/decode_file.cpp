@@ -24,6 +24,7 @@ ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
     notes->charsets = std::move(reading.charsets);
     notes->transfer_encodings = std::move(reading.transfer_encodings);
     notes->repairs = reading.events.size();
+    notes->attachments = std::move(reading.attachments);
   }
   return cp932;
 }

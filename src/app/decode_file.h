@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mail/mail_reader.h"
 #include "text/byte_buffer.h"
 
 namespace quillora {
@@ -20,6 +21,7 @@ struct DecodeNotes {
   std::vector<std::string> charsets;
   std::vector<std::string> transfer_encodings;
   std::size_t repairs = 0;
+  std::vector<mail::Attachment> attachments;
   // When the decoding changed nothing or gave mostly marks of undecodable bytes: the decode type
   // the content looks like, and why.
   std::optional<int> looks_like;

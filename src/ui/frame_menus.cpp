@@ -1,10 +1,10 @@
 // The main frame's menu bar.
 #include "ui/frame_menus.h"
 
-#include "ui/qt_text.h"
-
 #include <QMenu>
 #include <QMenuBar>
+
+#include "ui/qt_text.h"
 
 namespace quillora {
 
@@ -47,6 +47,8 @@ FrameMenus CreateFrameMenus(QMenuBar& bar) {
   m.mnuPrint = AddItem(*file, "mnuPrint", QStringLiteral("印刷(&P)"));
   m.mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   m.mnuFileExportPdf = AddItem(*file, "mnuFileExportPdf", QStringLiteral("PDF として出力(&E)..."));
+  m.mnuFileSaveAttachments =
+      AddItem(*file, "mnuFileSaveAttachments", QStringLiteral("添付ﾌｧｲﾙを保存(&T)..."));
   file->addSeparator();
   m.mnuFileRecent = file->addMenu(QStringLiteral("最近使ったﾌｧｲﾙ(&R)"));
   m.mnuFileRecent->setObjectName(QStringLiteral("mnuFileRecent"));
@@ -59,8 +61,7 @@ FrameMenus CreateFrameMenus(QMenuBar& bar) {
       AddItem(*decode, "mnuConvertRunDefault", QString::fromUtf16(kDefaultDecodeCaption));
   decode->addSeparator();
   for (std::size_t i = 0; i < kDecodeTypes.size(); ++i) {
-    m.mnuConvertRun[i] =
-        AddItem(*decode, "mnuConvertRun", ToQString(kDecodeTypes[i].menu_caption));
+    m.mnuConvertRun[i] = AddItem(*decode, "mnuConvertRun", ToQString(kDecodeTypes[i].menu_caption));
     m.mnuConvertRun[i]->setData(static_cast<int>(i));
   }
 

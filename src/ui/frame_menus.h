@@ -18,6 +18,7 @@ struct FrameMenus {
   QAction* mnuFileSaveAs;
   QAction* mnuPrint;
   QAction* mnuFileExportPdf;
+  QAction* mnuFileSaveAttachments;
   QMenu* mnuFileRecent;  // filled when it is about to show
   QAction* mnuFileExit;
   QAction* mnuConvertRunDefault;

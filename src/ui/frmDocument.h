@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "mail/mail_reader.h"
 #include "text/byte_buffer.h"
 #include "ui/background_work.h"
 #include "ui/paged_text.h"
@@ -70,6 +71,11 @@ class frmDocument : public QMdiSubWindow {
 
   // What the status bar calls the text: a result's decode type, a source's encoding.
   void SetKind(const QString& kind) { kind_ = kind; }
+  // The files a whole mail carried, for saving.
+  void SetAttachments(std::vector<mail::Attachment> attachments) {
+    attachments_ = std::move(attachments);
+  }
+  [[nodiscard]] const std::vector<mail::Attachment>& Attachments() const { return attachments_; }
   [[nodiscard]] QString Kind() const;
 
   // A caption beginning with "(" marks an unsaved conversion result.
@@ -106,6 +112,7 @@ class frmDocument : public QMdiSubWindow {
   bool edits_discarded_ = false;
   CancelFlag loading_;
   QString kind_;
+  std::vector<mail::Attachment> attachments_;
 };
 
 }  // namespace quillora

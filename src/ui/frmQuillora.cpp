@@ -95,6 +95,7 @@ void frmQuillora::ConnectCommands() {
   on(menus_.mnuPrint, &frmQuillora::mnuPrint_Click);
   on(menus_.mnuFileExit, &frmQuillora::mnuFileExit_Click);
   on(menus_.mnuFileExportPdf, &frmQuillora::mnuFileExportPdf_Click);
+  on(menus_.mnuFileSaveAttachments, &frmQuillora::mnuFileSaveAttachments_Click);
   on(save_shortcut_, &frmQuillora::mnuFileSave_Click);
   on(menus_.mnuViewFind, &frmQuillora::mnuViewFind_Click);
   connect(menus_.mnuFileRecent, &QMenu::aboutToShow, this, &frmQuillora::RebuildRecentFiles);
@@ -171,6 +172,7 @@ void frmQuillora::UpdateCommandState() {
   // A document still being filled has nothing to export or search yet.
   const bool shown = active != nullptr && !active->IsLoading();
   menus_.mnuFileExportPdf->setEnabled(shown);
+  menus_.mnuFileSaveAttachments->setEnabled(active != nullptr && !active->Attachments().empty());
   menus_.mnuFileRecent->setEnabled(!source && !recent_files_.empty());
   menus_.mnuViewFind->setEnabled(shown);
   cbrTool_->Button(u"Print")->setEnabled(source);

@@ -69,6 +69,9 @@ class frmQuillora : public QMainWindow {
   void mnuPrint_Click();
   void mnuFileExit_Click();
   void mnuFileExportPdf_Click();
+  // Saves the active whole mail's attachments into a folder the user picks, under names that
+  // cannot leave it or replace a file.
+  void mnuFileSaveAttachments_Click();
   void mnuViewFind_Click();
   // Opens one of the recently opened files, or says it is gone and forgets it.
   void OpenRecentFile(const Text& path);

@@ -121,6 +121,7 @@ void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
   document->setWindowTitle(QStringLiteral("(%1) ").arg(App().DocumentCount - 1) +
                            ToQString(decoded.file) +
                            ToQString(type ? type->caption_suffix : std::u16string_view()));
+  document->SetAttachments(std::move(decoded.notes.attachments));
   if (type) {
     document->SetKind(ToQString(type->name) + MailSummary(decoded.notes));
   }

@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <fstream>
 
+#include "app/number_text.h"
 #include "app/paths.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "app/number_text.h"
 #include "ui/japanese_font.h"
 #include "ui/qt_text.h"
 #include "ui/tiling.h"

@@ -2,12 +2,15 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
+#include <QStringList>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "app/identity.h"
 #include "io/atomic_file.h"
+#include "mail/attachment_files.h"
 #include "text/utf8.h"
 #include "ui/background_work.h"
 #include "ui/frmDocument.h"
@@ -223,6 +226,37 @@ void frmQuillora::mnuFileExportPdf_Click() {
 
 void frmQuillora::mnuFileExit_Click() {
   close();
+}
+
+void frmQuillora::mnuFileSaveAttachments_Click() {
+  const frmDocument* active = ActiveDocument();
+  if (active == nullptr || active->Attachments().empty()) {
+    return;
+  }
+  const std::optional<QString> folder =
+      Outside().ChooseFolder(this, QStringLiteral("添付ﾌｧｲﾙの保存先"));
+  if (!folder) {
+    return;
+  }
+  QStringList saved;
+  for (const mail::Attachment& attachment : active->Attachments()) {
+    std::string problem;
+    const std::filesystem::path path = mail::SaveAttachment(
+        NativePath(ToText(*folder)), mail::SafeFileName(attachment.name), attachment.data, problem);
+    if (path.empty()) {
+      Outside().ShowMessage(
+          this, ToQString(identity::kTitle),
+          QStringLiteral("添付ﾌｧｲﾙを保存できません。\n%1").arg(QString::fromStdString(problem)),
+          MessageIcon::warning);
+      return;
+    }
+    saved << ToQString(TextFromNativePath(path.filename()));
+  }
+  Outside().ShowMessage(this, ToQString(identity::kTitle),
+                        QStringLiteral("%1 個の添付ﾌｧｲﾙを保存しました。\n%2")
+                            .arg(saved.size())
+                            .arg(saved.join(QLatin1Char('\n'))),
+                        MessageIcon::information);
 }
 
 }  // namespace quillora

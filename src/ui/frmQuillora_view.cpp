@@ -5,12 +5,12 @@
 #include <QPointer>
 #include <exception>
 
+#include "app/number_text.h"
+#include "app/settings.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmOption.h"
 #include "ui/frmDocument.h"
 #include "ui/frmQuillora.h"
-#include "app/number_text.h"
-#include "app/settings.h"
 #include "ui/japanese_font.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"

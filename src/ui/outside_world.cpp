@@ -104,6 +104,11 @@ class QtOutsideWorld final : public OutsideWorld {
     return RunFileDialog(parent, request, QFileDialog::AcceptSave);
   }
 
+  std::optional<QString> ChooseFolder(QWidget* parent, const QString& title) override {
+    const QString folder = QFileDialog::getExistingDirectory(parent, title);
+    return folder.isEmpty() ? std::nullopt : std::optional(folder);
+  }
+
   PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {

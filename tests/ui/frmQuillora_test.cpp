@@ -1,6 +1,7 @@
 // The main frame driven through its menus and toolbar, with the dialogs answered by a script,
 // and its document windows: saving never changes an unedited text, edited text keeps its line
 // ends, and the text area is filled only when the window is first shown.
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,12 @@ QByteArray AsBytes(std::span<const std::uint8_t> bytes) {
 }
 
 // What the converter makes of a file, as quillora-convert prints it.
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
 // What quillora-convert writes for the file in a mode, or for mode -1 as "mail".
 QByteArray Converted(const QString& path, int mode) {
   Text name = ToText(path);
@@ -486,6 +493,49 @@ class frmQuillora_test : public QObject, FrameFixture {
     QVERIFY(!hint->isVisible());
     Trigger(DecodeItem(*frame_, 1));
     QVERIFY(!hint->isVisible());
+  }
+
+  // A whole mail's attachments go into the folder the user picks, under names that cannot leave
+  // it or replace a file there; a result without attachments offers none.
+  void attachments_are_saved_inside_the_folder_and_replace_nothing() {
+    QByteArray mail = "Subject: files\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n";
+    for (const char* name : {"../escape.txt", "same.txt", "same.txt", "/etc/passwd"}) {
+      mail += QByteArray(
+                  "--b\r\nContent-Type: application/octet-stream\r\n"
+                  "Content-Disposition: attachment; filename=\"") +
+              name + "\"\r\n\r\n" + name + "\r\n";
+    }
+    mail += "--b--\r\n";
+    QFile file(Path(u"files.eml"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(mail);
+    file.close();
+    QDir(folder_->path()).mkdir(u"saved"_s);
+    QFile kept(Path(u"saved/same.txt"_s));
+    QVERIFY(kept.open(QIODevice::WriteOnly));
+    kept.write("already here");
+    kept.close();
+
+    world_->open_answers.push_back(Path(u"files.eml"_s));
+    Trigger(Item(*frame_, "mnuFileOpen"));
+    QAction* save = Item(*frame_, "mnuFileSaveAttachments");
+    QVERIFY(!save->isEnabled());
+    Trigger(DecodeItem(*frame_, 5));
+    QVERIFY(save->isEnabled());
+    world_->folder_answers.push_back(Path(u"saved"_s));
+    Trigger(save);
+    // The naming rule itself is the mail library's (attachment_files_test): here, that every
+    // attachment landed in the folder and the file that was there stayed.
+    QStringList contents;
+    for (const QString& name : QDir(Path(u"saved"_s)).entryList(QDir::Files)) {
+      contents << QString::fromUtf8(ReadAll(Path(u"saved/"_s + name)));
+    }
+    contents.sort();
+    QCOMPARE(contents, QStringList({u"../escape.txt"_s, u"/etc/passwd"_s, u"already here"_s,
+                                    u"same.txt"_s, u"same.txt"_s}));
+    QCOMPARE(ReadAll(Path(u"saved/same.txt"_s)), QByteArray("already here"));
+    QVERIFY(!QFile::exists(Path(u"escape.txt"_s)));
+    QVERIFY2(world_->messages.last().contains(u"4"_s), qPrintable(world_->messages.last()));
   }
 
   void a_vanished_file_converts_to_no_window() {

@@ -43,6 +43,9 @@ class ScriptedOutsideWorld final : public OutsideWorld {
     save_requests.append(request);
     return Next(save_answers);
   }
+  std::optional<QString> ChooseFolder(QWidget*, const QString&) override {
+    return Next(folder_answers);
+  }
   // Called off the user-interface thread; read what it records once the work is done.
   PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     print_jobs << job_name;
@@ -59,7 +62,7 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   }
 
   // Answers, taken in order; a dialog with no answer left is cancelled.
-  std::deque<QString> open_answers, save_answers;
+  std::deque<QString> open_answers, save_answers, folder_answers;
   std::deque<SaveAnswer> save_answers_to_ask;  // none left: Cancel
   bool answer_ok = true, open_fails = false, program_starts = true;
   PrintOutcome print_outcome = PrintOutcome::printed;
