@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "io/large_buffer.h"
+#include "same_runs.h"
 #include "text/katakana.h"
 #include "text/sjis_bytes.h"
 
@@ -398,12 +399,23 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+namespace {
+
+template <bool kVector>
+ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
   const Cp932Tables& tables = Tables();
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   std::uint8_t* to = out;
   while (in != end) {
+    if constexpr (kVector) {
+      const std::size_t same = CopySameRuns(in, static_cast<std::size_t>(end - in), to);
+      in += same;
+      to += same;
+      if (in == end) {
+        break;
+      }
+    }
     const std::uint8_t b = *in;
     // ASCII maps to itself both ways; take it eight bytes at a time.
     if (b < 0x80 && end - in >= 8) {
@@ -451,6 +463,20 @@ ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t
     in += width;
   }
   return {static_cast<std::size_t>(in - bytes.data()), static_cast<std::size_t>(to - out)};
+}
+
+}  // namespace
+
+ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
+                                   std::uint8_t* out, bool last) {
+  if (kernel == ReencodeKernel::vector && kHaveSameRunsVector) {
+    return Reencode<true>(bytes, out, last);
+  }
+  return Reencode<false>(bytes, out, last);
+}
+
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+  return Reencode<kHaveSameRunsVector>(bytes, out, last);
 }
 
 bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {

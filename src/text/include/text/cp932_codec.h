@@ -36,6 +36,12 @@ struct ReencodeProgress {
 // at the very end is left unread: the byte after it, in the next piece, decides what it is.
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last);
 
+// The ways ReencodeBytes can run; all give the same bytes. `vector` finds runs that re-encode to
+// themselves 16 bytes at a time where the processor allows it, and is otherwise `plain`.
+enum class ReencodeKernel { plain, vector };
+ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
+                                   std::uint8_t* out, bool last);
+
 // What ReencodeBytes makes of each JIS X 0208 code (row and cell 0-93, at row * 94 + cell), for
 // converters that make code page 932 output straight from their own pairs, given the Shift_JIS
 // pair (lead | trail << 8) such a converter makes of a code: the first byte, and the second above
