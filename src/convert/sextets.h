@@ -1,0 +1,22 @@
+// Base64 and uuencoded characters to bytes 16 at a time, where the processor allows it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quillora {
+
+// Whether the vector kernels below run on this processor (x86-64 with SSSE3, chosen at run time);
+// without them they take nothing and the scalar loops do all the work.
+[[nodiscard]] bool HaveSextetVectors() noexcept;
+
+// From n characters at `in`, 16 at a time while all 16 are Base64 symbols (no padding, no line
+// end): three bytes for each four to `to`. Returns how many characters were taken, a multiple of
+// 16. `to` may be `in` or behind it: each block is read before its bytes are written.
+std::size_t DecodeBase64Blocks(const char* in, std::size_t n, std::uint8_t* to) noexcept;
+
+// The same for uuencoded data characters: each from a blank (0x20) to 0x7F stands for its
+// value less 32, of which the low six bits count.
+std::size_t DecodeUuBlocks(const char* in, std::size_t n, std::uint8_t* to) noexcept;
+
+}  // namespace quillora

@@ -1,0 +1,134 @@
+// The vector Base64 and uuencode kernels against a plain reading of the same characters.
+#include "sextets.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "text/byte_buffer.h"
+
+namespace quillora::test {
+namespace {
+
+constexpr std::string_view kBase64Symbols =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int Base64Value(char c) {
+  const std::size_t at = kBase64Symbols.find(c);
+  return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+int UuValue(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0x20 && b <= 0x7F ? (b - 0x20) & 0x3F : -1;
+}
+
+struct Kernel {
+  const char* name;
+  std::function<std::size_t(const char*, std::size_t, std::uint8_t*)> run;
+  int (*value)(char);
+  std::string_view alphabet;  // characters the kernel must take
+};
+
+void PrintTo(const Kernel& kernel, std::ostream* out) {
+  *out << kernel.name;
+}
+
+const std::array<Kernel, 2> kKernels{{
+    {"base64", DecodeBase64Blocks, Base64Value, kBase64Symbols},
+    {"uuencode", DecodeUuBlocks, UuValue,
+     " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz"
+     "{|}~\x7F"},
+}};
+
+// Whole blocks of 16 while every character has a value, three bytes for each four.
+ByteBuffer PlainReading(const Kernel& kernel, std::string_view chars) {
+  ByteBuffer bytes;
+  for (std::size_t block = 0; block + 16 <= chars.size(); block += 16) {
+    std::array<int, 16> v{};
+    for (std::size_t k = 0; k < 16; ++k) {
+      v[k] = kernel.value(chars[block + k]);
+      if (v[k] < 0) {
+        return bytes;
+      }
+    }
+    for (std::size_t g = 0; g < 16; g += 4) {
+      const int group = v[g] << 18 | v[g + 1] << 12 | v[g + 2] << 6 | v[g + 3];
+      bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+      bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+      bytes.push_back(static_cast<std::uint8_t>(group));
+    }
+  }
+  return bytes;
+}
+
+void ExpectPlainReading(const Kernel& kernel, std::string_view chars) {
+  ByteBuffer out(chars.size() / 4 * 3);
+  const std::size_t taken = kernel.run(chars.data(), chars.size(), out.data());
+  const ByteBuffer want = PlainReading(kernel, chars);
+  ASSERT_EQ(taken, want.size() / 3 * 4);
+  out.resize(want.size());
+  ASSERT_EQ(out, want);
+}
+
+class sextets_test : public testing::TestWithParam<Kernel> {
+ protected:
+  void SetUp() override {
+    if (!HaveSextetVectors()) {
+      GTEST_SKIP() << "no vector kernels on this processor";
+    }
+  }
+};
+
+// Every byte value at every place of a block of characters the kernel takes.
+TEST_P(sextets_test, every_byte_at_every_place_stops_where_the_plain_reading_does) {
+  const Kernel& kernel = GetParam();
+  for (unsigned b = 0; b < 256; ++b) {
+    for (std::size_t at = 0; at < 32; ++at) {
+      std::string chars(40, 'Q');
+      for (std::size_t k = 0; k < chars.size(); ++k) {
+        chars[k] = kernel.alphabet[(k * 7 + b) % kernel.alphabet.size()];
+      }
+      chars[at] = static_cast<char>(b);
+      ExpectPlainReading(kernel, chars);
+      if (HasFatalFailure()) {
+        FAIL() << kernel.name << ": byte " << b << " at " << at;
+      }
+    }
+  }
+}
+
+// Random characters of every size to 300 at every alignment, now and then one it does not take.
+TEST_P(sextets_test, random_characters_of_every_size_and_alignment_match_the_plain_reading) {
+  const Kernel& kernel = GetParam();
+  std::mt19937 random(932);
+  std::string storage(300 + 16, '\0');
+  for (std::size_t size = 0; size <= 300; ++size) {
+    for (std::size_t align = 0; align < 16; ++align) {
+      std::string_view chars = std::string_view(storage).substr(align, size);
+      for (std::size_t k = 0; k < size; ++k) {
+        storage[align + k] = random() % 97 == 0
+                                 ? static_cast<char>(random())
+                                 : kernel.alphabet[random() % kernel.alphabet.size()];
+      }
+      ExpectPlainReading(kernel, chars);
+      if (HasFatalFailure()) {
+        FAIL() << kernel.name << ": size " << size << ", alignment " << align;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(kernels, sextets_test, testing::ValuesIn(kKernels),
+                         [](const testing::TestParamInfo<Kernel>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace quillora::test
