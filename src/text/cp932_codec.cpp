@@ -401,15 +401,17 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
 
 namespace {
 
-template <bool kVector>
+using CopySameRuns = std::size_t (*)(const std::uint8_t*, std::size_t, std::uint8_t*) noexcept;
+
+template <CopySameRuns kCopySameRuns>
 ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
   const Cp932Tables& tables = Tables();
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   std::uint8_t* to = out;
   while (in != end) {
-    if constexpr (kVector) {
-      const std::size_t same = CopySameRuns(in, static_cast<std::size_t>(end - in), to);
+    if constexpr (kCopySameRuns != nullptr) {
+      const std::size_t same = kCopySameRuns(in, static_cast<std::size_t>(end - in), to);
       in += same;
       to += same;
       if (in == end) {
@@ -467,16 +469,35 @@ ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out
 
 }  // namespace
 
+bool HasReencodeKernel(ReencodeKernel kernel) noexcept {
+  switch (kernel) {
+    case ReencodeKernel::plain:
+      return true;
+    case ReencodeKernel::sse2:
+      return kHaveSameRunsVector;
+    case ReencodeKernel::avx2:
+      return kHaveSameRunsVector && HaveAvx2();
+  }
+  return false;
+}
+
 ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
                                    std::uint8_t* out, bool last) {
-  if (kernel == ReencodeKernel::vector && kHaveSameRunsVector) {
-    return Reencode<true>(bytes, out, last);
+  if (kHaveSameRunsVector && kernel == ReencodeKernel::avx2) {
+    return Reencode<CopySameRunsAvx2>(bytes, out, last);
   }
-  return Reencode<false>(bytes, out, last);
+  if (kHaveSameRunsVector && kernel == ReencodeKernel::sse2) {
+    return Reencode<CopySameRunsSse2>(bytes, out, last);
+  }
+  return Reencode<nullptr>(bytes, out, last);
 }
 
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
-  return Reencode<kHaveSameRunsVector>(bytes, out, last);
+  static const ReencodeKernel kBest = HasReencodeKernel(ReencodeKernel::avx2) ? ReencodeKernel::avx2
+                                      : HasReencodeKernel(ReencodeKernel::sse2)
+                                          ? ReencodeKernel::sse2
+                                          : ReencodeKernel::plain;
+  return ReencodeBytesWith(kBest, bytes, out, last);
 }
 
 bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {

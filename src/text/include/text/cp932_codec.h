@@ -36,9 +36,11 @@ struct ReencodeProgress {
 // at the very end is left unread: the byte after it, in the next piece, decides what it is.
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last);
 
-// The ways ReencodeBytes can run; all give the same bytes. `vector` finds runs that re-encode to
-// themselves 16 bytes at a time where the processor allows it, and is otherwise `plain`.
-enum class ReencodeKernel { plain, vector };
+// The ways ReencodeBytes can run; all give the same bytes. The vector kernels copy runs that
+// re-encode to themselves 16 (SSE2) or 32 (AVX2) bytes at a time; ReencodeBytes runs the widest
+// this processor has. A kernel it lacks runs as `plain`.
+enum class ReencodeKernel { plain, sse2, avx2 };
+[[nodiscard]] bool HasReencodeKernel(ReencodeKernel kernel) noexcept;
 ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
                                    std::uint8_t* out, bool last);
 
