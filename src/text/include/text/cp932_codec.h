@@ -24,6 +24,10 @@ void AppendBytesAsText(std::span<const std::uint8_t> bytes, Text& text);
 // Appends the encoding of text to out (no reallocation per character).
 void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out);
 
+// TextToBytes of the UTF-16 little-endian units that bytes hold (an odd final byte as U+FFFD),
+// without the text: writes at most bytes.size() + 1 bytes to out and returns how many.
+std::size_t EncodeUtf16Le(std::span<const std::uint8_t> bytes, std::uint8_t* out);
+
 // How far ReencodeBytes got.
 struct ReencodeProgress {
   std::size_t read = 0;     // input bytes consumed
