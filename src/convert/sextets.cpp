@@ -5,6 +5,7 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 
+#include <array>
 #include <cstring>
 
 namespace quillora {
@@ -67,6 +68,49 @@ QUILLORA_SSSE3 std::size_t DecodeUuSsse3(const char* in, std::size_t n, std::uin
   return done;
 }
 
+QUILLORA_SSSE3 std::size_t DecodeUuLineSsse3(const char* line, std::size_t available,
+                                             std::uint8_t* to) noexcept {
+  constexpr std::size_t kData = 60;
+  if (available < 1 + kData + 4 || line[0] != 'M') {
+    return 0;
+  }
+  std::size_t length = 1 + kData + 1;
+  if (line[1 + kData] == '\r' && line[2 + kData] == '\n') {
+    ++length;
+  } else if (line[1 + kData] != '\n') {
+    return 0;
+  }
+  // All four blocks are read before any byte is written, which may be over them. The last one
+  // holds the last twelve data characters, then the line end and what follows.
+  const __m128i blank = _mm_set1_epi8(0x20);
+  const __m128i span = _mm_set1_epi8(0x60 - 0x20);
+  unsigned outside = 0;
+  // The values of the block at `offset`, noting in `outside` which of its first `lanes` are not
+  // data characters.
+  const auto values = [&](std::size_t offset, unsigned lanes) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + offset));
+    const __m128i shifted = _mm_sub_epi8(chars, blank);
+    const auto inside = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(shifted, span), shifted)));
+    outside |= ~inside & lanes;
+    return _mm_and_si128(shifted, _mm_set1_epi8(0x3F));
+  };
+  const __m128i first = values(1, 0xFFFF);
+  const __m128i second = values(17, 0xFFFF);
+  const __m128i third = values(33, 0xFFFF);
+  const __m128i fourth = values(49, 0x0FFF);
+  if (outside != 0) {
+    return 0;
+  }
+  StoreTwelve(first, to);
+  StoreTwelve(second, to + 12);
+  StoreTwelve(third, to + 24);
+  std::array<std::uint8_t, 12> last{};
+  StoreTwelve(fourth, last.data());
+  std::memcpy(to + 36, last.data(), 9);
+  return length;
+}
+
 }  // namespace
 
 bool HaveSextetVectors() noexcept {
@@ -82,6 +126,10 @@ std::size_t DecodeUuBlocks(const char* in, std::size_t n, std::uint8_t* to) noex
   return HaveSextetVectors() ? DecodeUuSsse3(in, n, to) : 0;
 }
 
+std::size_t DecodeUuLine(const char* line, std::size_t available, std::uint8_t* to) noexcept {
+  return HaveSextetVectors() ? DecodeUuLineSsse3(line, available, to) : 0;
+}
+
 }  // namespace quillora
 
 #else
@@ -95,6 +143,9 @@ std::size_t DecodeBase64Blocks(const char*, std::size_t, std::uint8_t*) noexcept
   return 0;
 }
 std::size_t DecodeUuBlocks(const char*, std::size_t, std::uint8_t*) noexcept {
+  return 0;
+}
+std::size_t DecodeUuLine(const char*, std::size_t, std::uint8_t*) noexcept {
   return 0;
 }
 

@@ -19,4 +19,11 @@ std::size_t DecodeBase64Blocks(const char* in, std::size_t n, std::uint8_t* to) 
 // value less 32, of which the low six bits count.
 std::size_t DecodeUuBlocks(const char* in, std::size_t n, std::uint8_t* to) noexcept;
 
+// A whole uuencoded line of the usual kind at `line`, with `available` characters from there on:
+// "M", 60 data characters from a blank to a backquote (0x20-0x60, so none can begin "end"), then
+// LF or CR LF. Writes its 45 bytes to `to` and returns the length of the line with its line end;
+// 0, and nothing written, for any other line or fewer than 65 characters available. `to` may be
+// `line` or behind it.
+std::size_t DecodeUuLine(const char* line, std::size_t available, std::uint8_t* to) noexcept;
+
 }  // namespace quillora

@@ -137,6 +137,15 @@ DecodedBlock DecodeDataLines(View<Char> data, std::uint8_t* const start_of_bytes
   std::uint8_t* to = start_of_bytes;
   std::size_t start = 0;
   for (;;) {
+    if constexpr (std::is_same_v<Char, char>) {
+      // Most lines are whole lines of 60 data characters: taken whole, and then they cannot be
+      // the "end" line.
+      if (const std::size_t length = DecodeUuLine(data.data() + start, data.size() - start, to)) {
+        to += 45;
+        start += length;
+        continue;
+      }
+    }
     const auto line = NextLine(data, start);
     if (!line) {
       return Failed(ConvertError::out_of_range, start);

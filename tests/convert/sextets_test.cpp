@@ -130,5 +130,53 @@ INSTANTIATE_TEST_SUITE_P(kernels, sextets_test, testing::ValuesIn(kKernels),
                            return std::string(info.param.name);
                          });
 
+// Whole lines: "M", 60 data characters and a line end, each part now and then spoiled (a
+// character outside 0x20-0x60, a CR without LF, no line end, fewer than 65 characters in
+// reach), at every alignment. A line is taken whole, as the plain reading of its 60 characters,
+// or not at all.
+TEST(uu_line_test, a_whole_line_is_taken_as_the_plain_reading_or_not_at_all) {
+  if (!HaveSextetVectors()) {
+    GTEST_SKIP() << "no vector kernels on this processor";
+  }
+  const Kernel& uu = kKernels[1];
+  std::mt19937 random(60);
+  std::string storage(96 + 16, '\0');
+  for (int trial = 0; trial < 20000; ++trial) {
+    const std::size_t align = static_cast<std::size_t>(trial) % 16;
+    std::string line = "M";
+    for (int k = 0; k < 60; ++k) {
+      line += static_cast<char>(0x20 + random() % 0x41);
+    }
+    const std::size_t end_kind = random() % 4;
+    line += end_kind == 0 ? "\n" : end_kind == 1 ? "\r\n" : end_kind == 2 ? "\rM" : "MM";
+    line += "M0123456789abcdefghij";
+    if (random() % 4 == 0) {
+      line[random() % 62] = static_cast<char>(random());  // perhaps no longer that line
+    }
+    const std::size_t available = random() % 2 == 0 ? line.size() : random() % 70;
+    line.copy(storage.data() + align, line.size());
+
+    const std::string_view data(line.data() + 1, 60);
+    bool whole = line[0] == 'M' && available >= 65;
+    for (const char c : data) {
+      whole = whole && c >= 0x20 && c <= 0x60;
+    }
+    whole = whole && (line[61] == '\n' || (line[61] == '\r' && line[62] == '\n'));
+    ByteBuffer out(48, 0xEE);
+    const std::size_t length = DecodeUuLine(storage.data() + align, available, out.data());
+    if (!whole) {
+      ASSERT_EQ(length, 0U) << testing::PrintToString(line);
+      ASSERT_EQ(out, ByteBuffer(48, 0xEE));
+      continue;
+    }
+    ASSERT_EQ(length, line[61] == '\n' ? 62U : 63U) << testing::PrintToString(line);
+    // The plain reading takes whole blocks of 16; the line holds 60 characters.
+    ByteBuffer want = PlainReading(uu, std::string(data) + "    ");
+    want.resize(45);
+    out.resize(45);
+    ASSERT_EQ(out, want) << testing::PrintToString(line);
+  }
+}
+
 }  // namespace
 }  // namespace quillora::test
