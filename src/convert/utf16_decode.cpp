@@ -29,14 +29,15 @@ void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink) {
     first = 4;
   }
   rest = rest.subspan(std::min(first, rest.size()));
-  // Even, so that only the last stretch may end in an odd byte, and with room for the two bytes
-  // of a surrogate pair's second half.
-  const std::size_t stretch = (sink.Stretch() - 4) & ~std::size_t{1};
+  // Even, so that only the last stretch may end in an odd byte.
+  const std::size_t stretch = (sink.Stretch() - 1) & ~std::size_t{1};
   while (!rest.empty()) {
     std::size_t take = std::min(stretch, rest.size());
-    // A surrogate pair is one character for the encoder: keep its halves together.
+    // A surrogate pair is one character for the encoder: a stretch never ends on a high
+    // surrogate, as its low one may follow. (Taking one unit more instead would split a pair
+    // when the next unit is a high surrogate too.)
     if (take < rest.size() && (rest[take - 1] & 0xFC) == 0xD8) {
-      take = std::min(take + 2, rest.size());
+      take -= 2;
     }
     sink.Advance(EncodeUtf16Le(rest.first(take), sink.Room(take + 1)));
     rest = rest.subspan(take);
