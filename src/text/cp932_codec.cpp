@@ -602,6 +602,18 @@ ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t
 bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
+#if defined(__x86_64__) || defined(_M_X64)
+  // 64 bytes at a time (SSE2): one test of their high bits.
+  for (; end - in >= 64; in += 64) {
+    const auto* block = reinterpret_cast<const __m128i*>(in);
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
+                     _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
+    if (_mm_movemask_epi8(any) != 0) {
+      return false;
+    }
+  }
+#endif
   std::uint64_t any = 0;
   for (; end - in >= 32; in += 32) {
     std::array<std::uint64_t, 4> words{};

@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "text/sjis_bytes.h"
+
 namespace quillora::test {
 namespace {
 
@@ -274,6 +276,23 @@ TEST(cp932_codec_test, utf16le_bytes_encode_as_their_units_do) {
       ByteBuffer out(size + 1);
       out.resize(EncodeUtf16Le(std::span(storage).subspan(align, size), out.data()));
       ASSERT_EQ(out, TextToBytes(units)) << "size " << size << ", alignment " << align;
+    }
+  }
+}
+
+// IsAscii takes 64, 32 and then single bytes: one byte above ASCII at each place of every size to
+// 300, at every alignment, is seen.
+TEST(cp932_codec_test, one_byte_above_ascii_anywhere_makes_bytes_not_ascii) {
+  ByteBuffer storage(300 + 16, 0x7F);
+  for (std::size_t size = 0; size <= 300; ++size) {
+    for (std::size_t align = 0; align < 16; ++align) {
+      const std::span<std::uint8_t> bytes = std::span(storage).subspan(align, size);
+      ASSERT_TRUE(IsAscii(bytes)) << "size " << size;
+      for (std::size_t at = 0; at < size; ++at) {
+        bytes[at] = static_cast<std::uint8_t>(0x80 | at);
+        ASSERT_FALSE(IsAscii(bytes)) << "size " << size << ", at " << at;
+        bytes[at] = 0x7F;
+      }
     }
   }
 }
