@@ -250,6 +250,14 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
   return {ConvertError::none, bytConvertStrings.size()};
 }
 
+// LoweredContains(ascii, "end"). A block's end line usually stands near the end of the file, so
+// the last few kilobytes are looked at first: the same answer, without reading the whole block.
+bool LoweredContainsEnd(std::string_view ascii) {
+  constexpr std::size_t kTail = 4096;
+  const std::size_t tail = ascii.size() > kTail ? ascii.size() - kTail : 0;
+  return LoweredContains(ascii.substr(tail), "end") || (tail > 0 && LoweredContains(ascii, "end"));
+}
+
 }  // namespace
 
 ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& strRecord,
@@ -266,7 +274,7 @@ std::optional<ConvertResult> UuencodedFile(ByteBuffer& file, ByteBuffer& bytConv
   std::size_t consumed = 0;
   if (IsAscii(file)) {
     const std::string_view record(reinterpret_cast<const char*>(file.data()), file.size());
-    if (!LoweredContains(record, "begin ") || !LoweredContains(record, "end")) {
+    if (!LoweredContains(record, "begin ") || !LoweredContainsEnd(record)) {
       return std::nullopt;
     }
     return DecodeBlock(bytConvertStrings, record, strFileName, consumed, &file);
