@@ -1,12 +1,10 @@
 // clsConvert::Base64ToSJis on any text, and on mail whose body a standard encoder wrote: there the
 // body must come back as the bytes encoded.
 #include <string_view>
-#include <utility>
 
 #include "convert/clsConvert.h"
-#include "convert/front_door.h"
-#include "convert/stream_output.h"
 #include "converter_properties.h"
+#include "front_door_run.h"
 #include "text/cp932_codec.h"
 
 namespace {
@@ -48,21 +46,6 @@ Text Base64Lines(std::span<const std::uint8_t> bytes, std::size_t symbols_per_li
   return lines;
 }
 
-// The front door reads an all-ASCII file from its bytes, a path of its own (decoding in place,
-// whole blocks and lines at a time); it must give what the converter's text path gives.
-ByteBuffer ThroughFrontDoor(const Text& ascii, std::int16_t mode) {
-  ByteBuffer file;
-  for (const char16_t c : ascii) {
-    file.push_back(static_cast<std::uint8_t>(c));
-  }
-  ByteBuffer delivered;
-  StreamOutput out(StreamOutput::AppendTo(delivered));
-  Text name = u"mail.txt";
-  ConvertBytes(std::move(file), name, mode, 0, Product::cp932_text, out);
-  FUZZ_CHECK(out.Finish());
-  return delivered;
-}
-
 void CheckAnyText(const Text& original) {
   Text record = original;
   ByteBuffer out = fuzz::Sentinel();
@@ -98,7 +81,7 @@ void CheckEncodedMail(fuzz::Choices& choices) {
   ByteBuffer out;
   const Text file = record;
   clsConvert().Base64ToSJis(out, record);
-  FUZZ_CHECK(ThroughFrontDoor(file, 9) == out);
+  FUZZ_CHECK(fuzz::ThroughFrontDoor(file, 9) == out);
 
   ByteBuffer expected = TextToBytes(header + Text(line_end));
   // What KanjiConv makes of the decoded bytes: their text, encoded again.

@@ -1,12 +1,10 @@
 // clsConvert::UuencodeToSJis on any text, and on a block a standard encoder wrote: there it must
 // give back the bytes encoded and the name on the begin line.
 #include <string_view>
-#include <utility>
 
 #include "convert/clsConvert.h"
-#include "convert/front_door.h"
-#include "convert/stream_output.h"
 #include "converter_properties.h"
+#include "front_door_run.h"
 #include "text/cp932_codec.h"
 
 namespace {
@@ -22,21 +20,6 @@ Text RecordFrom(std::span<const std::uint8_t> bytes, bool units) {
     text.push_back(static_cast<char16_t>(bytes[k] | bytes[k + 1] << 8));
   }
   return text;
-}
-
-// The front door reads an all-ASCII file from its bytes, a path of its own (decoding in place,
-// whole blocks and lines at a time); it must give what the converter's text path gives.
-ByteBuffer ThroughFrontDoor(const Text& ascii, std::int16_t mode) {
-  ByteBuffer file;
-  for (const char16_t c : ascii) {
-    file.push_back(static_cast<std::uint8_t>(c));
-  }
-  ByteBuffer delivered;
-  StreamOutput out(StreamOutput::AppendTo(delivered));
-  Text name = u"mail.txt";
-  ConvertBytes(std::move(file), name, mode, 0, Product::cp932_text, out);
-  FUZZ_CHECK(out.Finish());
-  return delivered;
 }
 
 void CheckAnyText(const Text& original) {
@@ -92,7 +75,7 @@ void CheckEncodedBlock(fuzz::Choices& choices) {
   Text name;
   ByteBuffer out;
   FUZZ_CHECK(clsConvert().UuencodeToSJis(out, record, name).ok());
-  FUZZ_CHECK(ThroughFrontDoor(file, 10) == TextToBytes(BytesToText(out)));
+  FUZZ_CHECK(fuzz::ThroughFrontDoor(file, 10) == TextToBytes(BytesToText(out)));
   FUZZ_CHECK(name == u"photo.txt");
   FUZZ_CHECK(out == (body.empty() ? ByteBuffer{0x00} : ByteBuffer(body.begin(), body.end())));
 }
