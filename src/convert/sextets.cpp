@@ -6,6 +6,7 @@
 #include <immintrin.h>
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace quillora {
@@ -44,12 +45,21 @@ QUILLORA_SSSE3 std::size_t DecodeBase64Ssse3(const char* in, std::size_t n,
     const __m128i low = _mm_and_si128(chars, slash);
     const __m128i classes =
         _mm_and_si128(_mm_shuffle_epi8(low_classes, low), _mm_shuffle_epi8(high_classes, high));
-    if (_mm_movemask_epi8(_mm_cmpgt_epi8(classes, _mm_setzero_si128())) != 0) {
-      break;
-    }
+    const auto no_symbol =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(classes, _mm_setzero_si128())));
     const __m128i offset =
         _mm_shuffle_epi8(offsets, _mm_add_epi8(_mm_cmpeq_epi8(chars, slash), high));
-    StoreTwelve(_mm_add_epi8(chars, offset), to + done / 4 * 3);
+    const __m128i values = _mm_add_epi8(chars, offset);
+    if (no_symbol != 0) {
+      // The whole groups before the first character that is no symbol (a line of 76 ends with
+      // 12 of them): their bytes alone are written, as the input after them is still to be read.
+      const auto groups = static_cast<std::size_t>(std::countr_zero(no_symbol)) / 4;
+      std::array<std::uint8_t, 12> bytes{};
+      StoreTwelve(values, bytes.data());
+      std::memcpy(to + done / 4 * 3, bytes.data(), 3 * groups);
+      return done + 4 * groups;
+    }
+    StoreTwelve(values, to + done / 4 * 3);
   }
   return done;
 }

@@ -11,8 +11,9 @@ namespace quillora {
 [[nodiscard]] bool HaveSextetVectors() noexcept;
 
 // From n characters at `in`, 16 at a time while all 16 are Base64 symbols (no padding, no line
-// end): three bytes for each four to `to`. Returns how many characters were taken, a multiple of
-// 16. `to` may be `in` or behind it: each block is read before its bytes are written.
+// end), then the whole groups of four symbols that open the next block of 16: three bytes for
+// each four to `to`. Returns how many characters were taken, a multiple of 4. `to` may be `in`
+// or behind it: each block is read before its bytes are written.
 std::size_t DecodeBase64Blocks(const char* in, std::size_t n, std::uint8_t* to) noexcept;
 
 // The same for uuencoded data characters: each from a blank (0x20) to 0x7F stands for its

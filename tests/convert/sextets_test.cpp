@@ -34,6 +34,7 @@ struct Kernel {
   std::function<std::size_t(const char*, std::size_t, std::uint8_t*)> run;
   int (*value)(char);
   std::string_view alphabet;  // characters the kernel must take
+  bool groups_before_a_stop;  // also takes the whole groups that open the block it stops in
 };
 
 void PrintTo(const Kernel& kernel, std::ostream* out) {
@@ -41,10 +42,11 @@ void PrintTo(const Kernel& kernel, std::ostream* out) {
 }
 
 const std::array<Kernel, 2> kKernels{{
-    {"base64", DecodeBase64Blocks, Base64Value, kBase64Symbols},
+    {"base64", DecodeBase64Blocks, Base64Value, kBase64Symbols, true},
     {"uuencode", DecodeUuBlocks, UuValue,
      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz"
-     "{|}~\x7F"},
+     "{|}~\x7F",
+     false},
 }};
 
 // Whole blocks of 16 while every character has a value, three bytes for each four.
@@ -52,17 +54,19 @@ ByteBuffer PlainReading(const Kernel& kernel, std::string_view chars) {
   ByteBuffer bytes;
   for (std::size_t block = 0; block + 16 <= chars.size(); block += 16) {
     std::array<int, 16> v{};
-    for (std::size_t k = 0; k < 16; ++k) {
-      v[k] = kernel.value(chars[block + k]);
-      if (v[k] < 0) {
-        return bytes;
-      }
+    std::size_t valid = 0;
+    while (valid < 16 && (v[valid] = kernel.value(chars[block + valid])) >= 0) {
+      ++valid;
     }
-    for (std::size_t g = 0; g < 16; g += 4) {
+    const std::size_t taken = valid == 16 || kernel.groups_before_a_stop ? valid / 4 * 4 : 0;
+    for (std::size_t g = 0; g < taken; g += 4) {
       const int group = v[g] << 18 | v[g + 1] << 12 | v[g + 2] << 6 | v[g + 3];
       bytes.push_back(static_cast<std::uint8_t>(group >> 16));
       bytes.push_back(static_cast<std::uint8_t>(group >> 8));
       bytes.push_back(static_cast<std::uint8_t>(group));
+    }
+    if (valid < 16) {
+      break;
     }
   }
   return bytes;
