@@ -500,17 +500,17 @@ std::size_t EncodeUtf16Le(std::span<const std::uint8_t> bytes, std::uint8_t* out
 
 namespace {
 
-using CopySameRuns = std::size_t (*)(const std::uint8_t*, std::size_t, std::uint8_t*) noexcept;
-
-template <CopySameRuns kCopySameRuns>
+template <ReencodeKernel kKernel>
 ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
   const Cp932Tables& tables = Tables();
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   std::uint8_t* to = out;
   while (in != end) {
-    if constexpr (kCopySameRuns != nullptr) {
-      const std::size_t same = kCopySameRuns(in, static_cast<std::size_t>(end - in), to);
+    if constexpr (kKernel != ReencodeKernel::plain) {
+      const auto left = static_cast<std::size_t>(end - in);
+      const std::size_t same = kKernel == ReencodeKernel::avx2 ? CopySameRunsAvx2(in, left, to)
+                                                               : CopySameRunsSse2(in, left, to);
       in += same;
       to += same;
       if (in == end) {
@@ -583,12 +583,12 @@ bool HasReencodeKernel(ReencodeKernel kernel) noexcept {
 ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
                                    std::uint8_t* out, bool last) {
   if (kHaveSameRunsVector && kernel == ReencodeKernel::avx2) {
-    return Reencode<CopySameRunsAvx2>(bytes, out, last);
+    return Reencode<ReencodeKernel::avx2>(bytes, out, last);
   }
   if (kHaveSameRunsVector && kernel == ReencodeKernel::sse2) {
-    return Reencode<CopySameRunsSse2>(bytes, out, last);
+    return Reencode<ReencodeKernel::sse2>(bytes, out, last);
   }
-  return Reencode<nullptr>(bytes, out, last);
+  return Reencode<ReencodeKernel::plain>(bytes, out, last);
 }
 
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
