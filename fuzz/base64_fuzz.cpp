@@ -3,8 +3,9 @@
 #include <string_view>
 
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "converter_properties.h"
+#include "front_door_run.h"
+#include "text/cp932_codec.h"
 
 namespace {
 
@@ -78,7 +79,9 @@ void CheckEncodedMail(fuzz::Choices& choices) {
   header += line_end;
   Text record = header + Text(line_end) + Base64Lines(body, per_line, line_end);
   ByteBuffer out;
+  const Text file = record;
   clsConvert().Base64ToSJis(out, record);
+  FUZZ_CHECK(fuzz::ThroughFrontDoor(file, 9) == out);
 
   ByteBuffer expected = TextToBytes(header + Text(line_end));
   // What KanjiConv makes of the decoded bytes: their text, encoded again.

@@ -3,8 +3,9 @@
 #include <string_view>
 
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "converter_properties.h"
+#include "front_door_run.h"
+#include "text/cp932_codec.h"
 
 namespace {
 
@@ -70,9 +71,11 @@ void CheckEncodedBlock(fuzz::Choices& choices) {
   if (record.find(u"end", data_start) < record.size() - 3 - line_end.size()) {
     return;
   }
+  const Text file = record;
   Text name;
   ByteBuffer out;
   FUZZ_CHECK(clsConvert().UuencodeToSJis(out, record, name).ok());
+  FUZZ_CHECK(fuzz::ThroughFrontDoor(file, 10) == TextToBytes(BytesToText(out)));
   FUZZ_CHECK(name == u"photo.txt");
   FUZZ_CHECK(out == (body.empty() ? ByteBuffer{0x00} : ByteBuffer(body.begin(), body.end())));
 }

@@ -2,12 +2,14 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #include "conversions.h"
 #include "convert/clsConvert.h"
 #include "convert/stream_output.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
+#include "sextets.h"
 #include "text/cp932_codec.h"
 
 namespace quillora {
@@ -75,20 +77,32 @@ bool ContainsIgnoringCase(View<Char> text, std::string_view lower_word) noexcept
 constexpr std::string_view kEncodingHeader = "content-transfer-encoding";
 constexpr std::string_view kBase64 = "base64";
 
-// Every symbol of body in order, four at a time; groups span line ends and whatever else stands
-// between the symbols. A final group of fewer than four is dropped.
+// Every symbol of body in order, four at a time, to `to`; groups span line ends and whatever else
+// stands between the symbols. A final group of fewer than four is dropped. Writes at most
+// body.size() / 4 * 3 bytes and returns how many; `to` may be where the body is or behind it, as
+// the bytes of a group are written after its symbols are read and are fewer.
 template <typename Char>
-ByteBuffer DecodeSymbols(View<Char> body) {
-  ByteBuffer decoded;
-  ReserveLarge(decoded, body.size() / 4 * 3 + 1);
-  decoded.resize(body.size() / 4 * 3 + 1);  // three bytes for four symbols at most
-  std::uint8_t* const start = decoded.data();
+std::size_t DecodeSymbols(View<Char> body, std::uint8_t* const start) {
   std::uint8_t* to = start;
   std::array<std::uint8_t, 4> s{};
   std::size_t held = 0;
   const Char* in = body.data();
   const Char* const end = in + body.size();
+  // The vector kernel is tried at the start and after each character that is no symbol (a line
+  // end), where runs of whole blocks begin; once per line rather than once per group.
+  bool blocks_may_follow = true;
   while (in != end) {
+    if constexpr (std::is_same_v<Char, char>) {
+      if (held == 0 && blocks_may_follow) {
+        const std::size_t taken = DecodeBase64Blocks(in, static_cast<std::size_t>(end - in), to);
+        in += taken;
+        to += taken / 4 * 3;
+        blocks_may_follow = false;
+        if (in == end) {
+          break;
+        }
+      }
+    }
     // Four symbols in a row without padding, as most of a body is.
     if (held == 0 && end - in >= 4) {
       const unsigned s0 = SymbolValue(in[0]);
@@ -107,6 +121,7 @@ ByteBuffer DecodeSymbols(View<Char> body) {
     }
     const std::uint8_t value = SymbolValue(*in++);
     if (value == kNoSymbol) {
+      blocks_may_follow = true;
       continue;
     }
     s[held++] = value;
@@ -124,11 +139,7 @@ ByteBuffer DecodeSymbols(View<Char> body) {
     }
     *to++ = static_cast<std::uint8_t>(((s[2] & 0x03) << 6) | (s[3] & 0x3F));
   }
-  decoded.resize(static_cast<std::size_t>(to - start));
-  if (decoded.empty()) {
-    decoded.push_back(0);  // the decoded bytes start as one zero byte that the first one replaces
-  }
-  return decoded;
+  return static_cast<std::size_t>(to - start);
 }
 
 // Where a mail's Base64 body starts, if it has one: the header runs up to the first empty line at
@@ -174,7 +185,14 @@ std::size_t DecodeMail(ByteBuffer& bytConvertStrings, std::u16string_view record
     return 0;
   }
   // The decoded body is read as code page 932 text and encoded again.
-  const ByteBuffer decoded = DecodeSymbols(record.substr(parts.body_start));
+  const std::u16string_view body = record.substr(parts.body_start);
+  ByteBuffer decoded;
+  ReserveLarge(decoded, body.size() / 4 * 3 + 1);
+  decoded.resize(body.size() / 4 * 3 + 1);
+  decoded.resize(DecodeSymbols(body, decoded.data()));
+  if (decoded.empty()) {
+    decoded.push_back(0);  // the decoded bytes start as one zero byte that the first one replaces
+  }
   // Room for the worst case, mapped for the usual one: the body's bytes coming back as many.
   ReserveLarge(bytConvertStrings, parts.body_start + 2 + 2 * decoded.size(),
                parts.body_start + 2 + decoded.size());
@@ -190,7 +208,8 @@ void clsConvert::Base64ToSJis(ByteBuffer& bytConvertStrings, Text& strRecord) {
   strRecord.erase(0, DecodeMail(bytConvertStrings, std::u16string_view(strRecord)));
 }
 
-void Base64AsciiToCp932(std::string_view record, StreamOutput& sink) {
+void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink) {
+  const std::string_view record(reinterpret_cast<const char*>(mail.data()), mail.size());
   const auto bytes = [](std::string_view ascii) {
     return std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size());
   };
@@ -201,7 +220,12 @@ void Base64AsciiToCp932(std::string_view record, StreamOutput& sink) {
   }
   sink.Copy(bytes(record.substr(0, parts.body_start)));
   sink.Copy(bytes(parts.last_line_end));
-  sink.Reencode(DecodeSymbols(record.substr(parts.body_start)));
+  // Decoded where the body was: no fresh buffer for the kernel to zero page by page.
+  std::uint8_t* const body = mail.data() + parts.body_start;
+  const std::size_t decoded = DecodeSymbols(record.substr(parts.body_start), body);
+  // As in Base64ToSJis, nothing decoded leaves the one zero byte the decoded bytes start as.
+  static constexpr std::uint8_t kZero[] = {0};
+  sink.Reencode(decoded > 0 ? std::span<const std::uint8_t>(body, decoded) : kZero);
 }
 
 }  // namespace quillora

@@ -25,11 +25,13 @@ void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
 
 // clsConvert::Base64ToSJis on a text all of whose characters are ASCII, given as its bytes: the
 // same output, without the text, straight to the output, as its output is code page 932 text.
-void Base64AsciiToCp932(std::string_view record, StreamOutput& sink);
+// The body is decoded in place: the mail's bytes after its header are overwritten.
+void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
 
 // Conversion mode 10 on a file's bytes: UuencodeToSJis of its text into bytConvertStrings when
 // the lowered text holds "begin " and "end"; nullopt, the file untouched, when it does not. The
-// text is read from the bytes themselves when they are ASCII.
+// text is read from the bytes themselves when they are ASCII, and is then decoded in place: the
+// file's bytes are overwritten, and on success become bytConvertStrings.
 [[nodiscard]] std::optional<ConvertResult> UuencodedFile(ByteBuffer& file,
                                                          ByteBuffer& bytConvertStrings,
                                                          Text& strFileName);

@@ -38,10 +38,6 @@ ByteBuffer Produced(ByteBuffer output, ConvertResult result) {
   return output;
 }
 
-std::string_view AsChars(const ByteBuffer& bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
 // Where each mode's result goes: bytes re-encoded as code page 932 text, or handed on as they are.
 class Emit {
  public:
@@ -113,7 +109,7 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
     case 9: {
       // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
       if (IsAscii(input)) {
-        Base64AsciiToCp932(AsChars(input), emit.Out());
+        Base64AsciiToCp932(input, emit.Out());
         return std::nullopt;
       }
       Text record = BytesToText(input);

@@ -9,46 +9,38 @@
 namespace quillora {
 namespace {
 
-// UTF-16 little-endian bytes, byte-order mark included; an odd final byte is no whole unit.
-void AppendUtf16LeUnits(std::span<const std::uint8_t> bytes, Text& units) {
-  const std::size_t start = units.size();
-  units.resize(start + (bytes.size() + 1) / 2);
-  char16_t* to = units.data() + start;
-  for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
-    *to++ = static_cast<char16_t>(bytes[k] | (bytes[k + 1] << 8));
-  }
-  if (bytes.size() % 2 != 0) {
-    *to = u'\uFFFD';
-  }
+constexpr bool IsHighSurrogate(unsigned unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
 }  // namespace
 
-// A stretch of units at a time. Encoded text reads back as itself, character for character, so
-// the result is the encoded units less the first character's code.
+// Encoded text reads back as itself, character for character, so the result is the encoding of
+// every character but the first (the byte-order mark), made straight into the output a stretch
+// at a time.
 void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink) {
-  constexpr std::size_t kStretch = std::size_t{1} << 16;  // bytes of input
-  Text units;
-  ByteBuffer encoded;
-  bool skip_first = true;
   std::span<const std::uint8_t> rest(input);
+  const auto unit_at = [&rest](std::size_t k) {
+    return static_cast<unsigned>(rest[2 * k] | rest[2 * k + 1] << 8);
+  };
+  // The first character: one unit, or a surrogate pair; a lone odd byte is one too.
+  std::size_t first = 2;
+  if (rest.size() >= 4 && IsHighSurrogate(unit_at(0)) && (unit_at(1) & 0xFC00) == 0xDC00) {
+    first = 4;
+  }
+  rest = rest.subspan(std::min(first, rest.size()));
+  // Even, so that only the last stretch may end in an odd byte.
+  const std::size_t stretch = (sink.Stretch() - 1) & ~std::size_t{1};
   while (!rest.empty()) {
-    std::size_t take = std::min(kStretch, rest.size());
-    // A surrogate pair is one character for the encoder: keep its halves together.
+    std::size_t take = std::min(stretch, rest.size());
+    // A surrogate pair is one character for the encoder: a stretch never ends on a high
+    // surrogate, as its low one may follow. (Taking one unit more instead would split a pair
+    // when the next unit is a high surrogate too.)
     if (take < rest.size() && (rest[take - 1] & 0xFC) == 0xD8) {
-      take = std::min(take + 2, rest.size());
+      take -= 2;
     }
-    units.clear();
-    AppendUtf16LeUnits(rest.first(take), units);
+    sink.Advance(EncodeUtf16Le(rest.first(take), sink.Room(take + 1)));
     rest = rest.subspan(take);
-    encoded.clear();
-    AppendTextAsBytes(units, encoded);
-    std::span<const std::uint8_t> bytes(encoded);
-    if (skip_first) {
-      bytes = bytes.subspan(FirstCharacterLength(bytes, true));  // a stretch holds a unit or more
-      skip_first = false;
-    }
-    sink.Copy(bytes);
   }
 }
 

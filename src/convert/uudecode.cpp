@@ -10,6 +10,7 @@
 #include "convert/clsConvert.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
+#include "sextets.h"
 #include "text/cp932_codec.h"
 
 namespace quillora {
@@ -116,28 +117,35 @@ BeginSearch FindBeginLine(View<Char> record, Text& strFileName) {
 
 struct DecodedBlock {
   ConvertError error = ConvertError::none;
-  ByteBuffer bytes;
+  std::size_t count = 0;      // bytes written
   std::int16_t surplus = 0;   // bytes the last data line's padding added
   std::size_t failed_at = 0;  // after a failure: the start of the line it stopped on
 };
 
 DecodedBlock Failed(ConvertError error, std::size_t line_start) {
-  return {error, {}, 0, line_start};
+  return {error, 0, 0, line_start};
 }
 
-// Data lines up to the "end" line or the first line whose length character is not "M"; groups
-// never span lines.
+// Data lines up to the "end" line or the first line whose length character is not "M", to
+// `start_of_bytes`; groups never span lines. Writes at most data.size() / 4 * 3 bytes; the
+// output may be where the data is or behind it, as a group's bytes are written after its
+// characters are read and are fewer.
 template <typename Char>
-DecodedBlock DecodeDataLines(View<Char> data) {
+DecodedBlock DecodeDataLines(View<Char> data, std::uint8_t* const start_of_bytes) {
   CharacterCodes code_of;
   DecodedBlock block;
-  // Three bytes for four characters at most.
-  ReserveLarge(block.bytes, data.size() / 4 * 3 + 1);
-  block.bytes.resize(data.size() / 4 * 3 + 1);
-  std::uint8_t* const start_of_bytes = block.bytes.data();
   std::uint8_t* to = start_of_bytes;
   std::size_t start = 0;
   for (;;) {
+    if constexpr (std::is_same_v<Char, char>) {
+      // Most lines are whole lines of 60 data characters: taken whole, and then they cannot be
+      // the "end" line.
+      if (const std::size_t length = DecodeUuLine(data.data() + start, data.size() - start, to)) {
+        to += 45;
+        start += length;
+        continue;
+      }
+    }
     const auto line = NextLine(data, start);
     if (!line) {
       return Failed(ConvertError::out_of_range, start);
@@ -163,6 +171,9 @@ DecodedBlock DecodeDataLines(View<Char> data) {
     std::size_t held = 0;
     View<Char> rest = text.substr(1);
     if constexpr (std::is_same_v<Char, char>) {
+      const std::size_t taken = DecodeUuBlocks(rest.data(), rest.size(), to);
+      to += taken / 4 * 3;
+      rest.remove_prefix(taken);
       // Whole groups of ASCII characters, each its own code, while all four are data.
       while (rest.size() >= 4) {
         const int v0 = static_cast<unsigned char>(rest[0]) - 32;
@@ -198,15 +209,16 @@ DecodedBlock DecodeDataLines(View<Char> data) {
     }
     start = line->next;
   }
-  block.bytes.resize(static_cast<std::size_t>(to - start_of_bytes));
+  block.count = static_cast<std::size_t>(to - start_of_bytes);
   return block;
 }
 
 // UuencodeToSJis on either kind of text; `consumed` receives how much of the record the lines up
-// to the begin line took.
+// to the begin line took. The bytes are decoded into `in_place` when it is given, a buffer whose
+// start is at or behind the record's, which then becomes the output; else into a fresh buffer.
 template <typename Char>
 ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text& strFileName,
-                          std::size_t& consumed) {
+                          std::size_t& consumed, ByteBuffer* in_place) {
   strFileName.clear();
   const BeginSearch search = FindBeginLine(record, strFileName);
   consumed = search.consumed;
@@ -217,13 +229,20 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
     return {ConvertError::none, bytConvertStrings.size()};
   }
 
-  DecodedBlock block = DecodeDataLines(record.substr(search.consumed));
+  const View<Char> data = record.substr(search.consumed);
+  ByteBuffer fresh;
+  if (in_place == nullptr) {
+    // Three bytes for four characters at most.
+    ReserveLarge(fresh, data.size() / 4 * 3 + 1);
+    fresh.resize(data.size() / 4 * 3 + 1);
+  }
+  ByteBuffer& bytes = in_place != nullptr ? *in_place : fresh;
+  const DecodedBlock block = DecodeDataLines(data, bytes.data());
   if (block.error != ConvertError::none) {
     return {block.error, 0, search.consumed + block.failed_at};
   }
-  ByteBuffer& bytes = block.bytes;
   const auto surplus = static_cast<std::size_t>(block.surplus < 1 ? 0 : block.surplus);
-  bytes.resize(surplus < bytes.size() ? bytes.size() - surplus : 0);
+  bytes.resize(surplus < block.count ? block.count - surplus : 0);
   if (bytes.empty()) {
     bytes.push_back(0);  // the decoded bytes start as one zero byte that the first one replaces
   }
@@ -231,13 +250,21 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
   return {ConvertError::none, bytConvertStrings.size()};
 }
 
+// LoweredContains(ascii, "end"). A block's end line usually stands near the end of the file, so
+// the last few kilobytes are looked at first: the same answer, without reading the whole block.
+bool LoweredContainsEnd(std::string_view ascii) {
+  constexpr std::size_t kTail = 4096;
+  const std::size_t tail = ascii.size() > kTail ? ascii.size() - kTail : 0;
+  return LoweredContains(ascii.substr(tail), "end") || (tail > 0 && LoweredContains(ascii, "end"));
+}
+
 }  // namespace
 
 ConvertResult clsConvert::UuencodeToSJis(ByteBuffer& bytConvertStrings, Text& strRecord,
                                          Text& strFileName) {
   std::size_t consumed = 0;
-  const ConvertResult result =
-      DecodeBlock(bytConvertStrings, std::u16string_view(strRecord), strFileName, consumed);
+  const ConvertResult result = DecodeBlock(bytConvertStrings, std::u16string_view(strRecord),
+                                           strFileName, consumed, nullptr);
   strRecord.erase(0, consumed);
   return result;
 }
@@ -247,17 +274,17 @@ std::optional<ConvertResult> UuencodedFile(ByteBuffer& file, ByteBuffer& bytConv
   std::size_t consumed = 0;
   if (IsAscii(file)) {
     const std::string_view record(reinterpret_cast<const char*>(file.data()), file.size());
-    if (!LoweredContains(record, "begin ") || !LoweredContains(record, "end")) {
+    if (!LoweredContains(record, "begin ") || !LoweredContainsEnd(record)) {
       return std::nullopt;
     }
-    return DecodeBlock(bytConvertStrings, record, strFileName, consumed);
+    return DecodeBlock(bytConvertStrings, record, strFileName, consumed, &file);
   }
   const Text record = BytesToText(file);
   if (!LoweredContains(record, u"begin ") || !LoweredContains(record, u"end")) {
     return std::nullopt;
   }
   ConvertResult result =
-      DecodeBlock(bytConvertStrings, std::u16string_view(record), strFileName, consumed);
+      DecodeBlock(bytConvertStrings, std::u16string_view(record), strFileName, consumed, nullptr);
   if (!result.ok()) {
     // From the character the text stopped at to the byte it was decoded from.
     std::size_t byte = 0;

@@ -7,13 +7,19 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#if defined(__x86_64__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "io/large_buffer.h"
+#include "same_runs.h"
 #include "text/katakana.h"
 #include "text/sjis_bytes.h"
 
@@ -205,6 +211,10 @@ void EncodeEveryUnit(UConverter* converter, std::array<std::uint16_t, 0x10000>& 
   }
 }
 
+// Bytes FF FF, which are no code.
+constexpr std::uint16_t kSurrogate = 0xFFFF;
+static_assert(std::endian::native == std::endian::little, "unit_bytes holds bytes in order");
+
 struct Cp932Tables {
   Cp932Tables();
 
@@ -303,6 +313,26 @@ Cp932Tables::Cp932Tables() {
 const Cp932Tables& Tables() {
   static const Cp932Tables tables;
   return tables;
+}
+
+// The codes of Cp932Tables::encode as their bytes go out (first in bits 0-7, a second or 0 in bits
+// 8-15), and kSurrogate for surrogates, which are no character alone: an encoding loop stores
+// the two bytes as one and tests for surrogates and the width without branching on the code.
+// Made on first use, as only UTF-16 input needs it.
+using UnitBytes = std::array<std::uint16_t, 0x10000>;
+const UnitBytes& UnitBytesTable() {
+  static const auto* const table = [] {
+    const auto& encode = Tables().encode;
+    auto* bytes = new UnitBytes{};
+    for (std::size_t unit = 0; unit < encode.size(); ++unit) {
+      const std::uint16_t code = encode[unit];
+      (*bytes)[unit] = (unit & 0xF800) == 0xD800 ? kSurrogate
+                       : code > 0xFF ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFFU) << 8)
+                                     : code;
+    }
+    return bytes;
+  }();
+  return *table;
 }
 
 constexpr bool IsHighSurrogate(char16_t unit) {
@@ -407,12 +437,95 @@ void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+namespace {
+
+// Sixteen little-endian units at `in` to `to` if all are ASCII, which maps to itself.
+bool CopyAsciiUnits(const std::uint8_t* in, std::uint8_t* to) noexcept {
+#if defined(__x86_64__) || defined(_M_X64)
+  const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
+  const __m128i above_ascii =
+      _mm_and_si128(_mm_or_si128(first, second), _mm_set1_epi16(static_cast<short>(0xFF80)));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(above_ascii, _mm_setzero_si128())) != 0xFFFF) {
+    return false;
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(first, second));
+  return true;
+#else
+  std::array<std::uint64_t, 4> words{};
+  std::memcpy(words.data(), in, sizeof words);
+  if (((words[0] | words[1] | words[2] | words[3]) & 0xFF80FF80FF80FF80U) != 0) {
+    return false;
+  }
+  for (int k = 0; k < 16; ++k) {
+    to[k] = in[2 * k];
+  }
+  return true;
+#endif
+}
+
+}  // namespace
+
+std::size_t EncodeUtf16Le(std::span<const std::uint8_t> bytes, std::uint8_t* out) {
+  const auto& encode = Tables().encode;
+  const UnitBytes& unit_bytes_of = UnitBytesTable();
+  const std::uint8_t* in = bytes.data();
+  const std::uint8_t* const end = in + (bytes.size() & ~std::size_t{1});
+  std::uint8_t* to = out;
+  const auto unit_at = [](const std::uint8_t* at) {
+    return static_cast<char16_t>(at[0] | at[1] << 8);
+  };
+  const auto put = [&to](std::uint16_t code) {
+    // Both bytes are stored whatever the width: two bytes of room for each unit allow it.
+    const bool two = code > 0xFF;
+    to[0] = static_cast<std::uint8_t>(two ? code >> 8 : code);
+    to[1] = static_cast<std::uint8_t>(code);
+    to += two ? 2 : 1;
+  };
+  while (in != end) {
+    const char16_t unit = unit_at(in);
+    if (unit < 0x80 && end - in >= 32 && CopyAsciiUnits(in, to)) {
+      in += 32;
+      to += 16;
+      continue;
+    }
+    const std::uint16_t unit_bytes = unit_bytes_of[unit];
+    in += 2;
+    if (unit_bytes != kSurrogate) {
+      std::memcpy(to, &unit_bytes, sizeof unit_bytes);
+      to += unit_bytes > 0xFF ? 2 : 1;
+    } else if (IsHighSurrogate(unit) && in != end && IsLowSurrogate(unit_at(in))) {
+      in += 2;  // one code point outside the BMP, and code page 932 holds none
+      *to++ = kQuestionMark;
+    } else {
+      put(encode[unit]);
+    }
+  }
+  if (bytes.size() % 2 != 0) {
+    put(encode[u'\uFFFD']);  // an odd final byte is no whole unit
+  }
+  return static_cast<std::size_t>(to - out);
+}
+
+namespace {
+
+template <ReencodeKernel kKernel>
+ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
   const Cp932Tables& tables = Tables();
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   std::uint8_t* to = out;
   while (in != end) {
+    if constexpr (kKernel != ReencodeKernel::plain) {
+      const auto left = static_cast<std::size_t>(end - in);
+      const std::size_t same = kKernel == ReencodeKernel::avx2 ? CopySameRunsAvx2(in, left, to)
+                                                               : CopySameRunsSse2(in, left, to);
+      in += same;
+      to += same;
+      if (in == end) {
+        break;
+      }
+    }
     const std::uint8_t b = *in;
     // ASCII maps to itself both ways; take it eight bytes at a time.
     if (b < 0x80 && end - in >= 8) {
@@ -462,9 +575,54 @@ ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t
   return {static_cast<std::size_t>(in - bytes.data()), static_cast<std::size_t>(to - out)};
 }
 
+}  // namespace
+
+bool HasReencodeKernel(ReencodeKernel kernel) noexcept {
+  switch (kernel) {
+    case ReencodeKernel::plain:
+      return true;
+    case ReencodeKernel::sse2:
+      return kHaveSameRunsVector;
+    case ReencodeKernel::avx2:
+      return kHaveSameRunsVector && HaveAvx2();
+  }
+  return false;
+}
+
+ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
+                                   std::uint8_t* out, bool last) {
+  if (kHaveSameRunsVector && kernel == ReencodeKernel::avx2) {
+    return Reencode<ReencodeKernel::avx2>(bytes, out, last);
+  }
+  if (kHaveSameRunsVector && kernel == ReencodeKernel::sse2) {
+    return Reencode<ReencodeKernel::sse2>(bytes, out, last);
+  }
+  return Reencode<ReencodeKernel::plain>(bytes, out, last);
+}
+
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+  static const ReencodeKernel kBest = HasReencodeKernel(ReencodeKernel::avx2) ? ReencodeKernel::avx2
+                                      : HasReencodeKernel(ReencodeKernel::sse2)
+                                          ? ReencodeKernel::sse2
+                                          : ReencodeKernel::plain;
+  return ReencodeBytesWith(kBest, bytes, out, last);
+}
+
 bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
+#if defined(__x86_64__) || defined(_M_X64)
+  // 64 bytes at a time (SSE2): one test of their high bits.
+  for (; end - in >= 64; in += 64) {
+    const auto* block = reinterpret_cast<const __m128i*>(in);
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
+                     _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
+    if (_mm_movemask_epi8(any) != 0) {
+      return false;
+    }
+  }
+#endif
   std::uint64_t any = 0;
   for (; end - in >= 32; in += 32) {
     std::array<std::uint64_t, 4> words{};

@@ -149,6 +149,40 @@ testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t 
   return testing::AssertionSuccess();
 }
 
+// Regression: UTF-16 is encoded a stretch at a time, and a stretch that ended on a high
+// surrogate took one unit more; before a second high surrogate and its low one that split the
+// pair, giving three question marks for two characters. Every place against small pieces.
+TEST(front_door_test, utf16_high_surrogates_before_a_pair_at_every_place_of_a_stretch) {
+  for (std::size_t place = 0; place < 40; ++place) {
+    ByteBuffer bytes = {0xFF, 0xFE};
+    bytes.insert(bytes.end(), 2 * place, 0x41);
+    for (const std::uint8_t high : {0xDA, 0xDA, 0xDC}) {  // D8DA D8DA DCDC, little-endian
+      bytes.push_back(0xDA);
+      bytes.push_back(high == 0xDC ? 0xDC : 0xD8);
+    }
+    bytes.insert(bytes.end(), 40, 0x42);
+    ASSERT_TRUE(MatchesReference(bytes, 11, 0, 64)) << "place " << place;
+  }
+}
+
+// Mode 10 looks for "end" in the last 4 KiB of a file first: wherever "end" stands (before that
+// tail, across its start, in it, nowhere), the answer is the reference's.
+TEST(front_door_test, uuencode_end_before_across_or_in_the_tail_of_a_long_file) {
+  const std::string start = "begin 644 a.txt\n#86)C\n`\n";
+  const std::size_t size = start.size() + 10000;
+  const std::size_t tail = size - 4096;
+  // Where "\nEnD\n" is put; its letters stand one to three places later.
+  for (const std::size_t at :
+       {std::size_t{30}, tail - 3, tail - 2, tail - 1, tail, size - 5, size}) {
+    std::string file = start + std::string(10000, 'x');
+    if (at < size) {
+      file.replace(at, 5, "\nEnD\n");
+    }
+    const ByteBuffer bytes(file.begin(), file.end());
+    ASSERT_TRUE(MatchesReference(bytes, 10, 0, 4096)) << "end at " << at;
+  }
+}
+
 // Random mail-like inputs in every mode. The pieces make ASCII mail (which the mail decoders read
 // as bytes) as well as mail with Japanese in it (read as text).
 TEST(front_door_test, match_the_reference_in_every_mode) {

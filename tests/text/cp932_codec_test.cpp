@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "text/sjis_bytes.h"
+
 namespace quillora::test {
 namespace {
 
@@ -245,6 +247,53 @@ TEST(cp932_codec_test, halfwidth_to_fullwidth_widens_katakana_and_ascii) {
       {u'\xA5', u'\xA5'}, {u'\uFF60', u'\uFF60'}, {u'\uFFA0', u'\uFFA0'}};
   for (const auto& [half, full] : cases) {
     EXPECT_EQ(HalfwidthToFullwidth(half), full) << std::hex << static_cast<unsigned>(half);
+  }
+}
+
+// EncodeUtf16Le against TextToBytes of the units, for random units of every size to 300 bytes
+// at every alignment: ASCII (taken 16 at a time), kana and kanji, unmapped units, surrogates
+// paired and alone, and an odd final byte.
+TEST(cp932_codec_test, utf16le_bytes_encode_as_their_units_do) {
+  std::mt19937 random(11);
+  const std::array<char16_t, 10> others{u'\u3042', u'\u6F22', u'\u30FB',        u'\uFF76',
+                                        u'\u00A5', u'\uFFFD', char16_t{0xD83D}, char16_t{0xDE00},
+                                        u'\uE000', u'\u0080'};
+  for (std::size_t size = 0; size <= 300; ++size) {
+    for (std::size_t align = 0; align < 16; ++align) {
+      ByteBuffer storage(align + size);  // a read past the units is a sanitizer fault
+      Text units;
+      for (std::size_t k = 0; k < size; k += 2) {
+        const char16_t unit = random() % 4 != 0 ? static_cast<char16_t>(random() % 0x80)
+                                                : others[random() % others.size()];
+        storage[align + k] = static_cast<std::uint8_t>(unit);
+        if (k + 1 < size) {
+          storage[align + k + 1] = static_cast<std::uint8_t>(unit >> 8);
+          units.push_back(unit);
+        } else {
+          units.push_back(u'\uFFFD');
+        }
+      }
+      ByteBuffer out(size + 1);
+      out.resize(EncodeUtf16Le(std::span(storage).subspan(align, size), out.data()));
+      ASSERT_EQ(out, TextToBytes(units)) << "size " << size << ", alignment " << align;
+    }
+  }
+}
+
+// IsAscii takes 64, 32 and then single bytes: one byte above ASCII at each place of every size to
+// 300, at every alignment, is seen.
+TEST(cp932_codec_test, one_byte_above_ascii_anywhere_makes_bytes_not_ascii) {
+  for (std::size_t size = 0; size <= 300; ++size) {
+    for (std::size_t align = 0; align < 16; ++align) {
+      ByteBuffer storage(align + size, 0x7F);  // a read past the bytes is a sanitizer fault
+      const std::span<std::uint8_t> bytes = std::span(storage).subspan(align, size);
+      ASSERT_TRUE(IsAscii(bytes)) << "size " << size;
+      for (std::size_t at = 0; at < size; ++at) {
+        bytes[at] = static_cast<std::uint8_t>(0x80 | at);
+        ASSERT_FALSE(IsAscii(bytes)) << "size " << size << ", at " << at;
+        bytes[at] = 0x7F;
+      }
+    }
   }
 }
 

@@ -24,6 +24,10 @@ void AppendBytesAsText(std::span<const std::uint8_t> bytes, Text& text);
 // Appends the encoding of text to out (no reallocation per character).
 void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out);
 
+// TextToBytes of the UTF-16 little-endian units that bytes hold (an odd final byte as U+FFFD),
+// without the text: writes at most bytes.size() + 1 bytes to out and returns how many.
+std::size_t EncodeUtf16Le(std::span<const std::uint8_t> bytes, std::uint8_t* out);
+
 // How far ReencodeBytes got.
 struct ReencodeProgress {
   std::size_t read = 0;     // input bytes consumed
@@ -35,6 +39,14 @@ struct ReencodeProgress {
 // round trip makes them. Writes at most 2 * bytes.size() bytes to out. Unless `last`, a lead byte
 // at the very end is left unread: the byte after it, in the next piece, decides what it is.
 ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last);
+
+// The ways ReencodeBytes can run; all give the same bytes. The vector kernels copy runs that
+// re-encode to themselves 16 (SSE2) or 32 (AVX2) bytes at a time; ReencodeBytes runs the widest
+// this processor has. A kernel it lacks runs as `plain`.
+enum class ReencodeKernel { plain, sse2, avx2 };
+[[nodiscard]] bool HasReencodeKernel(ReencodeKernel kernel) noexcept;
+ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
+                                   std::uint8_t* out, bool last);
 
 // What ReencodeBytes makes of each JIS X 0208 code (row and cell 0-93, at row * 94 + cell), for
 // converters that make code page 932 output straight from their own pairs, given the Shift_JIS
