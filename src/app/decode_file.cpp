@@ -69,7 +69,7 @@ std::optional<int> DecodeTypeOf(const Text& strDecodeType) {
 }
 
 ByteBuffer DecodeBytes(ByteBuffer input, Text& strFileName, int decode_type, DecodeNotes* notes) {
-  const DecodeType& type = *DecodeTypeAt(decode_type);
+  const DecodeType type = *DecodeTypeAt(decode_type);
   if (type.whole_mail) {
     return ReadWholeMail(input, notes);
   }
