@@ -15,13 +15,13 @@ int RunGuessCommand(std::span<const std::string> args) {
           "Prints what FILE is (charset, mail, Base64 or uuencode), the decode type that\n"
           "reads it and the evidence, as: NAME<TAB>decode type: TYPE<TAB>EVIDENCE\n",
           stdout);
-      return 0;
+      return kDone;
     }
     Complain("guess expects one FILE (or - for standard input)");
-    return 2;
+    return kUsage;
   }
   const std::optional<ByteBuffer> input = ReadCommandInput(args[0]);
-  if (!input) return 1;
+  if (!input) return kFailed;
   const mail::Detection detection = mail::Detect(*input);
   const std::string line = mail::DetectionName(detection) +
                            "\tdecode type: " + detection.decode_type + "\t" + detection.evidence +

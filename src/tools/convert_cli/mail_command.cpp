@@ -20,11 +20,6 @@
 namespace quillora::convert_cli {
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-constexpr int kRepaired = 3;
-
 struct MailRequest {
   bool utf8 = false;
   bool strict = false;

@@ -13,27 +13,19 @@
 #include <vector>
 
 #include "arguments.h"
+#include "command_input.h"
 #include "convert/front_door.h"
 #include "convert/stream_output.h"
 #include "guess_command.h"
-#include "mail_command.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
 #include "io/large_buffer.h"
+#include "mail_command.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
 
 namespace quillora::convert_cli {
 namespace {
-
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-constexpr int kStopped = 3;
-
-void Complain(const std::string& message) {
-  std::fprintf(stderr, "quillora-convert: %s\n", message.c_str());
-}
 
 // Writes each piece straight to the descriptor; remembers the first error.
 class DescriptorWriter {
@@ -149,7 +141,7 @@ int Run(const Request& request) {
   if (conversion.stopped_at) {
     Complain("warning: the conversion stopped at byte " + std::to_string(*conversion.stopped_at) +
              "; the output holds what came before it");
-    return request.strict ? kStopped : kDone;
+    return request.strict ? kRepaired : kDone;
   }
   return kDone;
 }
