@@ -26,7 +26,7 @@ int RunGuessCommand(std::span<const std::string> args) {
   const std::string line = mail::DetectionName(detection) +
                            "\tdecode type: " + detection.decode_type + "\t" + detection.evidence +
                            "\n";
-  return WriteToStandardOutput(ByteBuffer(line.begin(), line.end())) ? 0 : 1;
+  return WriteToStandardOutput(ByteBuffer(line.begin(), line.end())) ? kDone : kFailed;
 }
 
 }  // namespace quillora::convert_cli
