@@ -1,42 +1,22 @@
-// Shared by the converter tests: bytes in hex, table rows, JIS X 0208.
+// Shared by the converter tests: table rows, JIS X 0208.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <span>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "convert/convert_result.h"
 #include "support/collector.h"
+#include "support/hex.h"
 #include "text/byte_buffer.h"
 #include "text/cp932_codec.h"
 
 namespace quillora::test {
-
-inline ByteBuffer Hex(std::string_view hex) {
-  ByteBuffer bytes;
-  std::istringstream words{std::string(hex)};
-  for (unsigned b = 0; words >> std::hex >> b;) {
-    bytes.push_back(static_cast<std::uint8_t>(b));
-  }
-  return bytes;
-}
-
-inline std::string ToHex(std::span<const std::uint8_t> bytes) {
-  std::string hex;
-  for (const std::uint8_t b : bytes) {
-    char word[4];
-    std::snprintf(word, sizeof word, hex.empty() ? "%02X" : " %02X", b);
-    hex += word;
-  }
-  return hex;
-}
 
 struct ByteCase {
   const char* name;

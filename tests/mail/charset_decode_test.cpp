@@ -5,21 +5,12 @@
 #include <vector>
 
 #include "mail/charset.h"
+#include "support/hex.h"
 #include "text/utf8.h"
 
 namespace quillora::test {
 using namespace mail;
 namespace {
-
-ByteBuffer Hex(std::string_view hex) {
-  ByteBuffer bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    while (hex[i] == ' ') ++i;
-    bytes.push_back(
-        static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-  }
-  return bytes;
-}
 
 constexpr Charset jis = Charset::iso2022jp, euc = Charset::euc_jp, sjis = Charset::shift_jis,
                   utf8 = Charset::utf8, utf16be = Charset::utf16be, utf16le = Charset::utf16le,

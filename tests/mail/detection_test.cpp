@@ -6,18 +6,11 @@
 
 #include <string>
 
+#include "support/hex.h"
+
 namespace quillora::test {
 using namespace mail;
 namespace {
-
-ByteBuffer Hex(std::string_view hex) {
-  ByteBuffer bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(
-        static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-  }
-  return bytes;
-}
 
 struct DetectCase {
   const char* name;
