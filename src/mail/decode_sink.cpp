@@ -1,11 +1,22 @@
 #include "decode_sink.h"
 
+#include <algorithm>
+
 #include "jis_tables.h"
 
 namespace quillora::mail {
 
 void DecodeSink::Note(RepairKind kind, std::size_t at, std::size_t length, std::size_t text_at) {
-  issues_.push_back({kind, at, length, text_at, text_.size() - text_at});
+  std::size_t& last = last_of_kind_[static_cast<std::size_t>(kind)];
+  if (issues_.size() < kListedIssues || last == kNone) {
+    issues_.push_back({kind, at, length, text_at, text_.size() - text_at});
+    last = issues_.size() >= kListedIssues ? issues_.size() - 1 : kNone;
+    return;
+  }
+  DecodeIssue& widened = issues_[last];
+  widened.length = std::max(widened.at + widened.length, at + length) - widened.at;
+  widened.text_length = text_.size() - widened.text_at;
+  ++widened.more;
 }
 
 void DecodeSink::PutOther(char32_t c, std::size_t at, std::size_t length) {

@@ -75,8 +75,8 @@ Detection MailDetection(std::span<const std::uint8_t> input) {
   if (!encodings.empty()) detection.evidence += "; transfer encodings " + encodings;
   detection.evidence += "; " + std::to_string(reading.attachments.size()) + " attachment" +
                         (reading.attachments.size() == 1 ? "" : "s") + ", " +
-                        std::to_string(reading.events.size()) + " repair" +
-                        (reading.events.size() == 1 ? "" : "s");
+                        std::to_string(RepairCount(reading.events)) + " repair" +
+                        (RepairCount(reading.events) == 1 ? "" : "s");
   return detection;
 }
 

@@ -1,13 +1,15 @@
 #include "part_text.h"
 
 #include <algorithm>
+#include <string>
 
 #include "charset_sniff.h"
 
 namespace quillora::mail {
 namespace {
 
-// An override names its content by its first bytes; the whole part would bloat the report.
+// An override, or an event standing for many, names its bytes by the first few; the whole part
+// would bloat the report.
 constexpr std::size_t kSampleBytes = 32;
 
 }  // namespace
@@ -43,15 +45,21 @@ PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> by
     const SourceMap::Span span = map.Map(issue.at, issue.length);
     event.input_offset = span.offset;
     event.input_length = span.length;
-    const auto source =
-        bytes.subspan(std::min(issue.at, bytes.size()),
-                      std::min(issue.length, bytes.size() - std::min(issue.at, bytes.size())));
+    const std::size_t at = std::min(issue.at, bytes.size());
+    const std::size_t length = std::min(issue.more > 0 ? kSampleBytes : issue.length,
+                                        std::min(issue.length, bytes.size() - at));
+    const auto source = bytes.subspan(at, length);
     event.bytes.assign(source.begin(), source.end());
     event.text_offset = issue.text_at;
     event.text_length = issue.text_length;
-    event.produced = issue.kind == RepairKind::unmappable_in_cp932
-                         ? Text(u"?")
-                         : part.text.substr(issue.text_at, issue.text_length);
+    event.more = issue.more;
+    if (issue.more == 0) {
+      event.produced = issue.kind == RepairKind::unmappable_in_cp932
+                           ? Text(u"?")
+                           : part.text.substr(issue.text_at, issue.text_length);
+    } else {
+      event.detail = "and " + std::to_string(issue.more) + " more of this kind in these bytes";
+    }
     part.events.push_back(std::move(event));
   }
   if (override_count > 0) {

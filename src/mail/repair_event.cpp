@@ -20,4 +20,10 @@ std::string_view RepairKindName(RepairKind kind) noexcept {
   return "replaced_invalid_byte";
 }
 
+std::size_t RepairCount(std::span<const RepairEvent> events) noexcept {
+  std::size_t count = 0;
+  for (const RepairEvent& event : events) count += 1 + event.more;
+  return count;
+}
+
 }  // namespace quillora::mail

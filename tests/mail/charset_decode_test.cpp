@@ -103,6 +103,40 @@ TEST(charset_decode_test, unmappable_characters_are_reported) {
   EXPECT_EQ(issues[1].at, 8u);
 }
 
+// Noise has a repair every few bytes. Past the listed ones, each repair widens the last of its
+// kind, which then covers all of them: every repair is still counted and placed, in bounded memory.
+TEST(charset_decode_test, repairs_past_the_list_widen_the_last_of_their_kind) {
+  constexpr std::size_t kInvalid = 25000;
+  ByteBuffer bytes;
+  for (std::size_t i = 0; i < kInvalid; ++i) {
+    bytes.insert(bytes.end(), {'a', 0xFF});
+  }
+  const ByteBuffer e_acute = Hex("c3a9 c3a9 c3a9");  // three characters code page 932 lacks
+  bytes.insert(bytes.end(), e_acute.begin(), e_acute.end());
+  bytes.push_back('z');
+  Text text;
+  std::vector<DecodeIssue> issues;
+  DecodeCharset(Charset::utf8, bytes, text, issues);
+
+  ASSERT_EQ(issues.size(), 10001u);
+  std::size_t count = 0;
+  for (const DecodeIssue& issue : issues) {
+    count += 1 + issue.more;
+  }
+  EXPECT_EQ(count, kInvalid + 3);
+  const DecodeIssue& invalid = issues[issues.size() - 2];
+  EXPECT_EQ(invalid.kind, RepairKind::replaced_invalid_byte);
+  EXPECT_EQ(invalid.more, kInvalid - 10000);
+  EXPECT_EQ(invalid.at + invalid.length, 2 * kInvalid);
+  EXPECT_EQ(invalid.text_at + invalid.text_length, 2 * kInvalid);
+  const DecodeIssue& unmappable = issues.back();
+  EXPECT_EQ(unmappable.kind, RepairKind::unmappable_in_cp932);
+  EXPECT_EQ(unmappable.more, 2u);
+  EXPECT_EQ(unmappable.at, 2 * kInvalid);
+  EXPECT_EQ(unmappable.length, 6u);
+  EXPECT_EQ(unmappable.text_length, 3u);
+}
+
 TEST(charset_decode_test, labels) {
   EXPECT_EQ(CharsetFromLabel("ISO-2022-JP"), Charset::iso2022jp);
   EXPECT_EQ(CharsetFromLabel("\"csISO2022JP\""), Charset::iso2022jp);

@@ -80,7 +80,8 @@ std::string ReportJson(const mail::MailReading& reading,
             ", \"produced\": " + Quoted(event.produced) +
             ", \"text_offset\": " + std::to_string(event.text_offset) +
             ", \"text_length\": " + std::to_string(event.text_length) +
-            ", \"detail\": " + Quoted(event.detail) + "}";
+            ", \"detail\": " + Quoted(event.detail) + ", \"more\": " + std::to_string(event.more) +
+            "}";
   }
   json += events.empty() ? "]\n}\n" : "\n  ]\n}\n";
   return json;

@@ -35,6 +35,7 @@ struct DecodeIssue {
   std::size_t length = 0;
   std::size_t text_at = 0;
   std::size_t text_length = 0;
+  std::size_t more = 0;  // further repairs of its kind it stands for, within its bytes and text
 };
 
 // Appends the decoding of bytes to text, line ends made CR LF, and the repairs to issues

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,7 @@ enum class RepairKind {
   truncated_encoding,     // Base64 or uuencode data that stops before its end
   unknown_charset,        // a label no decoder knows; the content was read by detection
 };
+inline constexpr std::size_t kRepairKindCount = 6;
 
 // The name the JSON report uses ("replaced_invalid_byte", ...).
 [[nodiscard]] std::string_view RepairKindName(RepairKind kind) noexcept;
@@ -35,6 +37,12 @@ struct RepairEvent {
   std::size_t text_offset = 0;  // where `produced` starts in the reading's text
   std::size_t text_length = 0;
   std::string detail;  // for overrides and labels: "labelled ISO-2022-JP, read as UTF-8"
+  // In a part with thousands of repairs, the later ones are listed one per kind: this event then
+  // spans them all and stands for `more` besides its first; `produced` is empty.
+  std::size_t more = 0;
 };
+
+// How many repairs the events stand for.
+[[nodiscard]] std::size_t RepairCount(std::span<const RepairEvent> events) noexcept;
 
 }  // namespace quillora::mail
