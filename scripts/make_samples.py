@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the sample input files in samples/, one per decode type and two whole mails, from the
+"""Writes the sample input files in samples/, one per decode type and three whole mails, from the
 texts below.
 
 Run from anywhere: python3 scripts/make_samples.py
@@ -213,6 +213,49 @@ def windows_jis_mail():
     return header.encode("ascii") + b"".join(windows_jis(row) + b"\r\n" for row in body)
 
 
+def broken_mail():
+    """A mail as it arrives damaged: kanji runs that a line end cuts off without ESC ( B, a part
+    labelled ISO-2022-JP that is UTF-8 and holds a character code page 932 lacks, an EUC-JP part
+    with a byte lost in transit, and an attachment whose Base64 stops short."""
+    def jis_without_return(row):
+        raw = codecs.encode(row, "iso2022_jp")
+        return raw[:-3] if raw.endswith(b"\x1b(B") else raw
+    first = [
+        "山田様",
+        "",
+        "先日の打ち合わせの資料を再送します。",
+        "文字化けがあればお知らせください。",
+    ]
+    second = lines("追伸：よろしくお願いします🙏", "山本")
+    third = codecs.encode(lines("請求書番号：２０２６―１１", "金額は別紙のとおりです。"), "euc_jp")
+    lost = third.index(codecs.encode("別紙", "euc_jp")) + 1
+    third = third[:lost] + b"\xff" + third[lost + 1:]
+    attachment = base64.b64encode(codecs.encode(lines("日付,件名", "11/30,打ち合わせ"), "cp932"))
+    header = lines(
+        "From: " + b_word(codecs.encode("山本 一郎", "iso2022_jp")) + " <yamamoto@example.com>",
+        "To: yamada@example.com",
+        "Subject: " + b_word(codecs.encode("資料の再送", "iso2022_jp")),
+        "Date: Mon, 30 Nov 2026 09:15:00 +0900",
+        "MIME-Version: 1.0",
+        "Content-Type: multipart/mixed; boundary=part",
+        "",
+        "--part",
+        "Content-Type: text/plain; charset=ISO-2022-JP",
+        "",
+    )
+    out = header.encode("ascii")
+    out += b"".join(jis_without_return(row) + b"\r\n" for row in first)
+    out += lines("--part", "Content-Type: text/plain; charset=ISO-2022-JP",
+                 "Content-Transfer-Encoding: 8bit", "").encode("ascii") + second.encode("utf-8")
+    out += lines("--part", "Content-Type: text/plain; charset=EUC-JP",
+                 "Content-Transfer-Encoding: 8bit", "").encode("ascii") + third
+    out += lines("--part", "Content-Type: text/csv; charset=Shift_JIS; name=schedule.csv",
+                 "Content-Disposition: attachment; filename=schedule.csv",
+                 "Content-Transfer-Encoding: base64", "",
+                 attachment[:-6].decode("ascii"), "--part--").encode("ascii")
+    return out
+
+
 def main():
     SAMPLES.mkdir(exist_ok=True)
     for name, make in [
@@ -223,6 +266,7 @@ def main():
         ("utf16le_bom.txt", utf16le_bom),
         ("multipart_mail.eml", multipart_mail),
         ("windows_jis_mail.eml", windows_jis_mail),
+        ("broken_mail.eml", broken_mail),
     ]:
         (SAMPLES / name).write_bytes(make())
 

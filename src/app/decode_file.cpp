@@ -1,6 +1,8 @@
 // Decoding by decode type.
 #include "app/decode_file.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "convert/decode_types.h"
@@ -16,17 +18,63 @@
 namespace quillora {
 namespace {
 
-ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
-  mail::MailReading reading = mail::ReadMail(input);
+// The text as code page 932, encoded a stretch at a time so that each repair's text is found in
+// the bytes; the stretches give the same bytes as the whole text would.
+ByteBuffer EncodePlacingRepairs(std::u16string_view text, std::vector<Repair>& repairs) {
+  std::vector<std::size_t> ends;
+  ends.reserve(2 * repairs.size() + 1);
+  for (const Repair& repair : repairs) {
+    ends.push_back(repair.event.text_offset);
+    ends.push_back(repair.event.text_offset + repair.event.text_length);
+  }
+  ends.push_back(text.size());
+  std::sort(ends.begin(), ends.end());
+  ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+  std::vector<std::size_t> at_byte(ends.size());
   ByteBuffer cp932;
-  AppendTextAsBytes(reading.text, cp932);
-  if (notes != nullptr) {
-    notes->charsets = std::move(reading.charsets);
-    notes->transfer_encodings = std::move(reading.transfer_encodings);
-    notes->repairs = reading.events.size();
-    notes->attachments = std::move(reading.attachments);
+  ReserveLarge(cp932, 2 * text.size());
+  std::size_t done = 0;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    // A surrogate pair encodes as one "?", so no stretch may end between its halves.
+    std::size_t end = std::min(ends[i], text.size());
+    if (end > done && end < text.size() && (text[end] & 0xFC00) == 0xDC00 &&
+        (text[end - 1] & 0xFC00) == 0xD800) {
+      --end;
+    }
+    if (end > done) {
+      AppendTextAsBytes(text.substr(done, end - done), cp932);
+      done = end;
+    }
+    at_byte[i] = cp932.size();
+  }
+  const auto byte_at = [&](std::size_t text_offset) {
+    const auto end = std::lower_bound(ends.begin(), ends.end(), text_offset);
+    return at_byte[static_cast<std::size_t>(end - ends.begin())];
+  };
+  for (Repair& repair : repairs) {
+    repair.result_offset = byte_at(repair.event.text_offset);
+    repair.result_length =
+        byte_at(repair.event.text_offset + repair.event.text_length) - repair.result_offset;
   }
   return cp932;
+}
+
+ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
+  mail::MailReading reading = mail::ReadMail(input);
+  if (notes == nullptr) {
+    ByteBuffer cp932;
+    AppendTextAsBytes(reading.text, cp932);
+    return cp932;
+  }
+  notes->charsets = std::move(reading.charsets);
+  notes->transfer_encodings = std::move(reading.transfer_encodings);
+  notes->repair_count = mail::RepairCount(reading.events);
+  notes->attachments = std::move(reading.attachments);
+  notes->repairs.reserve(reading.events.size());
+  for (mail::RepairEvent& event : reading.events) {
+    notes->repairs.push_back({std::move(event)});
+  }
+  return EncodePlacingRepairs(reading.text, notes->repairs);
 }
 
 // A decoding that did not fit: the text came back as it was, or at least a quarter of its

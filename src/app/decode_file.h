@@ -13,6 +13,13 @@
 
 namespace quillora {
 
+// A repair the whole-mail reader made, with the bytes its text became in the result.
+struct Repair {
+  mail::RepairEvent event;
+  std::size_t result_offset = 0;
+  std::size_t result_length = 0;
+};
+
 // What a decoding found besides its text.
 struct DecodeNotes {
   // A converter stopped early at this input byte; the result holds what came before.
@@ -20,7 +27,8 @@ struct DecodeNotes {
   // The whole mail: the charsets and transfer encodings it met, and how many repairs it made.
   std::vector<std::string> charsets;
   std::vector<std::string> transfer_encodings;
-  std::size_t repairs = 0;
+  std::vector<Repair> repairs;
+  std::size_t repair_count = 0;  // more than repairs.size() where one stands for many
   std::vector<mail::Attachment> attachments;
   // When the decoding changed nothing or gave mostly marks of undecodable bytes: the decode type
   // the content looks like, and why.

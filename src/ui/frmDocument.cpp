@@ -3,8 +3,12 @@
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
+#include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "io/file_reading.h"
@@ -32,6 +36,7 @@ struct Filling {
 frmDocument::frmDocument(QWidget* parent)
     : QMdiSubWindow(parent),
       rtfText_(new QPlainTextEdit),
+      panes_(new QSplitter),
       find_bar_(new FindBar(*rtfText_)),
       bytes_(std::make_shared<const ByteBuffer>()) {
   setAttribute(Qt::WA_DeleteOnClose);
@@ -45,7 +50,48 @@ frmDocument::frmDocument(QWidget* parent)
   column->setSpacing(0);
   column->addWidget(rtfText_, 1);
   column->addWidget(find_bar_);
-  setWidget(content);
+  panes_->setOrientation(Qt::Vertical);
+  panes_->setChildrenCollapsible(false);
+  panes_->addWidget(content);
+  setWidget(panes_);
+}
+
+void frmDocument::SetReport(std::vector<ReportRow> rows) {
+  auto* report = new RepairReport(std::move(rows));
+  connect(report, &RepairReport::Chosen, this,
+          [this](const ReportRow& row) { emit ReportChosen(this, row); });
+  panes_->addWidget(report);
+  // F6 moves between the panes, as in most programs with more than one.
+  auto* next_pane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+  next_pane->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(next_pane, &QShortcut::activated, this, [this, report] {
+    if (report->hasFocus()) {
+      rtfText_->setFocus(Qt::OtherFocusReason);
+    } else {
+      report->setFocus(Qt::TabFocusReason);
+    }
+  });
+  // The text keeps two thirds of the window, whatever the report's own size hint.
+  panes_->setStretchFactor(0, 2);
+  panes_->setStretchFactor(1, 1);
+  panes_->setSizes({2000, 1000});
+}
+
+RepairReport* frmDocument::Report() const {
+  return panes_->count() > 1 ? qobject_cast<RepairReport*>(panes_->widget(1)) : nullptr;
+}
+
+void frmDocument::SelectArea(AreaRange range) {
+  if (!filled_ || rich_) {
+    return;  // no text yet, or formatted text whose places are not its bytes'
+  }
+  const int last = std::max(rtfText_->document()->characterCount() - 1, 0);
+  QTextCursor cursor(rtfText_->document());
+  cursor.setPosition(std::min(static_cast<int>(std::min<std::size_t>(range.from, INT_MAX)), last));
+  cursor.setPosition(std::min(static_cast<int>(std::min<std::size_t>(range.to, INT_MAX)), last),
+                     QTextCursor::KeepAnchor);
+  rtfText_->setTextCursor(cursor);
+  rtfText_->ensureCursorVisible();
 }
 
 void frmDocument::OpenFindBar() {

@@ -13,9 +13,11 @@
 #include "text/byte_buffer.h"
 #include "ui/background_work.h"
 #include "ui/paged_text.h"
+#include "ui/repair_report.h"
 #include "ui/text_view.h"
 
 class QPlainTextEdit;
+class QSplitter;
 
 namespace quillora {
 
@@ -59,6 +61,10 @@ class frmDocument : public QMdiSubWindow {
   // selection, when asked and there is one), formatted for an RTF source. Taking the text lets
   // events other than the user's run.
   [[nodiscard]] ShownContent Content(bool selection_only) const;
+  // The file as the window shows it, once read; null before, and for a result.
+  [[nodiscard]] std::shared_ptr<const ByteBuffer> SourceBytes() const {
+    return IsSource() && read_ ? bytes_ : nullptr;
+  }
   // The size of the text as held, in bytes; 0 for a source not read yet.
   [[nodiscard]] std::size_t HeldSize() const { return bytes_->size(); }
 
@@ -72,11 +78,19 @@ class frmDocument : public QMdiSubWindow {
   // What the status bar calls the text: a result's decode type, a source's encoding.
   void SetKind(const QString& kind) { kind_ = kind; }
   // The files a whole mail carried, for saving.
+  using AttachmentList = std::shared_ptr<const std::vector<mail::Attachment>>;
   void SetAttachments(std::vector<mail::Attachment> attachments) {
-    attachments_ = std::move(attachments);
+    attachments_ = std::make_shared<const std::vector<mail::Attachment>>(std::move(attachments));
   }
-  [[nodiscard]] const std::vector<mail::Attachment>& Attachments() const { return attachments_; }
+  // Shared with a saving in progress; never null.
+  [[nodiscard]] const AttachmentList& Attachments() const { return attachments_; }
   [[nodiscard]] QString Kind() const;
+  // The repairs a whole mail took, listed under the text.
+  void SetReport(std::vector<ReportRow> rows);
+  [[nodiscard]] RepairReport* Report() const;
+  // Selects these places of the text and scrolls to them; nothing before the text is shown, or
+  // in formatted text.
+  void SelectArea(AreaRange range);
 
   // A caption beginning with "(" marks an unsaved conversion result.
   [[nodiscard]] bool IsConverted() const;
@@ -88,6 +102,8 @@ class frmDocument : public QMdiSubWindow {
   void Closing(frmDocument* document);
   // Filling the text area started or ended.
   void LoadingChanged(frmDocument* document);
+  // A repair was chosen in this result's report.
+  void ReportChosen(frmDocument* document, const ReportRow& row);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -100,6 +116,7 @@ class frmDocument : public QMdiSubWindow {
   void ReadFile();
 
   QPlainTextEdit* rtfText_;
+  QSplitter* panes_;  // the text over the report
   FindBar* find_bar_;
   Text file_;          // the source file; empty for a conversion result
   bool read_ = false;  // bytes_ holds the file
@@ -112,7 +129,7 @@ class frmDocument : public QMdiSubWindow {
   bool edits_discarded_ = false;
   CancelFlag loading_;
   QString kind_;
-  std::vector<mail::Attachment> attachments_;
+  AttachmentList attachments_ = std::make_shared<const std::vector<mail::Attachment>>();
 };
 
 }  // namespace quillora

@@ -172,7 +172,7 @@ void frmQuillora::UpdateCommandState() {
   // A document still being filled has nothing to export or search yet.
   const bool shown = active != nullptr && !active->IsLoading();
   menus_.mnuFileExportPdf->setEnabled(shown);
-  menus_.mnuFileSaveAttachments->setEnabled(active != nullptr && !active->Attachments().empty());
+  menus_.mnuFileSaveAttachments->setEnabled(active != nullptr && !active->Attachments()->empty());
   menus_.mnuFileRecent->setEnabled(!source && !recent_files_.empty());
   menus_.mnuViewFind->setEnabled(shown);
   cbrTool_->Button(u"Print")->setEnabled(source);

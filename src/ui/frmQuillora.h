@@ -23,6 +23,7 @@ class QMdiArea;
 namespace quillora {
 
 class frmDocument;
+struct ReportRow;
 class frmDummy;
 class StatusPanels;
 struct Decoded;
@@ -129,6 +130,8 @@ class frmQuillora : public QMainWindow {
   // True when the file can be read.
   bool OpenDocument(const Text& path);
   void DocumentClosing(frmDocument* document);
+  // Shows a repair chosen in a result's report in the source and in the result.
+  void ShowRepair(frmDocument* result, const ReportRow& row);
   void ArrangeDocuments(Qt::Orientation orientation);
   void RebuildWindowList();
   void RebuildRecentFiles();

@@ -10,12 +10,15 @@
 #include "app/identity.h"
 #include "app/settings.h"
 #include "convert/decode_types.h"
+#include "io/file_reading.h"
+#include "text/utf8.h"
 #include "ui/frmDocument.h"
 #include "ui/frmDummy.h"
 #include "ui/frmQuillora.h"
 #include "ui/japanese_font.h"
 #include "ui/outside_world.h"
 #include "ui/qt_text.h"
+#include "ui/repair_report.h"
 #include "ui/status_panels.h"
 #include "ui/text_view.h"
 
@@ -27,6 +30,7 @@ struct Decoded {
   ByteBuffer cp932;
   std::shared_ptr<ShownText> shown;  // shared: the queued call that carries it is copied
   DecodeNotes notes;
+  std::vector<ReportRow> report;
   bool out_of_memory = false;
 };
 
@@ -35,7 +39,7 @@ namespace {
 // What the whole mail held, for the status bar: its charsets and transfer encodings, and how many
 // repairs reading it took. Empty for the other decode types.
 QString MailSummary(const DecodeNotes& notes) {
-  if (notes.charsets.empty() && notes.transfer_encodings.empty() && notes.repairs == 0) {
+  if (notes.charsets.empty() && notes.transfer_encodings.empty() && notes.repair_count == 0) {
     return {};
   }
   QStringList found;
@@ -46,19 +50,27 @@ QString MailSummary(const DecodeNotes& notes) {
   }
   return QStringLiteral(": %1 / 修復 %2 件")
       .arg(found.join(QStringLiteral(", ")))
-      .arg(notes.repairs);
+      .arg(notes.repair_count);
 }
 
-// Runs on any thread; builds the text to show as well, so the window only installs it.
-Decoded Decode(Text file, std::int16_t index) {
+// Runs on any thread; builds the text to show and the report as well, so the window only installs
+// them. `source` is what the source window shows, when it has read it.
+Decoded Decode(const Text& file, std::int16_t index, std::shared_ptr<const ByteBuffer> source) {
   Decoded decoded;
-  decoded.file = std::move(file);
+  decoded.file = file;
   const std::string index_text = std::to_string(index);
   try {
     decoded.cp932 =
         DecodeFile(decoded.file, Text(index_text.begin(), index_text.end()), &decoded.notes);
     if (!decoded.cp932.empty()) {
       decoded.shown = std::make_shared<ShownText>(BuildTextView(decoded.cp932, false));
+    }
+    if (!decoded.notes.repairs.empty()) {
+      if (!source) {
+        source = std::make_shared<const ByteBuffer>(
+            ReadWholeFile(NativePath(file)).value_or(ByteBuffer{}));
+      }
+      decoded.report = ReportRows(decoded.notes.repairs, *source, decoded.cp932);
     }
   } catch (const std::bad_alloc&) {
     decoded = Decoded{};
@@ -78,10 +90,14 @@ void frmQuillora::StartDecode(std::int16_t index, std::shared_ptr<frmDummy> bann
   // A uuencode decoding renames the file it was given to the name on its begin line. That name
   // belongs in the caption, but later conversions must still read the file the user opened.
   const Text file = App().CurrentFile;
+  std::shared_ptr<const ByteBuffer> source;
+  for (const frmDocument* document : Documents()) {
+    source = document->IsSource() ? document->SourceBytes() : source;
+  }
   const std::uint64_t generation = source_generation_;
   auto id = std::make_shared<int>();
   const CancelFlag cancelled = RunInBackground(
-      this, [file, index] { return Decode(file, index); },
+      this, [file, index, source] { return Decode(file, index, source); },
       [this, id, index, generation](Decoded decoded) {
         work_.Finish(*id);
         // Results of a source closed meanwhile are dropped with it.
@@ -122,6 +138,9 @@ void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
                            ToQString(decoded.file) +
                            ToQString(type ? type->caption_suffix : std::u16string_view()));
   document->SetAttachments(std::move(decoded.notes.attachments));
+  if (!decoded.report.empty()) {
+    document->SetReport(std::move(decoded.report));
+  }
   if (type) {
     document->SetKind(ToQString(type->name) + MailSummary(decoded.notes));
   }
@@ -132,6 +151,15 @@ void frmQuillora::ShowDecoded(Decoded decoded, std::int16_t index) {
             .arg(*decoded.notes.stopped_at));
   }
   UpdateCommandState();
+}
+
+void frmQuillora::ShowRepair(frmDocument* result, const ReportRow& row) {
+  for (frmDocument* document : Documents()) {
+    if (document->IsSource()) {
+      document->SelectArea(row.source);
+    }
+  }
+  result->SelectArea(row.result);
 }
 
 void frmQuillora::mnuConvertRunDefault_Click() {

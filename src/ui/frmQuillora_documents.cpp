@@ -38,6 +38,7 @@ frmDocument* frmQuillora::NewDocument() {
   auto* document = new frmDocument;
   connect(document, &frmDocument::Closing, this, &frmQuillora::DocumentClosing);
   connect(document, &frmDocument::LoadingChanged, this, &frmQuillora::DocumentLoadingChanged);
+  connect(document, &frmDocument::ReportChosen, this, &frmQuillora::ShowRepair);
   connect(&document->rtfText(), &QPlainTextEdit::cursorPositionChanged, this, [this, document] {
     if (document == ActiveDocument()) {
       UpdateDocumentStatus();

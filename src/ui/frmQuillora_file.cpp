@@ -228,9 +228,67 @@ void frmQuillora::mnuFileExit_Click() {
   close();
 }
 
+namespace {
+
+// What saving attachments came to: the names written, and the reason it stopped early.
+struct SavedAttachments {
+  QStringList names;
+  QString problem;
+};
+
+// Stops between two files when `stop` is set: what was written is still reported.
+SavedAttachments SaveAttachments(const std::vector<mail::Attachment>& attachments,
+                                 std::optional<std::size_t> only, const QString& folder,
+                                 const std::atomic_bool& stop) {
+  SavedAttachments saved;
+  for (std::size_t i = 0; i < attachments.size() && !stop; ++i) {
+    if (only && *only != i) {
+      continue;
+    }
+    std::string problem;
+    const std::filesystem::path path =
+        mail::SaveAttachment(NativePath(ToText(folder)), mail::SafeFileName(attachments[i].name),
+                             attachments[i].data, problem);
+    if (path.empty()) {
+      saved.problem = QString::fromStdString(problem);
+      break;
+    }
+    saved.names << ToQString(TextFromNativePath(path.filename()));
+  }
+  return saved;
+}
+
+// One, or all, of several attachments; nullopt inside when it is all of them.
+std::optional<std::optional<std::size_t>> ChooseAttachments(
+    QWidget* parent, const std::vector<mail::Attachment>& attachments) {
+  if (attachments.size() == 1) {
+    return std::optional<std::size_t>();
+  }
+  QStringList items{QStringLiteral("すべて (%1 個)").arg(attachments.size())};
+  for (const mail::Attachment& attachment : attachments) {
+    items << QStringLiteral("%1 (%2, %3 バイト)")
+                 .arg(ToQString(attachment.name), QString::fromStdString(attachment.type))
+                 .arg(attachment.data.size());
+  }
+  const std::optional<int> chosen = Outside().ChooseItem(
+      parent, QStringLiteral("添付ﾌｧｲﾙを保存"), QStringLiteral("保存する添付ﾌｧｲﾙ:"), items);
+  if (!chosen || *chosen < 0) {
+    return std::nullopt;
+  }
+  return *chosen == 0 ? std::optional<std::size_t>()
+                      : std::optional(static_cast<std::size_t>(*chosen - 1));
+}
+
+}  // namespace
+
 void frmQuillora::mnuFileSaveAttachments_Click() {
   const frmDocument* active = ActiveDocument();
-  if (active == nullptr || active->Attachments().empty()) {
+  if (active == nullptr || active->Attachments()->empty()) {
+    return;
+  }
+  const frmDocument::AttachmentList attachments = active->Attachments();
+  const std::optional<std::optional<std::size_t>> only = ChooseAttachments(this, *attachments);
+  if (!only) {
     return;
   }
   const std::optional<QString> folder =
@@ -238,25 +296,29 @@ void frmQuillora::mnuFileSaveAttachments_Click() {
   if (!folder) {
     return;
   }
-  QStringList saved;
-  for (const mail::Attachment& attachment : active->Attachments()) {
-    std::string problem;
-    const std::filesystem::path path = mail::SaveAttachment(
-        NativePath(ToText(*folder)), mail::SafeFileName(attachment.name), attachment.data, problem);
-    if (path.empty()) {
-      Outside().ShowMessage(
-          this, ToQString(identity::kTitle),
-          QStringLiteral("添付ﾌｧｲﾙを保存できません。\n%1").arg(QString::fromStdString(problem)),
-          MessageIcon::warning);
-      return;
-    }
-    saved << ToQString(TextFromNativePath(path.filename()));
-  }
-  Outside().ShowMessage(this, ToQString(identity::kTitle),
-                        QStringLiteral("%1 個の添付ﾌｧｲﾙを保存しました。\n%2")
-                            .arg(saved.size())
-                            .arg(saved.join(QLatin1Char('\n'))),
-                        MessageIcon::information);
+  // An attachment may be as large as the mail: written off the user-interface thread.
+  auto id = std::make_shared<int>();
+  auto stop = std::make_shared<std::atomic_bool>(false);
+  RunInBackground(
+      this,
+      [attachments, only = *only, folder = *folder, stop] {
+        return SaveAttachments(*attachments, only, folder, *stop);
+      },
+      [this, id](const SavedAttachments& saved) {
+        work_.Finish(*id);
+        if (!saved.problem.isEmpty()) {
+          Outside().ShowMessage(this, ToQString(identity::kTitle),
+                                QStringLiteral("添付ﾌｧｲﾙを保存できません。\n%1").arg(saved.problem),
+                                MessageIcon::warning);
+          return;
+        }
+        Outside().ShowMessage(this, ToQString(identity::kTitle),
+                              QStringLiteral("%1 個の添付ﾌｧｲﾙを保存しました。\n%2")
+                                  .arg(saved.names.size())
+                                  .arg(saved.names.join(QLatin1Char('\n'))),
+                              MessageIcon::information);
+      });
+  *id = work_.Start(QStringLiteral("添付ﾌｧｲﾙを保存中..."), [stop] { *stop = true; });
 }
 
 }  // namespace quillora

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "text/cp932_codec.h"
+
 namespace quillora {
 
 LineEnd LineEndOf(std::span<const std::uint8_t> cp932) {
@@ -33,6 +35,41 @@ Text ForTextArea(std::u16string_view text) {
     area_text += ++lines % kLinesPerParagraph == 0 ? u'\u2029' : u'\u2028';
   }
   return area_text;
+}
+
+std::vector<AreaRange> AreaRangesOf(std::span<const std::uint8_t> cp932,
+                                    std::span<const ByteRange> ranges) {
+  // Each range's two ends, answered in the order of their bytes during one walk over cp932.
+  struct End {
+    std::size_t byte;
+    std::size_t* position;
+    bool to;  // a range's end takes the character it falls in, a start begins before it
+  };
+  std::vector<AreaRange> found(ranges.size());
+  std::vector<End> ends;
+  ends.reserve(2 * ranges.size());
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    const std::size_t from = std::min(ranges[i].offset, cp932.size());
+    const std::size_t length = std::min(ranges[i].length, cp932.size() - from);
+    ends.push_back({from, &found[i].from, false});
+    ends.push_back({from + length, &found[i].to, true});
+  }
+  std::sort(ends.begin(), ends.end(), [](const End& a, const End& b) { return a.byte < b.byte; });
+  auto next = ends.begin();
+  std::size_t position = 0;
+  for (std::size_t at = 0; at < cp932.size() && next != ends.end(); ++position) {
+    const bool crlf = cp932[at] == '\r' && at + 1 < cp932.size() && cp932[at + 1] == '\n';
+    const std::size_t length =
+        cp932[at] < 0x80 ? (crlf ? 2 : 1) : FirstCharacterLength(cp932.subspan(at), true);
+    for (; next != ends.end() && next->byte < at + length; ++next) {
+      *next->position = position + (next->to && next->byte > at ? 1 : 0);
+    }
+    at += length;
+  }
+  for (; next != ends.end(); ++next) {
+    *next->position = position;
+  }
+  return found;
 }
 
 Text WithLineEnds(std::u16string_view area_text, LineEnd line_end) {

@@ -2,9 +2,11 @@
 // style the document came with.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "text/byte_buffer.h"
 
@@ -22,6 +24,23 @@ enum class LineEnd { crlf, lf, cr };
 // and looks the same.
 inline constexpr int kLinesPerParagraph = 64;
 [[nodiscard]] Text ForTextArea(std::u16string_view text);
+
+// Bytes from `offset`, `length` long.
+struct ByteRange {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
+// Characters of a text area from `from` up to `to`: positions in its document.
+struct AreaRange {
+  std::size_t from = 0;
+  std::size_t to = 0;
+};
+
+// Where each byte range of code page 932 bytes is in ForTextArea(BytesToText(cp932)): every
+// character one position, every line end one. A range that starts or ends inside a character or
+// a CR LF takes all of it; one past the end ends at the end.
+[[nodiscard]] std::vector<AreaRange> AreaRangesOf(std::span<const std::uint8_t> cp932,
+                                                  std::span<const ByteRange> ranges);
 
 // A text area's raw text with its paragraph and line separators (U+2029, U+2028) written as
 // line_end.

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -107,6 +108,13 @@ class QtOutsideWorld final : public OutsideWorld {
   std::optional<QString> ChooseFolder(QWidget* parent, const QString& title) override {
     const QString folder = QFileDialog::getExistingDirectory(parent, title);
     return folder.isEmpty() ? std::nullopt : std::optional(folder);
+  }
+
+  std::optional<int> ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                                const QStringList& items) override {
+    bool chosen = false;
+    const QString item = QInputDialog::getItem(parent, title, label, items, 0, false, &chosen);
+    return chosen ? std::optional(static_cast<int>(items.indexOf(item))) : std::nullopt;
   }
 
   PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {

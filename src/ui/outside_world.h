@@ -44,6 +44,9 @@ class OutsideWorld {
                                                 const FileDialogRequest& request) = 0;
   // A folder to write into, or nullopt when the dialog was cancelled.
   virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title) = 0;
+  // The index of the item chosen from a list, or nullopt when the dialog was cancelled.
+  virtual std::optional<int> ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                                        const QStringList& items) = 0;
   // Prints content on the default printer. Called off the user-interface thread: a long text
   // takes long to lay out.
   virtual PrintOutcome PrintText(const ShownContent& content, const QString& job_name) = 0;

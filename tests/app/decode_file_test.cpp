@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+
+#include "mail/mail_reader.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::test {
 namespace {
@@ -15,6 +19,35 @@ TEST(decode_file_test, only_the_six_exact_decode_types_read_anything) {
     EXPECT_EQ(DecodeTypeOf(type), std::nullopt);
     EXPECT_TRUE(DecodeFile(file, type).empty());
   }
+}
+
+// Each repair of a whole mail is found in the result's bytes as what it produced, code page 932
+// lacking U+FFFD and emoji alike ("?"), and placing them leaves the bytes as they are.
+TEST(decode_file_test, whole_mail_repairs_are_placed_in_the_result) {
+  const std::string mail =
+      "Subject: =?UTF-8?B?8J+YgA==?= x\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n"
+      "\xE6\x97\xA5\xF0\x9F\x98\x80\xE6\x9C\xAC\r\nab\xFF\xC3\xA9"
+      "c\r\n";
+  const ByteBuffer input(mail.begin(), mail.end());
+  Text name = u"mail.eml";
+  DecodeNotes notes;
+  const ByteBuffer result = DecodeBytes(input, name, 5, &notes);
+
+  ByteBuffer whole;
+  AppendTextAsBytes(mail::ReadMail(input).text, whole);
+  EXPECT_EQ(result, whole);
+  ASSERT_EQ(notes.repairs.size(), 4U);
+  EXPECT_EQ(notes.repair_count, 4U);
+  for (const Repair& repair : notes.repairs) {
+    ASSERT_LE(repair.result_offset + repair.result_length, result.size());
+    EXPECT_EQ(ByteBuffer(result.begin() + static_cast<std::ptrdiff_t>(repair.result_offset),
+                         result.begin() + static_cast<std::ptrdiff_t>(repair.result_offset +
+                                                                      repair.result_length)),
+              ByteBuffer{'?'})
+        << repair.event.text_offset;
+  }
+  const std::string text(result.begin(), result.end());
+  EXPECT_EQ(notes.repairs.back().result_offset, text.find("ab??c") + 3);
 }
 
 }  // namespace

@@ -21,9 +21,11 @@
 #include "convert/clsConvert.h"
 #include "mail/mail_reader.h"
 #include "support/frame_fixture.h"
+#include "support/hex.h"
 #include "text/cp932_codec.h"
 #include "ui/find_bar.h"
 #include "ui/qt_text.h"
+#include "ui/repair_report.h"
 #include "ui/startup/font_lists.h"
 #include "ui/text_view.h"
 #include "ui/toolbar_icons.h"
@@ -495,8 +497,8 @@ class frmQuillora_test : public QObject, FrameFixture {
     QVERIFY(!hint->isVisible());
   }
 
-  // A whole mail's attachments go into the folder the user picks, under names that cannot leave
-  // it or replace a file there; a result without attachments offers none.
+  // A whole mail's attachments, one or all, go into the folder the user picks, under names that
+  // cannot leave it or replace a file there; a result without attachments offers none.
   void attachments_are_saved_inside_the_folder_and_replace_nothing() {
     QByteArray mail = "Subject: files\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n";
     for (const char* name : {"../escape.txt", "same.txt", "same.txt", "/etc/passwd"}) {
@@ -522,8 +524,18 @@ class frmQuillora_test : public QObject, FrameFixture {
     QVERIFY(!save->isEnabled());
     Trigger(DecodeItem(*frame_, 5));
     QVERIFY(save->isEnabled());
+    // Choosing one saves that one.
+    world_->item_answers.push_back(2);
+    world_->folder_answers.push_back(Path(u"saved_one"_s));
+    QDir(folder_->path()).mkdir(u"saved_one"_s);
+    Trigger(save);
+    WaitForWork(*frame_);
+    QCOMPARE(world_->offered_items.last().size(), 5);
+    QCOMPARE(QDir(Path(u"saved_one"_s)).entryList(QDir::Files), QStringList{u"same.txt"_s});
+    world_->item_answers.push_back(0);
     world_->folder_answers.push_back(Path(u"saved"_s));
     Trigger(save);
+    WaitForWork(*frame_);
     // The naming rule itself is the mail library's (attachment_files_test): here, that every
     // attachment landed in the folder and the file that was there stayed.
     QStringList contents;
@@ -536,6 +548,53 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(ReadAll(Path(u"saved/same.txt"_s)), QByteArray("already here"));
     QVERIFY(!QFile::exists(Path(u"escape.txt"_s)));
     QVERIFY2(world_->messages.last().contains(u"4"_s), qPrintable(world_->messages.last()));
+  }
+
+  // Each repair of a whole mail is listed under its result; choosing one selects the bytes it
+  // came from in the source window (shown as code page 932, so UTF-8 "é" shows as two kana) and the
+  // text it became in the result.
+  void choosing_a_repair_selects_its_bytes_and_its_text() {
+    const QByteArray mail(
+        "Subject: test\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+        "--b\r\nContent-Type: text/plain; charset=EUC-JP\r\n\r\n\xA4\xA2\xA4\xA4\r\nab\xFF"
+        "cd\r\n--b\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n\xE6\x97\xA5\xE6\x9C\xAC"
+        "\r\nx\xC3\xA9y\r\n--b--\r\n");
+    QFile file(Path(u"repairs.eml"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(mail);
+    file.close();
+    world_->open_answers.push_back(Path(u"repairs.eml"_s));
+    Trigger(Item(*frame_, "mnuFileOpen"));
+    WaitForWork(*frame_);
+    Trigger(DecodeItem(*frame_, 5));
+    frmDocument* source = frame_->Documents().first();
+    frmDocument* result = frame_->ActiveDocument();
+    RepairReport* report = result->Report();
+    QVERIFY(report != nullptr);
+    QCOMPARE(report->model()->rowCount(), 2);
+
+    // Where each repair is, found in the texts as shown.
+    const QString shown_source = source->rtfText().toPlainText();
+    const QString shown_result = result->rtfText().toPlainText();
+    const QString ff = ToQString(BytesToText(Hex("ff")));
+    struct Expected {
+      QString source;
+      qsizetype source_at;
+      qsizetype result_at;
+    };
+    const Expected expected[] = {
+        {ff, shown_source.indexOf(u"ab"_s + ff) + 2, shown_result.indexOf(u"ab?cd"_s) + 2},
+        {u"ﾃｩ"_s, shown_source.indexOf(u"xﾃｩy"_s) + 1, shown_result.indexOf(u"x?y"_s) + 1},
+    };
+    for (int row = 0; row < 2; ++row) {
+      report->setCurrentIndex(report->model()->index(row, 0));
+      const QTextCursor in_source = source->rtfText().textCursor();
+      const QTextCursor in_result = result->rtfText().textCursor();
+      QCOMPARE(in_source.selectedText(), expected[row].source);
+      QCOMPARE(in_source.selectionStart(), expected[row].source_at);
+      QCOMPARE(in_result.selectedText(), u"?"_s);
+      QCOMPARE(in_result.selectionStart(), expected[row].result_at);
+    }
   }
 
   void a_vanished_file_converts_to_no_window() {

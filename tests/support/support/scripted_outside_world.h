@@ -46,6 +46,16 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   std::optional<QString> ChooseFolder(QWidget*, const QString&) override {
     return Next(folder_answers);
   }
+  std::optional<int> ChooseItem(QWidget*, const QString&, const QString&,
+                                const QStringList& items) override {
+    offered_items << items;
+    if (item_answers.empty()) {
+      return std::nullopt;
+    }
+    const int answer = item_answers.front();
+    item_answers.pop_front();
+    return answer;
+  }
   // Called off the user-interface thread; read what it records once the work is done.
   PrintOutcome PrintText(const ShownContent& content, const QString& job_name) override {
     print_jobs << job_name;
@@ -64,11 +74,13 @@ class ScriptedOutsideWorld final : public OutsideWorld {
   // Answers, taken in order; a dialog with no answer left is cancelled.
   std::deque<QString> open_answers, save_answers, folder_answers;
   std::deque<SaveAnswer> save_answers_to_ask;  // none left: Cancel
+  std::deque<int> item_answers;                // none left: Cancel
   bool answer_ok = true, open_fails = false, program_starts = true;
   PrintOutcome print_outcome = PrintOutcome::printed;
 
   QStringList messages, questions, save_questions, print_jobs, printed, opened, started;
   QList<FileDialogRequest> open_requests, save_requests;
+  QList<QStringList> offered_items;
 
  private:
   static std::optional<QString> Next(std::deque<QString>& answers) {
