@@ -2,6 +2,9 @@
 #include "app/decode_file.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -77,14 +80,38 @@ ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
   return EncodePlacingRepairs(reading.text, notes->repairs);
 }
 
+// Whether decoded is the file re-encoded as it was. The file is read again a piece at a time:
+// keeping a copy of a large input through the decoding for this question would double its memory.
+bool IsFileUnchanged(const std::string& name, std::span<const std::uint8_t> decoded) {
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  std::ifstream file(std::filesystem::path(name), std::ios::binary);
+  std::vector<std::uint8_t> piece(kPiece + 1);
+  std::vector<std::uint8_t> reencoded(2 * piece.size());
+  std::size_t held = 0;  // a lead byte left from the piece before
+  std::size_t compared = 0;
+  while (file) {
+    file.read(reinterpret_cast<char*>(piece.data() + held), static_cast<std::streamsize>(kPiece));
+    const std::size_t filled = held + static_cast<std::size_t>(file.gcount());
+    const bool last = !file;
+    const ReencodeProgress progress =
+        ReencodeBytes(std::span(piece).first(filled), reencoded.data(), last);
+    if (progress.written > decoded.size() - compared ||
+        !std::equal(reencoded.begin(),
+                    reencoded.begin() + static_cast<std::ptrdiff_t>(progress.written),
+                    decoded.begin() + static_cast<std::ptrdiff_t>(compared))) {
+      return false;
+    }
+    compared += progress.written;
+    held = filled - progress.read;
+    std::copy(piece.begin() + static_cast<std::ptrdiff_t>(progress.read),
+              piece.begin() + static_cast<std::ptrdiff_t>(filled), piece.begin());
+  }
+  return !file.bad() && compared == decoded.size();
+}
+
 // A decoding that did not fit: the text came back as it was, or at least a quarter of its
 // characters are the mark of an undecodable byte (81 45, ・).
-bool DidNotFit(const ByteBuffer& input, const ByteBuffer& decoded) {
-  ByteBuffer unchanged;
-  AppendReencodedBytes(input, unchanged);
-  if (decoded == unchanged) {
-    return !decoded.empty();
-  }
+bool DidNotFit(const std::string& name, const ByteBuffer& decoded) {
   std::size_t characters = 0;
   std::size_t marks = 0;
   for (std::size_t k = 0; k < decoded.size(); ++characters) {
@@ -92,7 +119,10 @@ bool DidNotFit(const ByteBuffer& input, const ByteBuffer& decoded) {
     marks += pair && decoded[k] == 0x81 && decoded[k + 1] == 0x45 ? 1U : 0U;
     k += pair ? 2 : 1;
   }
-  return characters > 0 && marks * 4 >= characters;
+  if (characters > 0 && marks * 4 >= characters) {
+    return true;
+  }
+  return !decoded.empty() && IsFileUnchanged(name, decoded);
 }
 
 // The decode type the input looks like, when it is another than the one that did not fit.
@@ -145,13 +175,12 @@ ByteBuffer DecodeFile(Text& strFileName, const Text& strDecodeType, DecodeNotes*
   if (!input) {
     return {};
   }
-  if (notes == nullptr) {
-    return DecodeBytes(std::move(*input), strFileName, *decode_type, notes);
-  }
-  // The input is kept for the hint: a person decoding a file picks its type by eye.
-  ByteBuffer decoded = DecodeBytes(*input, strFileName, *decode_type, notes);
-  if (DidNotFit(*input, decoded)) {
-    SuggestAnother(*input, *decode_type, *notes);
+  ByteBuffer decoded = DecodeBytes(std::move(*input), strFileName, *decode_type, notes);
+  // The hint: a person decoding a file picks its type by eye, and may pick wrong.
+  if (notes != nullptr && DidNotFit(*name, decoded)) {
+    if (const std::optional<ByteBuffer> again = ReadWholeFile(*name)) {
+      SuggestAnother(*again, *decode_type, *notes);
+    }
   }
   return decoded;
 }

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "mail/mail_reader.h"
+#include "support/temp_folder.h"
 #include "text/cp932_codec.h"
+#include "text/utf8.h"
 
 namespace quillora::test {
 namespace {
@@ -18,6 +20,25 @@ TEST(decode_file_test, only_the_six_exact_decode_types_read_anything) {
     Text file = u"" QUILLORA_SAMPLES_DIR "/jis_mail.txt";
     EXPECT_EQ(DecodeTypeOf(type), std::nullopt);
     EXPECT_TRUE(DecodeFile(file, type).empty());
+  }
+}
+
+// The hint after a decode type that changed nothing: the file is compared again a megabyte at a
+// time, and a pair split between two pieces still counts as unchanged.
+TEST(decode_file_test, a_type_that_changes_nothing_names_the_one_that_fits) {
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  std::string euc = "x";
+  while (euc.size() < kPiece - 1) {
+    euc += "\xA4\xA2";  // あ
+  }
+  euc += "\xE0\xA1\xA4\xA2\r\n";  // E0 is a lead byte in code page 932: it ends the first piece
+  const TempFolder folder;
+  for (const bool fits : {false, true}) {
+    Text file = TextFromNativePath(WriteBytes(folder / "euc.txt", euc));
+    DecodeNotes notes;
+    const ByteBuffer decoded = DecodeFile(file, fits ? u"1" : u"0", &notes);
+    ASSERT_FALSE(decoded.empty());
+    EXPECT_EQ(notes.looks_like, fits ? std::nullopt : std::optional(1));
   }
 }
 
