@@ -18,7 +18,7 @@ QString KindText(const mail::RepairEvent& event) {
       QStringLiteral("エスケープを補完"),   QStringLiteral("文字コードを訂正"),
       QStringLiteral("途中で切れた符号化"), QStringLiteral("不明な文字コード"),
   };
-  const QString kind = kKinds.at(static_cast<std::size_t>(event.kind));
+  const QString& kind = kKinds.at(static_cast<std::size_t>(event.kind));
   return event.more == 0 ? kind : kind + QStringLiteral("（ほか %1 件）").arg(event.more);
 }
 
