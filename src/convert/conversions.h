@@ -19,6 +19,8 @@ namespace quillora {
 // produced, should it fail), without its output buffer. jis gets the guard byte, as there. The
 // result says whether and where it stopped; its count is not kept.
 ConvertResult JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
+// The same on jis followed by a zero byte that it does not count (jis.data()[jis.size()] == 0).
+ConvertResult JisToSjisAsCp932(std::span<const std::uint8_t> jis, StreamOutput& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
 void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
@@ -39,6 +41,6 @@ void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
 // Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
 // final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's
 // place).
-void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink);
+void Utf16LeToCp932(std::span<const std::uint8_t> input, StreamOutput& sink);
 
 }  // namespace quillora

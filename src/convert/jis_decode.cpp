@@ -396,13 +396,17 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   return outcome.error == ConvertError::none ? out.Finish() : out.Fail(outcome.error, outcome.at);
 }
 
+ConvertResult JisToSjisAsCp932(std::span<const std::uint8_t> jis, StreamOutput& sink) {
+  Cp932JisSink decoder(sink);
+  const JisOutcome outcome = DecodeJis({jis.data(), jis.size() + 1}, jis.size(), decoder);
+  decoder.Finish();
+  return {outcome.error, 0, outcome.at};
+}
+
 ConvertResult JisToSjisAsCp932(ByteBuffer& bytConvertStrings, StreamOutput& sink) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
-  Cp932JisSink decoder(sink);
-  const JisOutcome outcome = DecodeJis(bytConvertStrings, n, decoder);
-  decoder.Finish();
-  return {outcome.error, 0, outcome.at};
+  return JisToSjisAsCp932(std::span<const std::uint8_t>(bytConvertStrings).first(n), sink);
 }
 
 ConvertResult clsConvert::JisToEuc(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings) {
