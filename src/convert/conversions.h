@@ -11,6 +11,7 @@
 #include "convert/convert_result.h"
 #include "convert/stream_output.h"
 #include "text/byte_buffer.h"
+#include "text/cp932_codec.h"
 #include "text/sjis_bytes.h"
 
 namespace quillora {
@@ -21,9 +22,15 @@ namespace quillora {
 ConvertResult JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
 // The same on jis followed by a zero byte that it does not count (jis.data()[jis.size()] == 0).
 ConvertResult JisToSjisAsCp932(std::span<const std::uint8_t> jis, StreamOutput& sink);
+// The same with the vector kernel given (each gives the same bytes).
+ConvertResult JisToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> jis,
+                                   StreamOutput& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
 void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
+// The same with the vector kernel given (each gives the same bytes).
+void EucToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> euc,
+                          StreamOutput& sink);
 
 // clsConvert::Base64ToSJis on a text all of whose characters are ASCII, given as its bytes: the
 // same output, without the text, straight to the output, as its output is code page 932 text.

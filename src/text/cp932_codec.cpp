@@ -600,12 +600,16 @@ ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::u
   return Reencode<ReencodeKernel::plain>(bytes, out, last);
 }
 
-ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+ReencodeKernel BestReencodeKernel() noexcept {
   static const ReencodeKernel kBest = HasReencodeKernel(ReencodeKernel::avx2) ? ReencodeKernel::avx2
                                       : HasReencodeKernel(ReencodeKernel::sse2)
                                           ? ReencodeKernel::sse2
                                           : ReencodeKernel::plain;
-  return ReencodeBytesWith(kBest, bytes, out, last);
+  return kBest;
+}
+
+ReencodeProgress ReencodeBytes(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
+  return ReencodeBytesWith(BestReencodeKernel(), bytes, out, last);
 }
 
 bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
