@@ -128,9 +128,9 @@ int RunMailCommand(std::span<const std::string> args) {
     Complain("--report cannot name the standard output, which takes the text");
     return kUsage;
   }
-  const std::optional<ByteBuffer> input = ReadCommandInput(request->input);
+  const std::optional<CommandInput> input = ReadCommandInput(request->input);
   if (!input) return kFailed;
-  const mail::MailReading reading = mail::ReadMail(*input);
+  const mail::MailReading reading = mail::ReadMail(input->bytes());
 
   // Written as UTF-8, every character survives: the unmappable events do not apply.
   std::vector<const mail::RepairEvent*> events;
