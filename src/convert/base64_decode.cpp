@@ -208,6 +208,10 @@ void clsConvert::Base64ToSJis(ByteBuffer& bytConvertStrings, Text& strRecord) {
   strRecord.erase(0, DecodeMail(bytConvertStrings, std::u16string_view(strRecord)));
 }
 
+std::size_t DecodeBase64Body(std::string_view body, std::uint8_t* to) {
+  return DecodeSymbols(body, to);
+}
+
 void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink) {
   const std::string_view record(reinterpret_cast<const char*>(mail.data()), mail.size());
   const auto bytes = [](std::string_view ascii) {
@@ -222,7 +226,7 @@ void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink) {
   sink.Copy(bytes(parts.last_line_end));
   // Decoded where the body was: no fresh buffer for the kernel to zero page by page.
   std::uint8_t* const body = mail.data() + parts.body_start;
-  const std::size_t decoded = DecodeSymbols(record.substr(parts.body_start), body);
+  const std::size_t decoded = DecodeBase64Body(record.substr(parts.body_start), body);
   // As in Base64ToSJis, nothing decoded leaves the one zero byte the decoded bytes start as.
   static constexpr std::uint8_t kZero[] = {0};
   sink.Reencode(decoded > 0 ? std::span<const std::uint8_t>(body, decoded) : kZero);

@@ -37,6 +37,11 @@ void EucToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> e
 // The body is decoded in place: the mail's bytes after its header are overwritten.
 void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
 
+// The Base64 decoding step of Base64AsciiToCp932 on a body alone: every symbol in order, four at
+// a time, across line ends; a final group of fewer than four dropped. Writes at most
+// body.size() / 4 * 3 bytes to `to`, which may be body.data(), and returns how many.
+std::size_t DecodeBase64Body(std::string_view body, std::uint8_t* to);
+
 // Conversion mode 10 on a file's bytes: UuencodeToSJis of its text into bytConvertStrings when
 // the lowered text holds "begin " and "end"; nullopt, the file untouched, when it does not. The
 // text is read from the bytes themselves when they are ASCII, and is then decoded in place: the
