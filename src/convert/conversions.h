@@ -34,8 +34,7 @@ void EucToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> e
 
 // clsConvert::Base64ToSJis on a text all of whose characters are ASCII, given as its bytes: the
 // same output, without the text, straight to the output, as its output is code page 932 text.
-// The body is decoded in place: the mail's bytes after its header are overwritten.
-void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
+void Base64AsciiToCp932(std::span<const std::uint8_t> mail, StreamOutput& sink);
 
 // The Base64 decoding step of Base64AsciiToCp932 on a body alone: every symbol in order, four at
 // a time, across line ends; a final group of fewer than four dropped. Writes at most

@@ -82,6 +82,18 @@ std::optional<std::size_t> DispatchView(std::span<const std::uint8_t> input,
     case 8:
       EucToSjisAsCp932(input, emit.Out());
       return std::nullopt;
+    case 9: {
+      // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
+      if (IsAscii(input)) {
+        Base64AsciiToCp932(input, emit.Out());
+        return std::nullopt;
+      }
+      Text record = BytesToText(input);
+      ByteBuffer output{0};
+      clsConvert().Base64ToSJis(output, record);
+      emit.Encoded(output);
+      return std::nullopt;
+    }
     default:  // 11
       if (input.empty() || input[0] != 0xFF) {
         emit.Bytes(input);
@@ -130,18 +142,6 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
     case 7:
       result = convert.EucToJis(output, input, booHankakuKana);
       break;
-    case 9: {
-      // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
-      if (IsAscii(input)) {
-        Base64AsciiToCp932(input, emit.Out());
-        return std::nullopt;
-      }
-      Text record = BytesToText(input);
-      input = ByteBuffer();  // no longer read; its memory can serve the output
-      convert.Base64ToSJis(output, record);
-      emit.Encoded(output);
-      return std::nullopt;
-    }
     case 10: {
       const std::optional<ConvertResult> block = UuencodedFile(input, output, strFileName);
       if (!block) {
@@ -167,7 +167,7 @@ Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intCon
 }
 
 bool ConvertsView(std::int16_t intConversionMode, Product product) {
-  return intConversionMode == 8 || intConversionMode == 11 ||
+  return intConversionMode == 8 || intConversionMode == 9 || intConversionMode == 11 ||
          (intConversionMode == 1 && product == Product::cp932_text);
 }
 
