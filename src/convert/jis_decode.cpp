@@ -276,7 +276,7 @@ class Cp932JisSink {
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
     while (first != last) {
       const auto count = std::min(static_cast<std::size_t>(last - first), stretch_);
-      const bool direct = pending_.Empty() && IsAscii(std::span(first, count));
+      const bool direct = pending_.Empty() && Ascii(std::span(first, count));
       std::memcpy(direct ? sink_.Room(count) : pending_.Room(count), first, count);
       if (direct) {
         sink_.Advance(count);
@@ -343,6 +343,12 @@ class Cp932JisSink {
       sink_.Advance(static_cast<std::size_t>(to - start));
     } while (code != 0 && i < n && in[i] != kEsc);
     return i;
+  }
+
+  // Most runs between escapes in Japanese mail are a line end: those are looked at here.
+  static bool Ascii(std::span<const std::uint8_t> run) {
+    return run.size() <= 8 ? std::ranges::all_of(run, [](std::uint8_t b) { return b < 0x80; })
+                           : IsAscii(run);
   }
 
   StreamOutput& sink_;
