@@ -135,6 +135,73 @@ QUILLORA_AVX2 std::uint32_t JisBlockAvx2(const std::uint8_t* in, std::uint8_t* t
   return ~(valid & valid >> 1 & same) & 0x55555555U;
 }
 
+// The lanes after and before each lane (zero at the ends), across the halves.
+QUILLORA_AVX2 __m256i Next(__m256i x) noexcept {
+  return _mm256_alignr_epi8(_mm256_permute2x128_si256(x, x, 0x81), x, 1);
+}
+QUILLORA_AVX2 __m256i Previous(__m256i x) noexcept {
+  return _mm256_alignr_epi8(x, _mm256_permute2x128_si256(x, x, 0x08), 15);
+}
+
+// The 32 lanes of 32 bits.
+QUILLORA_AVX2 __m256i LanesOf256(std::uint32_t bits) noexcept {
+  const __m256i spread = _mm256_shuffle_epi8(
+      _mm256_set1_epi32(static_cast<int>(bits)),
+      _mm256_setr_epi64x(0, 0x0101010101010101, 0x0202020202020202, 0x0303030303030303));
+  const __m256i bit = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201U));
+  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit), bit);
+}
+
+// EucBlock on 32 bytes.
+QUILLORA_AVX2 std::uint32_t EucBlockAvx2(const std::uint8_t* in, std::uint8_t* to) noexcept {
+  const __m256i euc = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+  const auto ascii = ~static_cast<std::uint32_t>(_mm256_movemask_epi8(euc));
+  if (ascii == 0xFFFFFFFFU) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), euc);
+    return 0;
+  }
+  const auto wide = static_cast<std::uint32_t>(_mm256_movemask_epi8(InRange(euc, 0xA1, 0xFE)));
+  const auto starts = static_cast<std::uint32_t>(PairStarts(wide) & 0xFFFFFFFFU);
+  const __m256i first = LanesOf256(starts);
+  const __m256i second = Previous(first);
+  const __m256i jis = _mm256_xor_si256(euc, Set256(0x80));
+  const __m256i half =
+      _mm256_and_si256(_mm256_srli_epi16(_mm256_sub_epi8(jis, Set256(0x21)), 1), Set256(0x7F));
+  __m256i lead = _mm256_add_epi8(half, Set256(0x81));
+  lead = _mm256_add_epi8(lead, _mm256_andnot_si256(InRange(lead, 0x81, 0x9F), Set256(0x40)));
+  const __m256i odd = _mm256_cmpeq_epi8(_mm256_and_si256(Previous(jis), Set256(1)), Set256(1));
+  const __m256i after_odd =
+      _mm256_sub_epi8(_mm256_add_epi8(jis, Set256(0x1F)), _mm256_cmpgt_epi8(jis, Set256(0x5F)));
+  const __m256i after_even = _mm256_add_epi8(jis, Set256(0x7E));
+  const __m256i trail =
+      _mm256_or_si256(_mm256_and_si256(odd, after_odd), _mm256_andnot_si256(odd, after_even));
+  const __m256i sjis = _mm256_or_si256(
+      _mm256_or_si256(_mm256_and_si256(first, lead), _mm256_and_si256(second, trail)),
+      _mm256_andnot_si256(_mm256_or_si256(first, second), euc));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), sjis);
+  const std::uint32_t same = SamePairMask(sjis, Next(sjis));
+  return (starts & ~(wide >> 1 & same)) | ~(ascii | wide);
+}
+
+QUILLORA_AVX2 std::size_t EucRunsAvx2(const std::uint8_t* in, std::size_t n,
+                                      std::uint8_t* to) noexcept {
+  std::size_t done = 0;
+  while (n - done >= 32) {
+    const std::uint32_t stop = EucBlockAvx2(in + done, to + done);
+    if (stop == 0) {
+      done += 32;
+      continue;
+    }
+    const auto at = static_cast<unsigned>(std::countr_zero(stop));
+    // A code that starts in the last place is taken with the next block.
+    if (at < 31 || in[done + 31] < 0xA1 || in[done + 31] > 0xFE) {
+      return done + at;
+    }
+    done += 31;
+  }
+  return done + EucRunsSse2(in + done, n - done, to + done);
+}
+
 QUILLORA_AVX2 std::size_t JisPairsAvx2(const std::uint8_t* in, std::size_t n,
                                        std::uint8_t* to) noexcept {
   std::size_t done = 0;
@@ -168,7 +235,18 @@ std::size_t ConvertSameJisPairs(ReencodeKernel kernel, const std::uint8_t* in, s
 
 std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
                                std::uint8_t* to) noexcept {
-  return kernel == ReencodeKernel::plain || !HasReencodeKernel(kernel) ? 0 : EucRunsSse2(in, n, to);
+  if (!HasReencodeKernel(kernel)) {
+    return 0;
+  }
+  switch (kernel) {
+    case ReencodeKernel::avx2:
+      return EucRunsAvx2(in, n, to);
+    case ReencodeKernel::sse2:
+      return EucRunsSse2(in, n, to);
+    case ReencodeKernel::plain:
+      break;
+  }
+  return 0;
 }
 
 }  // namespace quillora
