@@ -21,7 +21,6 @@ namespace quillora::test {
 namespace {
 
 using namespace std::string_view_literals;
-namespace fs = std::filesystem;
 
 // Writes bytes to a file of the folder; returns its path as text.
 Text Write(const TempFolder& folder, const std::string& name, std::string_view bytes) {

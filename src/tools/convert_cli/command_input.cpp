@@ -34,7 +34,9 @@ std::optional<CommandInput> ReadCommandInput(const std::string& name) {
 
 bool WriteToStandardOutput(const ByteBuffer& bytes) {
   const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-  if (std::fflush(stdout) == 0 && wrote) return true;
+  if (std::fflush(stdout) == 0 && wrote) {
+    return true;
+  }
   Complain("cannot write to standard output: " + std::generic_category().message(errno));
   return false;
 }

@@ -21,7 +21,9 @@ int RunGuessCommand(std::span<const std::string> args) {
     return kUsage;
   }
   const std::optional<CommandInput> input = ReadCommandInput(args[0]);
-  if (!input) return kFailed;
+  if (!input) {
+    return kFailed;
+  }
   const mail::Detection detection = mail::Detect(input->bytes());
   const std::string line = mail::DetectionName(detection) +
                            "\tdecode type: " + detection.decode_type + "\t" + detection.evidence +
