@@ -34,6 +34,7 @@ class BenchOutsideWorld final : public OutsideWorld {
   std::optional<QString> ChooseSaveFile(QWidget*, const FileDialogRequest&) override {
     return save_;
   }
+  std::optional<QString> ChooseFolder(QWidget*, const QString&) override { return std::nullopt; }
   PrintOutcome PrintText(const ShownContent&, const QString&) override {
     return PrintOutcome::no_printer;
   }

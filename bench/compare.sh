@@ -6,8 +6,10 @@
 #                    [--batch] [--instructions]
 #
 # Prints one row per conversion with the median wall-clock times, the ratio fastest peer / ours
-# (above 1: ours is faster) and ours / cat, then as its last line "worst ratio X", the smallest
-# peer / ours ratio of all rows. --batch adds the desktop program's batch run (quillora IN OUT)
+# (above 1: ours is faster) and ours / cat, and each peer's ratio where a row has several, then as
+# its last line "worst ratio X", the smallest peer / ours ratio of all rows. The last row reads a
+# whole multipart mail: quillora-convert mail against Python's email package (bench/mail_text.py,
+# headers and every text part) and nkf -m. --batch adds the desktop program's batch run (quillora IN OUT)
 # on the JIS input against quillora-convert -o, which also replaces its output file whole and
 # flushes it to the disk, with the batch run's peak memory. --instructions counts the instructions each command
 # executes instead of timing it (valgrind; slow, but the same on a busy machine as on an idle one).
@@ -45,11 +47,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORA_BUILD_BENC
 cmake --build "$build" --target quillora-convert quillora-bench-inputs >/dev/null
 [ "$batch" -eq 1 ] && cmake --build "$build" --target quillora >/dev/null
 ours=$(realpath "$build/src/quillora-convert")
+mail_text=$(realpath bench/mail_text.py)
+python=$(command -v /usr/bin/python3 || command -v python3)
 [ "$batch" -eq 1 ] && quillora=$(realpath "$build/src/quillora")
 
 mkdir -p "$work"
 work=$(realpath "$work")
-if [ ! -f "$work/.done" ]; then
+if [ ! -f "$work/.done" ] || [ ! -f "$work/mail.eml" ]; then
   echo "Generating $size MB inputs ($style) in $work" >&2
   "$build/bench/quillora-bench-inputs" "$work" "$size" "$style"
   touch "$work/.done"
@@ -67,6 +71,7 @@ add_row "EUC-JP -> Shift_JIS" 8  euc.txt       'nkf -E -s euc.txt > $OUT|iconv -
 add_row "UTF-16 -> Shift_JIS" 11 utf16.txt     'iconv -f UTF-16 -t CP932 utf16.txt > $OUT'
 add_row "MIME Base64"         9  base64.eml    'base64 -d base64_body.txt > $OUT'
 add_row "uuencode"            10 uuencoded.txt 'uudecode -o $OUT uuencoded.txt'
+add_row "whole mail"          mail mail.eml    "\"$python\" \"$mail_text\" mail.eml > \$OUT|nkf -m -s mail.eml > \$OUT"
 
 # Seconds taken by one run of a snippet, from bash's microsecond clock.
 time_once() {
@@ -128,13 +133,21 @@ for ((r = 0; r < ${#titles[@]}; r++)); do
   for ((p = 2; p < ${#cmds[@]}; p++)); do
     if [ -z "$best" ] || awk -v a="${medians[$p]}" -v b="$best" 'BEGIN {exit !(a < b)}'; then
       best=${medians[$p]}
-      best_name=$(echo "${cmds[$p]}" | sed 's/ *[<>].*//; s/ -o \$OUT//')
+      best_name=$(echo "${cmds[$p]}" | sed 's/ *[<>].*//; s/ -o \$OUT//; s/"//g; s|[^ ]*/||g')
     fi
   done
   ratio=$(awk -v p="$best" -v o="$ours_s" 'BEGIN {printf "%.2f", p / o}')
   floor=$(awk -v o="$ours_s" -v c="$cat_s" 'BEGIN {printf "%.2f", o / c}')
   printf '%-22s %9.3f %9.3f  %-40s %7.3f %10s %9s\n' "${titles[$r]}" "$ours_s" "$cat_s" \
     "$best_name" "$best" "$ratio" "$floor"
+  if [ ${#cmds[@]} -gt 3 ]; then
+    each=
+    for ((p = 2; p < ${#cmds[@]}; p++)); do
+      name=$(echo "${cmds[$p]}" | sed 's/ *[<>].*//; s/ -o \$OUT//; s/"//g; s|[^ ]*/||g')
+      each="$each  $name $(awk -v p="${medians[$p]}" -v o="$ours_s" 'BEGIN {printf "%.2f", p / o}')"
+    done
+    echo "  each peer / ours:$each"
+  fi
   if [ -z "$worst" ] || awk -v a="$ratio" -v b="$worst" 'BEGIN {exit !(a < b)}'; then
     worst=$ratio
   fi

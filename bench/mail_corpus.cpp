@@ -358,4 +358,29 @@ Corpus MakeCorpus(const CorpusSpec& spec) {
   return c;
 }
 
+ByteBuffer MakeMail(CorpusSpec spec) {
+  const std::size_t total = spec.bytes;
+  spec.bytes = total / 4;
+  const Corpus corpus = MakeCorpus(spec);
+  constexpr std::string_view kHeader =
+      "From: =?ISO-2022-JP?B?GyRCOzNLXBsoQg==?= <yamamoto@example.com>\r\n"
+      "To: team@example.com\r\nSubject: =?ISO-2022-JP?B?GyRCRGpOYzJxNUQbKEI=?=\r\n"
+      "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=part\r\n\r\n"
+      "--part\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n\r\n";
+  ByteBuffer mail(kHeader.begin(), kHeader.end());
+  mail.reserve(total + 4096);
+  mail.insert(mail.end(), corpus.jis.begin(), corpus.jis.end());
+  Append(mail,
+         "\r\n--part\r\nContent-Type: text/plain; charset=Shift_JIS\r\n"
+         "Content-Transfer-Encoding: base64\r\n\r\n");
+  mail.insert(mail.end(), corpus.base64_body.begin(), corpus.base64_body.end());
+  Append(mail,
+         "\r\n--part\r\nContent-Type: application/octet-stream; name=data.bin\r\n"
+         "Content-Disposition: attachment; filename=data.bin\r\nContent-Transfer-Encoding: "
+         "base64\r\n\r\n");
+  mail.insert(mail.end(), corpus.base64_body.begin(), corpus.base64_body.end());
+  Append(mail, "\r\n--part--\r\n");
+  return mail;
+}
+
 }  // namespace quillora::bench

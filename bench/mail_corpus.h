@@ -39,6 +39,10 @@ struct Corpus {
 
 [[nodiscard]] Corpus MakeCorpus(const CorpusSpec& spec);
 
+// A multipart mail of about spec.bytes: headers with encoded words, an ISO-2022-JP text part, a
+// Base64 Shift_JIS text part and a Base64 attachment, the three parts of even size.
+[[nodiscard]] ByteBuffer MakeMail(CorpusSpec spec);
+
 [[nodiscard]] const char* StyleName(Style style);
 
 }  // namespace quillora::bench

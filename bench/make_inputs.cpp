@@ -67,5 +67,8 @@ int main(int argc, char** argv) {
       ok = ok && Write(dir + "/" + form.peer_file, c.*form.peer_bytes);
     }
   }
+  // A multipart mail of the size asked for, for the whole-mail readers.
+  spec.bytes = target;
+  ok = ok && Write(dir + "/mail.eml", quillora::bench::MakeMail(spec));
   return ok ? 0 : 1;
 }

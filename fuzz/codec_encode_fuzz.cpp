@@ -1,8 +1,8 @@
-// TextToBytes on any UTF-16, lone surrogates included.
+// TextToBytes on any UTF-16, lone surrogates included, and EncodeUtf16Le on the same units.
 #include <algorithm>
 
-#include "text/cp932_codec.h"
 #include "fuzz_check.h"
+#include "text/cp932_codec.h"
 
 namespace {
 
@@ -42,5 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(decoded.size() == CodePoints(text));
   // What the encoder writes, it reads back as written.
   FUZZ_CHECK(TextToBytes(decoded) == bytes);
+  // The same units encoded straight from their bytes, a block of them at a time where it can.
+  if (!widen) {
+    ByteBuffer direct(units.size() + 1);
+    direct.resize(EncodeUtf16Le(units, direct.data()));
+    FUZZ_CHECK(direct == (units.size() % 2 == 0 ? bytes : TextToBytes(text + u'\uFFFD')));
+  }
   return 0;
 }

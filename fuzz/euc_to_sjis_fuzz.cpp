@@ -1,10 +1,13 @@
 // clsConvert::EucToSjisConvert on any bytes, against the slow reading of its definition: each
-// step's bytes decoded on their own and the texts joined.
+// step's bytes decoded on their own and the texts joined; its code page 932 path with each vector
+// kernel.
 #include <array>
 
+#include "conversions.h"
 #include "convert/clsConvert.h"
-#include "text/cp932_codec.h"
 #include "converter_properties.h"
+#include "kernel_outputs.h"
+#include "text/cp932_codec.h"
 
 namespace {
 
@@ -57,5 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text text = clsConvert().EucToSjisConvert(in);
   FUZZ_CHECK(in == original);
   FUZZ_CHECK(text == Reference(original));
+  const ByteBuffer expected = TextToBytes(text);
+  for (const ByteBuffer& made :
+       fuzz::KernelOutputs([&original](ReencodeKernel kernel, StreamOutput&sink) {
+         EucToSjisAsCp932With(kernel, original, sink);
+       })) {
+    FUZZ_CHECK(made == expected);
+  }
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "convert/front_door.h"
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
+#include "io/mapped_file.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
 
@@ -35,9 +36,16 @@ BatchOutcome RunBatch(const AppState& state) {
                   " is not a decode type (0 to " + std::to_string(kDecodeTypeCount - 1) +
                   "); nothing was written");
   }
+  const DecodeType type = *DecodeTypeAt(*decode_type);
   const std::optional<std::string> native = FileNameToUtf8(file);
-  std::optional<ByteBuffer> input = native ? ReadWholeFile(*native) : std::nullopt;
-  if (!input) {
+  // Modes that read their input once are given the file's pages as they are, not a copy.
+  std::optional<MappedFile> mapped;
+  if (native && !type.whole_mail && ConvertsView(type.mode, Product::cp932_text)) {
+    mapped = MappedFile::Open(*native);
+    ExitWhenMappedFileShrinks(1, "quillora: the input was cut short while it was read\n");
+  }
+  std::optional<ByteBuffer> input = native && !mapped ? ReadWholeFile(*native) : std::nullopt;
+  if (!input && !mapped) {
     return Failed("cannot read " + Quoted(file));
   }
   try {
@@ -51,25 +59,28 @@ BatchOutcome RunBatch(const AppState& state) {
       return output.Write(piece);
     });
     Text name = file;
-    if (DecodeTypeAt(*decode_type)->whole_mail) {
+    if (type.whole_mail) {
       // The readable mail, as quillora-convert mail writes it.
       (void)output.Write(DecodeBytes(std::move(*input), name, *decode_type));
       std::string problem = output.Commit();
       return problem.empty() ? BatchOutcome{} : Failed(std::move(problem));
     }
-    const Conversion conversion = ConvertBytes(
-        std::move(*input), name, DecodeTypeAt(*decode_type)->mode, 0, Product::cp932_text, out);
+    const Conversion conversion =
+        mapped ? ConvertView(mapped->bytes(), type.mode, Product::cp932_text, out)
+               : ConvertBytes(std::move(*input), name, type.mode, 0, Product::cp932_text, out);
     out.Finish();
     // A decoding that gives nothing leaves the input's own text as the result. That is rare (a
     // failure before any output, a file of a byte-order mark alone), so the input is read again
     // for it rather than kept in memory throughout.
     const bool nothing_decoded = written == 0;
     if (nothing_decoded) {
-      input = ReadWholeFile(*native);
-      if (!input) {
-        return Failed("cannot read " + Quoted(file));
+      if (!mapped) {
+        input = ReadWholeFile(*native);
+        if (!input) {
+          return Failed("cannot read " + Quoted(file));
+        }
       }
-      out.Reencode(*input);
+      out.Reencode(mapped ? mapped->bytes() : std::span<const std::uint8_t>(*input));
       out.Finish();
     }
     if (std::string problem = output.Commit(); !problem.empty()) {

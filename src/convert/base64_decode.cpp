@@ -1,6 +1,9 @@
 // MIME Base64 mail text to code page 932: the header as it is, an empty line, the decoded body.
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string_view>
 #include <type_traits>
 
@@ -77,30 +80,40 @@ bool ContainsIgnoringCase(View<Char> text, std::string_view lower_word) noexcept
 constexpr std::string_view kEncodingHeader = "content-transfer-encoding";
 constexpr std::string_view kBase64 = "base64";
 
+struct Decoded {
+  std::size_t read = 0;
+  std::size_t written = 0;
+};
+
 // Every symbol of body in order, four at a time, to `to`; groups span line ends and whatever else
 // stands between the symbols. A final group of fewer than four is dropped. Writes at most
-// body.size() / 4 * 3 bytes and returns how many; `to` may be where the body is or behind it, as
-// the bytes of a group are written after its symbols are read and are fewer.
+// body.size() / 4 * 3 bytes, and stops between groups before it would write more than `room`:
+// the rest of the body then continues where it stopped. `to` may be where the body is or behind
+// it, as the bytes of a group are written after its symbols are read and are fewer.
 template <typename Char>
-std::size_t DecodeSymbols(View<Char> body, std::uint8_t* const start) {
+Decoded DecodeSymbols(View<Char> body, std::uint8_t* const start,
+                      std::size_t room = static_cast<std::size_t>(-1)) {
   std::uint8_t* to = start;
   std::array<std::uint8_t, 4> s{};
   std::size_t held = 0;
   const Char* in = body.data();
   const Char* const end = in + body.size();
+  const auto left = [&] { return room - static_cast<std::size_t>(to - start); };
   // The vector kernel is tried at the start and after each character that is no symbol (a line
   // end), where runs of whole blocks begin; once per line rather than once per group.
   bool blocks_may_follow = true;
   while (in != end) {
+    if (held == 0 && left() < 3) {
+      break;
+    }
     if constexpr (std::is_same_v<Char, char>) {
       if (held == 0 && blocks_may_follow) {
-        const std::size_t taken = DecodeBase64Blocks(in, static_cast<std::size_t>(end - in), to);
+        const std::size_t taken = DecodeBase64Blocks(
+            in, std::min(static_cast<std::size_t>(end - in), left() / 3 * 4), to);
         in += taken;
         to += taken / 4 * 3;
         blocks_may_follow = false;
-        if (in == end) {
-          break;
-        }
+        continue;  // the room is looked at again
       }
     }
     // Four symbols in a row without padding, as most of a body is.
@@ -139,7 +152,7 @@ std::size_t DecodeSymbols(View<Char> body, std::uint8_t* const start) {
     }
     *to++ = static_cast<std::uint8_t>(((s[2] & 0x03) << 6) | (s[3] & 0x3F));
   }
-  return static_cast<std::size_t>(to - start);
+  return {static_cast<std::size_t>(in - body.data()), static_cast<std::size_t>(to - start)};
 }
 
 // Where a mail's Base64 body starts, if it has one: the header runs up to the first empty line at
@@ -189,7 +202,7 @@ std::size_t DecodeMail(ByteBuffer& bytConvertStrings, std::u16string_view record
   ByteBuffer decoded;
   ReserveLarge(decoded, body.size() / 4 * 3 + 1);
   decoded.resize(body.size() / 4 * 3 + 1);
-  decoded.resize(DecodeSymbols(body, decoded.data()));
+  decoded.resize(DecodeSymbols(body, decoded.data()).written);
   if (decoded.empty()) {
     decoded.push_back(0);  // the decoded bytes start as one zero byte that the first one replaces
   }
@@ -208,7 +221,11 @@ void clsConvert::Base64ToSJis(ByteBuffer& bytConvertStrings, Text& strRecord) {
   strRecord.erase(0, DecodeMail(bytConvertStrings, std::u16string_view(strRecord)));
 }
 
-void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink) {
+std::size_t DecodeBase64Body(std::string_view body, std::uint8_t* to) {
+  return DecodeSymbols(body, to).written;
+}
+
+void Base64AsciiToCp932(std::span<const std::uint8_t> mail, StreamOutput& sink) {
   const std::string_view record(reinterpret_cast<const char*>(mail.data()), mail.size());
   const auto bytes = [](std::string_view ascii) {
     return std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size());
@@ -220,12 +237,27 @@ void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink) {
   }
   sink.Copy(bytes(record.substr(0, parts.body_start)));
   sink.Copy(bytes(parts.last_line_end));
-  // Decoded where the body was: no fresh buffer for the kernel to zero page by page.
-  std::uint8_t* const body = mail.data() + parts.body_start;
-  const std::size_t decoded = DecodeSymbols(record.substr(parts.body_start), body);
-  // As in Base64ToSJis, nothing decoded leaves the one zero byte the decoded bytes start as.
-  static constexpr std::uint8_t kZero[] = {0};
-  sink.Reencode(decoded > 0 ? std::span<const std::uint8_t>(body, decoded) : kZero);
+  // Decoded a piece at a time into a buffer that stays in the cache, and re-encoded from there:
+  // no buffer of the body's size. A lead byte at a piece's end waits for the next piece.
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  ByteBuffer piece(kPiece);
+  std::string_view body = record.substr(parts.body_start);
+  std::size_t kept = 0;
+  std::size_t decoded = 0;
+  do {
+    const Decoded step = DecodeSymbols(body, piece.data() + kept, kPiece - kept);
+    body.remove_prefix(step.read);
+    decoded += step.written;
+    const std::size_t held = kept + step.written;
+    const std::size_t taken = sink.Reencode(std::span(piece).first(held), body.empty());
+    std::memmove(piece.data(), piece.data() + taken, held - taken);
+    kept = held - taken;
+  } while (!body.empty());
+  if (decoded == 0) {
+    // As in Base64ToSJis, nothing decoded leaves the one zero byte the decoded bytes start as.
+    static constexpr std::uint8_t kZero[] = {0};
+    sink.Reencode(kZero);
+  }
 }
 
 }  // namespace quillora

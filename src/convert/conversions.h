@@ -11,6 +11,7 @@
 #include "convert/convert_result.h"
 #include "convert/stream_output.h"
 #include "text/byte_buffer.h"
+#include "text/cp932_codec.h"
 #include "text/sjis_bytes.h"
 
 namespace quillora {
@@ -19,14 +20,26 @@ namespace quillora {
 // produced, should it fail), without its output buffer. jis gets the guard byte, as there. The
 // result says whether and where it stopped; its count is not kept.
 ConvertResult JisToSjisAsCp932(ByteBuffer& jis, StreamOutput& sink);
+// The same on jis followed by a zero byte that it does not count (jis.data()[jis.size()] == 0).
+ConvertResult JisToSjisAsCp932(std::span<const std::uint8_t> jis, StreamOutput& sink);
+// The same with the vector kernel given (each gives the same bytes).
+ConvertResult JisToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> jis,
+                                   StreamOutput& sink);
 
 // TextToBytes(clsConvert().EucToSjisConvert(euc)).
 void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink);
+// The same with the vector kernel given (each gives the same bytes).
+void EucToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> euc,
+                          StreamOutput& sink);
 
 // clsConvert::Base64ToSJis on a text all of whose characters are ASCII, given as its bytes: the
 // same output, without the text, straight to the output, as its output is code page 932 text.
-// The body is decoded in place: the mail's bytes after its header are overwritten.
-void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
+void Base64AsciiToCp932(std::span<const std::uint8_t> mail, StreamOutput& sink);
+
+// The Base64 decoding step of Base64AsciiToCp932 on a body alone: every symbol in order, four at
+// a time, across line ends; a final group of fewer than four dropped. Writes at most
+// body.size() / 4 * 3 bytes to `to`, which may be body.data(), and returns how many.
+std::size_t DecodeBase64Body(std::string_view body, std::uint8_t* to);
 
 // Conversion mode 10 on a file's bytes: UuencodeToSJis of its text into bytConvertStrings when
 // the lowered text holds "begin " and "end"; nullopt, the file untouched, when it does not. The
@@ -39,6 +52,6 @@ void Base64AsciiToCp932(ByteBuffer& mail, StreamOutput& sink);
 // Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
 // final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's
 // place).
-void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink);
+void Utf16LeToCp932(std::span<const std::uint8_t> input, StreamOutput& sink);
 
 }  // namespace quillora

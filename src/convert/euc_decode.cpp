@@ -15,6 +15,7 @@
 #include "io/large_buffer.h"
 #include "text/cp932_codec.h"
 #include "text/katakana.h"
+#include "text/same_jis_runs.h"
 
 namespace quillora {
 namespace {
@@ -95,7 +96,7 @@ struct Cp932StepSink {
 // on a batch, Append encodes text. A step that ends in a lead byte left alone (a first byte that
 // is no Shift_JIS lead, then a trail that is one) is handed on apart, and a batch may end after
 // any step, so it is handed on whenever it fills.
-void EucToSjisSteps(Bytes in, Cp932StepSink& sink) {
+void EucToSjisSteps(Bytes in, Cp932StepSink& sink, ReencodeKernel kernel) {
   constexpr std::size_t kBatch = std::size_t{1} << 15;
   std::array<std::uint8_t, kBatch> batch;  // NOLINT: filled before it is read
   std::size_t used = 0;
@@ -108,6 +109,18 @@ void EucToSjisSteps(Bytes in, Cp932StepSink& sink) {
   const std::size_t n = in.size();
   std::size_t i = 0;
   while (i + 1 < n) {
+    if (kBatch - used < 16) {
+      flush();
+    }
+    // ASCII and the codes that re-encode to themselves a block at a time; the steps below take
+    // the code where the blocks stop.
+    const std::size_t same = ConvertSameEucRuns(
+        kernel, in.data() + i, std::min(n - i, kBatch - used), batch.data() + used);
+    i += same;
+    used += same;
+    if (i + 1 >= n) {
+      break;
+    }
     if (kBatch - used < 16) {
       flush();
     }
@@ -185,9 +198,14 @@ Text clsConvert::EucToSjisConvert(ByteBuffer& bytConvertStrings) {
   return BytesToText(cp932);
 }
 
-void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink) {
+void EucToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> euc,
+                          StreamOutput& sink) {
   Cp932StepSink steps{sink, EucCp932Steps()};
-  EucToSjisSteps(euc, steps);
+  EucToSjisSteps(euc, steps, kernel);
+}
+
+void EucToSjisAsCp932(std::span<const std::uint8_t> euc, StreamOutput& sink) {
+  EucToSjisAsCp932With(BestReencodeKernel(), euc, sink);
 }
 
 ConvertResult clsConvert::EucToJis(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings,

@@ -10,6 +10,7 @@
 
 #include "conversions.h"
 #include "convert/clsConvert.h"
+#include "converter_support.h"
 #include "io/file_reading.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
@@ -23,7 +24,7 @@ std::optional<ByteBuffer> ReadNamedFile(const Text& name) {
   return native ? ReadWholeFile(*native) : std::nullopt;
 }
 
-bool HoldsKanjiIn(const ByteBuffer& bytes) {
+bool HoldsKanjiIn(std::span<const std::uint8_t> bytes) {
   static constexpr std::string_view kEscDollarB = "\x1B$B";
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   return text.find(kEscDollarB) != std::string_view::npos;
@@ -43,6 +44,7 @@ class Emit {
  public:
   Emit(Product product, StreamOutput& out) : product_(product), out_(out) {}
 
+  [[nodiscard]] Product product() const { return product_; }
   [[nodiscard]] bool WantsText() const { return product_ == Product::cp932_text; }
   StreamOutput& Out() { return out_; }
 
@@ -67,9 +69,49 @@ std::optional<std::size_t> StoppedAt(const ConvertResult& result) {
   return result.ok() ? std::nullopt : std::optional(result.stopped_at);
 }
 
+// The modes of ConvertsView, on input followed by a zero byte.
+std::optional<std::size_t> DispatchView(std::span<const std::uint8_t> input,
+                                        std::int16_t intConversionMode, Emit emit) {
+  switch (intConversionMode) {
+    case 1:
+      if (!HoldsKanjiIn(input)) {
+        emit.Bytes(input);
+        return std::nullopt;
+      }
+      return StoppedAt(JisToSjisAsCp932(input, emit.Out()));
+    case 8:
+      EucToSjisAsCp932(input, emit.Out());
+      return std::nullopt;
+    case 9: {
+      // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
+      if (IsAscii(input)) {
+        Base64AsciiToCp932(input, emit.Out());
+        return std::nullopt;
+      }
+      Text record = BytesToText(input);
+      ByteBuffer output{0};
+      clsConvert().Base64ToSJis(output, record);
+      emit.Encoded(output);
+      return std::nullopt;
+    }
+    default:  // 11
+      if (input.empty() || input[0] != 0xFF) {
+        emit.Bytes(input);
+      } else {
+        Utf16LeToCp932(input, emit.Out());
+      }
+      return std::nullopt;
+  }
+}
+
 std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
                                     std::int16_t intConversionMode, std::int16_t intOption,
                                     Emit emit) {
+  if (ConvertsView(intConversionMode, emit.product())) {
+    const std::size_t n = input.size();
+    detail::AppendGuardByte(input);
+    return DispatchView(std::span<const std::uint8_t>(input).first(n), intConversionMode, emit);
+  }
   clsConvert convert;
   ByteBuffer output{0};
   const bool booHankakuKana = intOption != 0;
@@ -79,9 +121,6 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
       if (!HoldsKanjiIn(input)) {
         emit.Bytes(input);
         return std::nullopt;
-      }
-      if (emit.WantsText()) {
-        return StoppedAt(JisToSjisAsCp932(input, emit.Out()));
       }
       result = convert.JisToSJis(output, input);
       break;
@@ -103,21 +142,6 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
     case 7:
       result = convert.EucToJis(output, input, booHankakuKana);
       break;
-    case 8:
-      EucToSjisAsCp932(input, emit.Out());
-      return std::nullopt;
-    case 9: {
-      // Mail is mostly ASCII throughout, and then its bytes can stand for the text.
-      if (IsAscii(input)) {
-        Base64AsciiToCp932(input, emit.Out());
-        return std::nullopt;
-      }
-      Text record = BytesToText(input);
-      input = ByteBuffer();  // no longer read; its memory can serve the output
-      convert.Base64ToSJis(output, record);
-      emit.Encoded(output);
-      return std::nullopt;
-    }
     case 10: {
       const std::optional<ConvertResult> block = UuencodedFile(input, output, strFileName);
       if (!block) {
@@ -127,13 +151,6 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
       result = *block;
       break;
     }
-    case 11:
-      if (input.empty() || input[0] != 0xFF) {
-        emit.Bytes(input);
-      } else {
-        Utf16LeToCp932(input, emit.Out());
-      }
-      return std::nullopt;
     default:
       return std::nullopt;
   }
@@ -147,6 +164,16 @@ Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intCon
                         std::int16_t intOption, Product product, StreamOutput& out) {
   return {true, Dispatch(std::move(input), strFileName, intConversionMode, intOption,
                          Emit(product, out))};
+}
+
+bool ConvertsView(std::int16_t intConversionMode, Product product) {
+  return intConversionMode == 8 || intConversionMode == 9 || intConversionMode == 11 ||
+         (intConversionMode == 1 && product == Product::cp932_text);
+}
+
+Conversion ConvertView(std::span<const std::uint8_t> input, std::int16_t intConversionMode,
+                       Product product, StreamOutput& out) {
+  return {true, DispatchView(input, intConversionMode, Emit(product, out))};
 }
 
 Conversion ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,

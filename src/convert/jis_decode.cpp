@@ -12,6 +12,7 @@
 #include "convert/stream_output.h"
 #include "converter_support.h"
 #include "text/cp932_codec.h"
+#include "text/same_jis_runs.h"
 
 namespace quillora {
 namespace {
@@ -264,17 +265,18 @@ const Jis0208Steps& JisCp932Steps() {
 // waits for the byte after it, so the result is that of re-encoding the whole text.
 class Cp932JisSink {
  public:
-  explicit Cp932JisSink(StreamOutput& sink)
+  Cp932JisSink(StreamOutput& sink, ReencodeKernel kernel)
       : sink_(sink),
         pending_(sink),
         steps_(JisCp932Steps()),
-        stretch_(std::min(kStretch, sink.Stretch())) {}
+        stretch_(std::min(kStretch, sink.Stretch())),
+        kernel_(kernel) {}
 
   void Single(std::uint8_t b) { as_bytes_.Single(b); }
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
     while (first != last) {
       const auto count = std::min(static_cast<std::size_t>(last - first), stretch_);
-      const bool direct = pending_.Empty() && IsAscii(std::span(first, count));
+      const bool direct = pending_.Empty() && Ascii(std::span(first, count));
       std::memcpy(direct ? sink_.Room(count) : pending_.Room(count), first, count);
       if (direct) {
         sink_.Advance(count);
@@ -313,7 +315,18 @@ class Cp932JisSink {
       const std::size_t room = std::min(stretch_, n - i + 1);
       std::uint8_t* const start = sink_.Room(room);
       std::uint8_t* to = start;
-      for (std::size_t k = 0; k + 2 <= room && i < n && in[i] != kEsc; k += 2) {
+      const std::size_t first = i;
+      while (first + room - i >= 2 && i < n && in[i] != kEsc) {
+        // Most pairs re-encode to themselves and go a block at a time; the table takes the pair
+        // where the blocks stop. A pair never makes more than it reads, so the blocks stay
+        // within the room.
+        const std::size_t same =
+            ConvertSameJisPairs(kernel_, in + i, std::min(n - i, first + room - i), to);
+        i += same;
+        to += same;
+        if (first + room - i < 2 || i >= n || in[i] == kEsc) {
+          break;
+        }
         // Codes outside JIS X 0208 and pairs that make no one character are left to the
         // bytes' way.
         const unsigned row = in[i] - 0x21U;
@@ -332,11 +345,18 @@ class Cp932JisSink {
     return i;
   }
 
+  // Most runs between escapes in Japanese mail are a line end: those are looked at here.
+  static bool Ascii(std::span<const std::uint8_t> run) {
+    return run.size() <= 8 ? std::ranges::all_of(run, [](std::uint8_t b) { return b < 0x80; })
+                           : IsAscii(run);
+  }
+
   StreamOutput& sink_;
   ChunkOutput pending_;
   SjisSink<ChunkOutput> as_bytes_{pending_};
   const Jis0208Steps& steps_;
   std::size_t stretch_;  // at most what the sink gives room for at once
+  ReencodeKernel kernel_;
 };
 
 struct EucSink {
@@ -396,13 +416,22 @@ ConvertResult clsConvert::JisToSJis(ByteBuffer& bytConverted, ByteBuffer& bytCon
   return outcome.error == ConvertError::none ? out.Finish() : out.Fail(outcome.error, outcome.at);
 }
 
+ConvertResult JisToSjisAsCp932With(ReencodeKernel kernel, std::span<const std::uint8_t> jis,
+                                   StreamOutput& sink) {
+  Cp932JisSink decoder(sink, kernel);
+  const JisOutcome outcome = DecodeJis({jis.data(), jis.size() + 1}, jis.size(), decoder);
+  decoder.Finish();
+  return {outcome.error, 0, outcome.at};
+}
+
+ConvertResult JisToSjisAsCp932(std::span<const std::uint8_t> jis, StreamOutput& sink) {
+  return JisToSjisAsCp932With(BestReencodeKernel(), jis, sink);
+}
+
 ConvertResult JisToSjisAsCp932(ByteBuffer& bytConvertStrings, StreamOutput& sink) {
   const std::size_t n = bytConvertStrings.size();
   detail::AppendGuardByte(bytConvertStrings);
-  Cp932JisSink decoder(sink);
-  const JisOutcome outcome = DecodeJis(bytConvertStrings, n, decoder);
-  decoder.Finish();
-  return {outcome.error, 0, outcome.at};
+  return JisToSjisAsCp932(std::span<const std::uint8_t>(bytConvertStrings).first(n), sink);
 }
 
 ConvertResult clsConvert::JisToEuc(ByteBuffer& bytConverted, ByteBuffer& bytConvertStrings) {

@@ -18,8 +18,8 @@ constexpr bool IsHighSurrogate(unsigned unit) {
 // Encoded text reads back as itself, character for character, so the result is the encoding of
 // every character but the first (the byte-order mark), made straight into the output a stretch
 // at a time.
-void Utf16LeToCp932(const ByteBuffer& input, StreamOutput& sink) {
-  std::span<const std::uint8_t> rest(input);
+void Utf16LeToCp932(std::span<const std::uint8_t> input, StreamOutput& sink) {
+  std::span<const std::uint8_t> rest = input;
   const auto unit_at = [&rest](std::size_t k) {
     return static_cast<unsigned>(rest[2 * k] | rest[2 * k + 1] << 8);
   };

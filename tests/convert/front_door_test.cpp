@@ -21,7 +21,6 @@ namespace quillora::test {
 namespace {
 
 using namespace std::string_view_literals;
-namespace fs = std::filesystem;
 
 // Writes bytes to a file of the folder; returns its path as text.
 Text Write(const TempFolder& folder, const std::string& name, std::string_view bytes) {
@@ -236,6 +235,28 @@ TEST(front_door_test, long_utf16_keeps_pairs_across_stretches) {
       input.push_back(0x41);
     }
     EXPECT_TRUE(MatchesReference(input, 11, 0)) << shift;
+  }
+}
+
+// A Base64 body is decoded and re-encoded a piece at a time; a lead byte at any piece's end, and
+// a piece that ends inside a line, must come out as from the whole.
+TEST(front_door_test, long_base64_keeps_pairs_across_pieces) {
+  constexpr std::string_view kSymbols =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (const std::size_t shift : {0U, 1U, 2U, 3U, 5U}) {
+    ByteBuffer body(shift, 'a');
+    while (body.size() < (std::size_t{3} << 16)) {
+      body.insert(body.end(), {0x82, 0xA0, 0x88, 0x9F});  // あ亜
+    }
+    std::string mail = "Content-Transfer-Encoding: base64\r\n\r\n";
+    for (std::size_t k = 0; k + 3 <= body.size(); k += 3) {
+      const unsigned v = body[k] << 16 | body[k + 1] << 8 | body[k + 2];
+      for (const unsigned bits : {18U, 12U, 6U, 0U}) {
+        mail += kSymbols[(v >> bits) & 63];
+      }
+      mail += k % 57 == 54 ? "\r\n" : "";
+    }
+    EXPECT_TRUE(MatchesReference(ByteBuffer(mail.begin(), mail.end()), 9, 0)) << shift;
   }
 }
 

@@ -20,9 +20,11 @@ int RunGuessCommand(std::span<const std::string> args) {
     Complain("guess expects one FILE (or - for standard input)");
     return kUsage;
   }
-  const std::optional<ByteBuffer> input = ReadCommandInput(args[0]);
-  if (!input) return kFailed;
-  const mail::Detection detection = mail::Detect(*input);
+  const std::optional<CommandInput> input = ReadCommandInput(args[0]);
+  if (!input) {
+    return kFailed;
+  }
+  const mail::Detection detection = mail::Detect(input->bytes());
   const std::string line = mail::DetectionName(detection) +
                            "\tdecode type: " + detection.decode_type + "\t" + detection.evidence +
                            "\n";

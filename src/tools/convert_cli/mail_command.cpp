@@ -128,15 +128,19 @@ int RunMailCommand(std::span<const std::string> args) {
     Complain("--report cannot name the standard output, which takes the text");
     return kUsage;
   }
-  const std::optional<ByteBuffer> input = ReadCommandInput(request->input);
-  if (!input) return kFailed;
-  const mail::MailReading reading = mail::ReadMail(*input);
+  const std::optional<CommandInput> input = ReadCommandInput(request->input);
+  if (!input) {
+    return kFailed;
+  }
+  const mail::MailReading reading = mail::ReadMail(input->bytes());
 
   // Written as UTF-8, every character survives: the unmappable events do not apply.
   std::vector<const mail::RepairEvent*> events;
   bool lossy = false;
   for (const mail::RepairEvent& event : reading.events) {
-    if (request->utf8 && event.kind == mail::RepairKind::unmappable_in_cp932) continue;
+    if (request->utf8 && event.kind == mail::RepairKind::unmappable_in_cp932) {
+      continue;
+    }
     events.push_back(&event);
     lossy = lossy || event.kind == mail::RepairKind::unmappable_in_cp932 ||
             event.kind == mail::RepairKind::replaced_invalid_byte;
@@ -161,7 +165,9 @@ int RunMailCommand(std::span<const std::string> args) {
   } else {
     AppendTextAsBytes(reading.text, out);
   }
-  if (!WriteToStandardOutput(out)) return kFailed;
+  if (!WriteToStandardOutput(out)) {
+    return kFailed;
+  }
   return request->strict && lossy ? kRepaired : kDone;
 }
 

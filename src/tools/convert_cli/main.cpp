@@ -20,6 +20,7 @@
 #include "io/atomic_file.h"
 #include "io/file_reading.h"
 #include "io/large_buffer.h"
+#include "io/mapped_file.h"
 #include "mail_command.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
@@ -108,10 +109,21 @@ class Destination {
 // Runs the request. The output streams a piece at a time, except UTF-8, which is made from the
 // whole text.
 int Run(const Request& request) {
+  const Product product = request.bytes ? Product::converter_bytes : Product::cp932_text;
+  // Modes that read their input once are given the file's pages as they are, not a copy.
+  std::optional<MappedFile> mapped;
+  if (request.input != "-" && ConvertsView(request.mode, product)) {
+    mapped = MappedFile::Open(request.input);
+    ExitWhenMappedFileShrinks(kFailed,
+                              "quillora-convert: the input was cut short while it was read\n");
+  }
   Text name;
-  std::optional<ByteBuffer> input = ReadInput(request, name);
-  if (!input) {
-    return ComplainUnreadable(request);
+  std::optional<ByteBuffer> input;
+  if (!mapped) {
+    input = ReadInput(request, name);
+    if (!input) {
+      return ComplainUnreadable(request);
+    }
   }
   std::fflush(stdout);
   Destination destination(request);
@@ -126,8 +138,8 @@ int Run(const Request& request) {
   StreamOutput out(utf8 ? StreamOutput::AppendTo(whole)
                         : StreamOutput::Deliver(std::ref(destination)));
   const Conversion conversion =
-      ConvertBytes(std::move(*input), name, request.mode, request.option,
-                   request.bytes ? Product::converter_bytes : Product::cp932_text, out);
+      mapped ? ConvertView(mapped->bytes(), request.mode, product, out)
+             : ConvertBytes(std::move(*input), name, request.mode, request.option, product, out);
   bool written = out.Finish();
   if (utf8) {
     ByteBuffer text;

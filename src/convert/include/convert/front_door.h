@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "convert/stream_output.h"
 #include "text/byte_buffer.h"
@@ -32,6 +33,15 @@ struct Conversion {
 // strFileName names the input; mode 10 replaces it with the name on the begin line.
 Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intConversionMode,
                         std::int16_t intOption, Product product, StreamOutput& out);
+
+// Whether ConvertView can run a mode: the modes that read their input once, front to back,
+// without changing or keeping it (1 as code page 932 text, 8, 9, 11).
+[[nodiscard]] bool ConvertsView(std::int16_t intConversionMode, Product product);
+
+// ConvertBytes for a mode of ConvertsView, on bytes that stay the caller's and are followed by a
+// zero byte (input.data()[input.size()] == 0), such as a MappedFile's.
+Conversion ConvertView(std::span<const std::uint8_t> input, std::int16_t intConversionMode,
+                       Product product, StreamOutput& out);
 
 // The same on the file strFileName, read whole.
 Conversion ConvertFile(Text& strFileName, std::int16_t intConversionMode, std::int16_t intOption,

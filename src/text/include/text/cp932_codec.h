@@ -47,6 +47,8 @@ enum class ReencodeKernel { plain, sse2, avx2 };
 [[nodiscard]] bool HasReencodeKernel(ReencodeKernel kernel) noexcept;
 ReencodeProgress ReencodeBytesWith(ReencodeKernel kernel, std::span<const std::uint8_t> bytes,
                                    std::uint8_t* out, bool last);
+// The widest kernel this processor has.
+[[nodiscard]] ReencodeKernel BestReencodeKernel() noexcept;
 
 // What ReencodeBytes makes of each JIS X 0208 code (row and cell 0-93, at row * 94 + cell), for
 // converters that make code page 932 output straight from their own pairs, given the Shift_JIS

@@ -1,0 +1,27 @@
+// JIS X 0208 codes converted to Shift_JIS a vector at a time, where the result re-encodes to
+// itself in code page 932: the decoders' output for most of Japanese text, made without a table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "text/cp932_codec.h"
+
+namespace quillora {
+
+// ISO-2022-JP kanji-mode bytes from `in` (n bytes, starting at a pair: row then cell, 21-7E
+// each) converted to Shift_JIS into `to`, 16 (SSE2) or 32 (AVX2) bytes at a time: the longest
+// run of pairs whose Shift_JIS pair re-encodes to itself (those CopySameRuns copies). Stops at any
+// other pair, at a byte outside 21-7E (an escape, a line end) and a block before n. Returns the
+// bytes taken, which are the bytes made. Reads and writes up to a block past them, within n.
+// The plain kernel takes nothing.
+std::size_t ConvertSameJisPairs(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
+                                std::uint8_t* to) noexcept;
+
+// EUC-JP from `in` (n bytes, starting at a character) converted to Shift_JIS into `to` the same
+// way: the longest run of ASCII bytes and JIS X 0208 codes (two bytes A1-FE) whose Shift_JIS
+// re-encodes to itself. Stops at any other byte or code and a block before n.
+std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
+                               std::uint8_t* to) noexcept;
+
+}  // namespace quillora
