@@ -35,6 +35,10 @@ class BenchOutsideWorld final : public OutsideWorld {
     return save_;
   }
   std::optional<QString> ChooseFolder(QWidget*, const QString&) override { return std::nullopt; }
+  std::optional<int> ChooseItem(QWidget*, const QString&, const QString&,
+                                const QStringList&) override {
+    return std::nullopt;
+  }
   PrintOutcome PrintText(const ShownContent&, const QString&) override {
     return PrintOutcome::no_printer;
   }

@@ -23,7 +23,7 @@ BatchOutcome Failed(std::string message) {
 }
 
 std::string Quoted(const Text& path) {
-  return "'" + NativePath(path).string() + "'";
+  return std::string("'").append(NativePath(path).string()).append("'");
 }
 
 }  // namespace

@@ -345,7 +345,9 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
     if (!message) break;
     if (messages++ > 0) walker.NextMessage();
     // The second and later messages of an mbox name their parts "#2.1", "#2.header", ...
-    walker.Message(message.get(), messages == 1 ? "" : "#" + std::to_string(messages));
+    walker.Message(message.get(), messages == 1
+                                      ? std::string()
+                                      : std::string("#").append(std::to_string(messages)));
   }
   if (messages == 0) walker.BareText();
   return reading;
