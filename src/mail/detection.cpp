@@ -95,18 +95,18 @@ Detection Detect(std::span<const std::uint8_t> input) {
       const TransferDecoded data =
           DecodeTransfer(TransferEncoding::uuencode,
                          input.subspan(block.data_begin, block.end - block.data_begin));
-      const Sniffed inside = SniffCharset(data.bytes);
+      const Sniffed inside = SniffCharset(data.Bytes());
       return {InputKind::uuencode, inside.charset, "uuencode",
               "begin line at byte " + std::to_string(block.begin) + "; " +
-                  std::to_string(data.bytes.size()) + " bytes inside: " + inside.evidence};
+                  std::to_string(data.Bytes().size()) + " bytes inside: " + inside.evidence};
     }
     std::size_t symbols = 0;
     if (IsBase64Text(input, symbols)) {
       const TransferDecoded data = DecodeTransfer(TransferEncoding::base64, input);
-      const Sniffed inside = SniffCharset(data.bytes);
+      const Sniffed inside = SniffCharset(data.Bytes());
       return {InputKind::base64, inside.charset, "base64",
               std::to_string(symbols) + " Base64 symbols in lines; " +
-                  std::to_string(data.bytes.size()) + " bytes inside: " + inside.evidence};
+                  std::to_string(data.Bytes().size()) + " bytes inside: " + inside.evidence};
     }
   }
   return {InputKind::text, sniffed.charset, TypeForCharset(sniffed.charset), sniffed.evidence};

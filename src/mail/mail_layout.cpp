@@ -65,7 +65,15 @@ void MailLayout::Body(PartText text, const std::string& part) {
   if (text.text.empty() && text.events.empty()) return;
   CharsetSeen(text.charset);
   Add(text.events, reading_.text.size(), part);
-  reading_.text += text.text;
+  if (text.text.size() > reading_.text.size() &&
+      text.text.capacity() >= reading_.text.size() + text.text.size()) {
+    // A body larger than all before it takes that text into its own buffer: one buffer of the
+    // body's size at a time, not two.
+    text.text.insert(0, reading_.text);
+    reading_.text.swap(text.text);
+  } else {
+    reading_.text += text.text;
+  }
   EndLine();
 }
 

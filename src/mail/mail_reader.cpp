@@ -191,22 +191,23 @@ class MailWalker {
     // A forwarded message under a transfer encoding is no message part to GMime: read it here.
     if ((type == "message/rfc822" || type == "message/global") && depth_ < kMostNestedMessages) {
       layout_.NestedMessage();
-      layout_.Embedded(ReadMessage(content.decoded.bytes, depth_ + 1), content.decoded.map, path);
+      layout_.Embedded(ReadMessage(content.decoded.Bytes(), depth_ + 1), content.decoded.map, path);
       return;
     }
     HeaderText name = FileName(object);
     // A named plain text is a file as well as text to read: listed, then shown.
     const bool plain_file = type == "text/plain" && (attached || !name.text.empty());
     if (plain_file) {
-      layout_.AttachmentListed(std::move(name), type, path, content.decoded.bytes);
+      const std::span<const std::uint8_t> file = content.decoded.Bytes();
+      layout_.AttachmentListed(std::move(name), type, path, ByteBuffer(file.begin(), file.end()));
     } else if (attached || !type.starts_with("text/")) {
-      layout_.AttachmentListed(std::move(name), type, path, std::move(content.decoded.bytes));
+      layout_.AttachmentListed(std::move(name), type, path, content.decoded.Take());
       return;
     }
     const char* charset = g_mime_object_get_content_type_parameter(object, "charset");
     const std::string label = charset == nullptr ? "" : charset;
     if (type == "text/html") {
-      layout_.Html(DecodePartText(label, content.decoded.bytes, content.decoded.map), path);
+      layout_.Html(DecodePartText(label, content.decoded.Bytes(), content.decoded.map), path);
     } else {
       TextWithUuencode(label, content.decoded, path);
     }
@@ -215,7 +216,7 @@ class MailWalker {
   // A text body, with the uuencoded files written into it decoded.
   void TextWithUuencode(const std::string& label, const TransferDecoded& decoded,
                         const std::string& path) {
-    const std::span<const std::uint8_t> bytes = decoded.bytes;
+    const std::span<const std::uint8_t> bytes = decoded.Bytes();
     std::size_t at = 0;
     int index = 0;
     for (const UuencodeBlock& block : FindUuencodeBlocks(bytes)) {
@@ -238,10 +239,10 @@ class MailWalker {
     PartText name = DecodeUnlabelledText(block.name, map.From(block.name_begin));
     SourceMap content_map = data.map;
     content_map.Shift(map.Map(block.data_begin, 0).offset);
-    PartText text = DecodeUnlabelledText(data.bytes, content_map);
+    const std::span<const std::uint8_t> file = data.Bytes();
+    PartText text = DecodeUnlabelledText(file, content_map);
     const bool readable =
-        !data.bytes.empty() &&
-        std::find(data.bytes.begin(), data.bytes.end(), std::uint8_t{0}) == data.bytes.end() &&
+        !file.empty() && std::find(file.begin(), file.end(), std::uint8_t{0}) == file.end() &&
         std::none_of(text.events.begin(), text.events.end(), [](const RepairEvent& event) {
           return event.kind == RepairKind::replaced_invalid_byte;
         });
@@ -249,7 +250,7 @@ class MailWalker {
       layout_.UuencodedText(std::move(name.text), std::move(text), part);
     } else {
       layout_.AttachmentListed({std::move(name.text), std::move(name.events)},
-                               "application/octet-stream", part, std::move(data.bytes));
+                               "application/octet-stream", part, data.Take());
     }
   }
 

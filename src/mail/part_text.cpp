@@ -12,6 +12,8 @@ namespace {
 // would bloat the report.
 constexpr std::size_t kSampleBytes = 32;
 
+constexpr std::size_t kRoomBefore = 16384;
+
 }  // namespace
 
 PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> bytes,
@@ -31,7 +33,10 @@ PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> by
     event.detail = choice.detail;
     part.events.push_back(std::move(event));
   }
-  part.text.reserve(bytes.size());
+  // At most a unit a byte, but a lone CR or LF becomes CR LF; and room for the mail's text before
+  // it, which a large body takes into its own buffer (MailLayout::Body). Room never written is
+  // never touched, so it costs no memory.
+  part.text.reserve(bytes.size() + bytes.size() / 8 + kRoomBefore);
   std::vector<DecodeIssue> issues;
   if (choice.icu) {
     DecodeWithIcu(*choice.icu, bytes, part.text, issues);

@@ -85,7 +85,7 @@ GMimeContentEncoding GMimeEncodingOf(TransferEncoding encoding) {
 TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::uint8_t> encoded) {
   TransferDecoded decoded;
   if (encoding == TransferEncoding::identity) {
-    decoded.bytes.assign(encoded.begin(), encoded.end());
+    decoded.unchanged = encoded;
     decoded.map = SourceMap::Identity(encoded.size());
     return decoded;
   }
