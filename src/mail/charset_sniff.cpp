@@ -20,16 +20,36 @@ constexpr std::uint8_t kEsc = 0x1B;
 constexpr std::size_t kSniffBytes = std::size_t{64} << 10;
 
 long CharacterScore(char16_t c) {
-  if (c < 0x80) return 0;
-  if (c >= 0x3041 && c <= 0x309F) return 3;   // hiragana
-  if (c >= 0x30A0 && c <= 0x30FF) return 2;   // katakana
-  if (c >= 0x4E00 && c <= 0x9FFF) return 2;   // kanji
-  if (c >= 0x3000 && c <= 0x303F) return 2;   // Japanese punctuation
-  if (c >= 0xFF01 && c <= 0xFF5E) return 1;   // full-width ASCII
-  if (c >= 0xFF61 && c <= 0xFF9F) return -1;  // half-width kana
-  if (c >= 0xE000 && c <= 0xF8FF) return -4;  // private use
-  if (c >= 0x80 && c <= 0x9F) return -4;      // C1 controls
-  if (c == 0xFFFD) return -12;                // an invalid byte
+  if (c < 0x80) {
+    return 0;
+  }
+  if (c >= 0x3041 && c <= 0x309F) {
+    return 3;  // hiragana
+  }
+  if (c >= 0x30A0 && c <= 0x30FF) {
+    return 2;  // katakana
+  }
+  if (c >= 0x4E00 && c <= 0x9FFF) {
+    return 2;  // kanji
+  }
+  if (c >= 0x3000 && c <= 0x303F) {
+    return 2;  // Japanese punctuation
+  }
+  if (c >= 0xFF01 && c <= 0xFF5E) {
+    return 1;  // full-width ASCII
+  }
+  if (c >= 0xFF61 && c <= 0xFF9F) {
+    return -1;  // half-width kana
+  }
+  if (c >= 0xE000 && c <= 0xF8FF) {
+    return -4;  // private use
+  }
+  if (c >= 0x80 && c <= 0x9F) {
+    return -4;  // C1 controls
+  }
+  if (c == 0xFFFD) {
+    return -12;  // an invalid byte
+  }
   return -1;
 }
 
@@ -47,7 +67,9 @@ std::unique_ptr<std::bitset<0x10000>> RowSet(unsigned first, unsigned last) {
   auto set = std::make_unique<std::bitset<0x10000>>();
   for (unsigned row = first; row <= last; ++row) {
     for (unsigned cell = 0; cell < 94; ++cell) {
-      if (const char16_t c = Jis0208ToUnicode(row, cell)) set->set(c);
+      if (const char16_t c = Jis0208ToUnicode(row, cell)) {
+        set->set(c);
+      }
     }
   }
   return set;
@@ -71,7 +93,9 @@ Reading Read(Charset charset, std::span<const std::uint8_t> bytes) {
   Reading reading{charset};
   const bool utf16 = charset == Charset::utf16le || charset == Charset::utf16be;
   for (const char16_t c : text) {
-    if (c < 0x80) continue;
+    if (c < 0x80) {
+      continue;
+    }
     ++reading.characters;
     // Two ASCII bytes read as one UTF-16 unit make a kanji: no evidence of UTF-16 at all.
     const bool ascii_pair =
@@ -99,12 +123,16 @@ std::string Plural(std::size_t count, std::string_view what) {
 // Where the window to judge by starts: the line, at an even offset, of the first byte beyond
 // plain ASCII text (8-bit, an escape or a zero byte).
 std::size_t WindowStart(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() <= kSniffBytes) return 0;
+  if (bytes.size() <= kSniffBytes) {
+    return 0;
+  }
   const auto telling = std::find_if(bytes.begin(), bytes.end(),
                                     [](auto b) { return b >= 0x80 || b == kEsc || b == 0; });
   std::size_t start = static_cast<std::size_t>(telling - bytes.begin());
   const std::size_t earliest = start > 256 ? start - 256 : 0;
-  while (start > earliest && bytes[start - 1] != '\n') --start;
+  while (start > earliest && bytes[start - 1] != '\n') {
+    --start;
+  }
   return std::min(start, bytes.size() - kSniffBytes) & ~std::size_t{1};
 }
 
@@ -116,7 +144,9 @@ std::span<const std::uint8_t> Window(std::span<const std::uint8_t> bytes) {
 // "ESC $ B at byte 212", for the first designation of a two-byte set or of kana.
 std::string FirstDesignation(std::span<const std::uint8_t> bytes) {
   for (std::size_t i = 0; i + 2 < bytes.size(); ++i) {
-    if (bytes[i] != kEsc) continue;
+    if (bytes[i] != kEsc) {
+      continue;
+    }
     const char a = static_cast<char>(bytes[i + 1]);
     const char b = static_cast<char>(bytes[i + 2]);
     if ((a == '$' && (b == 'B' || b == '@' || b == '(')) || (a == '(' && b == 'I')) {
@@ -128,15 +158,25 @@ std::string FirstDesignation(std::span<const std::uint8_t> bytes) {
 
 std::string Extras(const Reading& reading) {
   std::string extras;
-  if (reading.nec_row13 > 0) extras += "; " + Plural(reading.nec_row13, "NEC row-13 character");
-  if (reading.ibm > 0) extras += "; " + Plural(reading.ibm, "IBM extension");
-  if (reading.invalid > 0) extras += "; " + Plural(reading.invalid, "invalid byte");
+  if (reading.nec_row13 > 0) {
+    extras += "; " + Plural(reading.nec_row13, "NEC row-13 character");
+  }
+  if (reading.ibm > 0) {
+    extras += "; " + Plural(reading.ibm, "IBM extension");
+  }
+  if (reading.invalid > 0) {
+    extras += "; " + Plural(reading.invalid, "invalid byte");
+  }
   return extras;
 }
 
 std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return Charset::utf16le;
-  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return Charset::utf16be;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    return Charset::utf16le;
+  }
+  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+    return Charset::utf16be;
+  }
   // Units that are ASCII (high byte 00) or kana (high byte 30, low byte from 41; or a half-width
   // or full-width form, high byte FF) when read little-endian and big-endian.
   struct Count {
@@ -158,8 +198,12 @@ std::optional<Charset> Utf16ByZeros(std::span<const std::uint8_t> bytes) {
     return (side.ascii * 5 >= units && other.ascii * 20 < units) ||
            (side.kana * 2 >= units && other.kana * 2 < units);
   };
-  if (units >= 2 && fits(le, be)) return Charset::utf16le;
-  if (units >= 2 && fits(be, le)) return Charset::utf16be;
+  if (units >= 2 && fits(le, be)) {
+    return Charset::utf16le;
+  }
+  if (units >= 2 && fits(be, le)) {
+    return Charset::utf16be;
+  }
   return std::nullopt;
 }
 
@@ -204,7 +248,9 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
   const std::string designation = FirstDesignation(
       whole.first(static_cast<std::size_t>(bytes.data() - whole.data()) + bytes.size()));
   if (!eight_bit) {
-    if (designation.empty()) return {Charset::us_ascii, "7-bit bytes, no escape sequence"};
+    if (designation.empty()) {
+      return {Charset::us_ascii, "7-bit bytes, no escape sequence"};
+    }
     const Reading reading = Read(Charset::iso2022jp, bytes);
     return {Charset::iso2022jp, designation + Extras(reading)};
   }
@@ -225,7 +271,9 @@ Sniffed SniffCharset(std::span<const std::uint8_t> whole) {
       // Short Shift_JIS or EUC-JP often reads as some kanji in UTF-16 too: UTF-16 must win
       // clearly.
       reading.score -= 10 + static_cast<long>(reading.characters / 2);
-      if (reading.invalid == 0) readings.push_back(reading);
+      if (reading.invalid == 0) {
+        readings.push_back(reading);
+      }
     }
   }
   if (!designation.empty()) {
@@ -269,13 +317,16 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   const Sniffed sniffed = SniffCharset(bytes);
   if (!labelled) {
     if (label.empty()) {
-      if (sniffed.charset == Charset::us_ascii)
+      if (sniffed.charset == Charset::us_ascii) {
         return {Charset::us_ascii, std::nullopt, std::nullopt, {}};
+      }
       return {sniffed.charset, std::nullopt, RepairKind::charset_override,
               "no charset label; read as " + std::string(CharsetName(sniffed.charset)) + " (" +
                   sniffed.evidence + ")"};
     }
-    if (auto icu = IcuCharsetFor(label)) return ChooseIcu(std::move(*icu), bytes, sniffed);
+    if (auto icu = IcuCharsetFor(label)) {
+      return ChooseIcu(std::move(*icu), bytes, sniffed);
+    }
     return {sniffed.charset, std::nullopt, RepairKind::unknown_charset,
             "unknown charset \"" + std::string(label) + "\"; read as " +
                 std::string(CharsetName(sniffed.charset)) + " (" + sniffed.evidence + ")"};
@@ -313,7 +364,9 @@ CharsetChoice ChooseCharset(std::string_view label, std::span<const std::uint8_t
   const bool believable = *labelled == Charset::iso8859_1
                               ? !ReadsAsJapaneseProse(as_sniffed)
                               : !clean_japanese || as_labelled.score + margin >= as_sniffed.score;
-  if (believable) return {*labelled, std::nullopt, std::nullopt, {}};
+  if (believable) {
+    return {*labelled, std::nullopt, std::nullopt, {}};
+  }
   return override();
 }
 

@@ -26,7 +26,9 @@ bool IsBase64Text(std::span<const std::uint8_t> input, std::size_t& symbols) {
   std::size_t short_lines = 0;
   for (const std::uint8_t b : input) {
     if (b == '\n' || b == '\r') {
-      if (line > 0 && line < 16) ++short_lines;
+      if (line > 0 && line < 16) {
+        ++short_lines;
+      }
       line = 0;
     } else if (IsBase64Symbol(b)) {
       ++symbols;
@@ -35,7 +37,9 @@ bool IsBase64Text(std::span<const std::uint8_t> input, std::size_t& symbols) {
       return false;
     }
   }
-  if (line > 0 && line < 16) ++short_lines;
+  if (line > 0 && line < 16) {
+    ++short_lines;
+  }
   return symbols >= 8 && symbols % 4 == 0 && short_lines <= 1;
 }
 
@@ -65,14 +69,19 @@ Detection MailDetection(std::span<const std::uint8_t> input) {
   detection.evidence =
       StartsWithMboxLine(input) ? "mbox \"From \" line, then a header" : "a header";
   std::string charsets;
-  for (const std::string& name : reading.charsets)
+  for (const std::string& name : reading.charsets) {
     charsets += (charsets.empty() ? "" : ", ") + name;
+  }
   std::string encodings;
   for (const std::string& name : reading.transfer_encodings) {
     encodings += (encodings.empty() ? "" : ", ") + name;
   }
-  if (!charsets.empty()) detection.evidence += "; text in " + charsets;
-  if (!encodings.empty()) detection.evidence += "; transfer encodings " + encodings;
+  if (!charsets.empty()) {
+    detection.evidence += "; text in " + charsets;
+  }
+  if (!encodings.empty()) {
+    detection.evidence += "; transfer encodings " + encodings;
+  }
   detection.evidence += "; " + std::to_string(reading.attachments.size()) + " attachment" +
                         (reading.attachments.size() == 1 ? "" : "s") + ", " +
                         std::to_string(RepairCount(reading.events)) + " repair" +
@@ -113,7 +122,7 @@ Detection Detect(std::span<const std::uint8_t> input) {
 }
 
 std::string DetectionName(const Detection& detection) {
-  const std::string charset(CharsetName(detection.charset));
+  std::string charset(CharsetName(detection.charset));
   switch (detection.kind) {
     case InputKind::mail:
       return "mail (" + charset + ")";

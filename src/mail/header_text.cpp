@@ -36,22 +36,32 @@ class WordEnds {
   // long word.
   std::size_t From(std::size_t from) {
     // The search from searched_ stopped at stop_; nothing stops it earlier from a later start.
-    if (from >= searched_ && from <= stop_) return closed_ ? stop_ : raw_.size() + 1;
+    if (from >= searched_ && from <= stop_) {
+      return closed_ ? stop_ : raw_.size() + 1;
+    }
     searched_ = from;
     std::size_t i = from;
     while (i + 1 < raw_.size() && !(raw_[i] == '?' && raw_[i + 1] == '=')) {
       if (raw_[i] == '\r' || raw_[i] == '\n') {
         std::size_t next = i + (raw_[i] == '\r' && raw_[i + 1] == '\n' ? 2 : 1);
-        if (next >= raw_.size() || (raw_[next] != ' ' && raw_[next] != '\t')) break;
-        while (next < raw_.size() && (raw_[next] == ' ' || raw_[next] == '\t')) ++next;
+        if (next >= raw_.size() || (raw_[next] != ' ' && raw_[next] != '\t')) {
+          break;
+        }
+        while (next < raw_.size() && (raw_[next] == ' ' || raw_[next] == '\t')) {
+          ++next;
+        }
         i = next;
         continue;
       }
-      if (IsBlank(raw_[i])) break;
+      if (IsBlank(raw_[i])) {
+        break;
+      }
       ++i;
     }
     // A word cut off by the end of the value (its "?=" lost) still ends there.
-    if (i + 1 == raw_.size() && !IsBlank(raw_[i])) i = raw_[i] == '?' ? i : raw_.size();
+    if (i + 1 == raw_.size() && !IsBlank(raw_[i])) {
+      i = raw_[i] == '?' ? i : raw_.size();
+    }
     stop_ = i;
     closed_ = i == raw_.size() || (raw_[i] == '?' && (i + 1 == raw_.size() || raw_[i + 1] == '='));
     return closed_ ? stop_ : raw_.size() + 1;
@@ -67,17 +77,25 @@ class WordEnds {
 // The encoded word starting at raw[at] ("=?"), when it is one.
 std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, std::size_t at,
                                            WordEnds& ends) {
-  if (at + 1 >= raw.size() || raw[at] != '=' || raw[at + 1] != '?') return std::nullopt;
+  if (at + 1 >= raw.size() || raw[at] != '=' || raw[at + 1] != '?') {
+    return std::nullopt;
+  }
   std::size_t charset_end = at + 2;
   while (charset_end < raw.size() && raw[charset_end] != '?' && !IsBlank(raw[charset_end])) {
     ++charset_end;
   }
-  if (charset_end + 2 >= raw.size() || raw[charset_end + 2] != '?') return std::nullopt;
+  if (charset_end + 2 >= raw.size() || raw[charset_end + 2] != '?') {
+    return std::nullopt;
+  }
   const std::uint8_t method = raw[charset_end + 1];
-  if (method != 'B' && method != 'b' && method != 'Q' && method != 'q') return std::nullopt;
+  if (method != 'B' && method != 'b' && method != 'Q' && method != 'q') {
+    return std::nullopt;
+  }
   const std::size_t text_begin = charset_end + 3;
   const std::size_t text_end = ends.From(text_begin);
-  if (text_end > raw.size()) return std::nullopt;
+  if (text_end > raw.size()) {
+    return std::nullopt;
+  }
   EncodedWord word;
   word.end = std::min(text_end + 2, raw.size());
   word.charset.assign(raw.begin() + static_cast<std::ptrdiff_t>(at + 2),
@@ -90,9 +108,15 @@ std::optional<EncodedWord> ReadEncodedWord(std::span<const std::uint8_t> raw, st
 }
 
 int HexValue(std::uint8_t b) {
-  if (b >= '0' && b <= '9') return b - '0';
-  if (b >= 'A' && b <= 'F') return b - 'A' + 10;
-  if (b >= 'a' && b <= 'f') return b - 'a' + 10;
+  if (b >= '0' && b <= '9') {
+    return b - '0';
+  }
+  if (b >= 'A' && b <= 'F') {
+    return b - 'A' + 10;
+  }
+  if (b >= 'a' && b <= 'f') {
+    return b - 'a' + 10;
+  }
   return -1;
 }
 
@@ -105,7 +129,9 @@ void AppendQ(std::span<const std::uint8_t> text, ByteBuffer& out) {
       out.push_back(static_cast<std::uint8_t>(high << 4 | low));
       i += 2;
     } else {
-      if (IsBlank(text[i])) continue;  // a fold inside the word
+      if (IsBlank(text[i])) {
+        continue;  // a fold inside the word
+      }
       out.push_back(text[i] == '_' ? std::uint8_t{' '} : text[i]);
     }
   }
@@ -140,9 +166,13 @@ class HeaderDecoder {
 
   HeaderText Decode() {
     std::size_t i = 0;
-    while (i < raw_.size() && IsBlank(raw_[i])) ++i;  // the blank after the colon
+    while (i < raw_.size() && IsBlank(raw_[i])) {
+      ++i;  // the blank after the colon
+    }
     std::size_t end = raw_.size();
-    while (end > i && IsBlank(raw_[end - 1])) --end;
+    while (end > i && IsBlank(raw_[end - 1])) {
+      --end;
+    }
     raw_ = raw_.first(end);
     ends_ = WordEnds(raw_);
     bool after_word = false;
@@ -155,7 +185,9 @@ class HeaderDecoder {
       }
       // Blanks between two encoded words are no part of the text.
       std::size_t blanks = i;
-      while (blanks < raw_.size() && IsBlank(raw_[blanks])) ++blanks;
+      while (blanks < raw_.size() && IsBlank(raw_[blanks])) {
+        ++blanks;
+      }
       if (after_word && blanks > i && ReadEncodedWord(raw_, blanks, ends_)) {
         i = blanks;
         continue;
@@ -181,8 +213,12 @@ class HeaderDecoder {
 
   // One byte of plain text; a line break is dropped (unfolding), the blank after it kept.
   void AddPlain(std::size_t at) {
-    if (!run_.label.empty()) Flush();
-    if (raw_[at] == '\r' || raw_[at] == '\n') return;
+    if (!run_.label.empty()) {
+      Flush();
+    }
+    if (raw_[at] == '\r' || raw_[at] == '\n') {
+      return;
+    }
     run_.map.Add(run_.bytes.size(), at, 1, SourceMap::Scale::identity);
     run_.bytes.push_back(raw_[at]);
   }

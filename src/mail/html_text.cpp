@@ -60,7 +60,9 @@ class HtmlReader {
       } else if (c == u'&') {
         Entity();
       } else if (IsSpace(c) && pre_ == 0) {
-        if (!text_.empty() && !IsSpace(text_.back())) text_ += u' ';
+        if (!text_.empty() && !IsSpace(text_.back())) {
+          text_ += u' ';
+        }
         ++i_;
       } else {
         text_ += c;
@@ -68,10 +70,16 @@ class HtmlReader {
       }
     }
     MovePositions();
-    while (!text_.empty() && IsSpace(text_.back())) text_.pop_back();
+    while (!text_.empty() && IsSpace(text_.back())) {
+      text_.pop_back();
+    }
     // Blanks dropped after a place was taken may have left it beyond the text.
-    for (std::size_t& position : positions_) position = std::min(position, text_.size());
-    if (!text_.empty()) text_ += u"\r\n";
+    for (std::size_t& position : positions_) {
+      position = std::min(position, text_.size());
+    }
+    if (!text_.empty()) {
+      text_ += u"\r\n";
+    }
     return std::move(text_);
   }
 
@@ -83,10 +91,16 @@ class HtmlReader {
   }
 
   void LineBreak() {
-    while (!text_.empty() && (text_.back() == u' ' || text_.back() == u'\t')) text_.pop_back();
+    while (!text_.empty() && (text_.back() == u' ' || text_.back() == u'\t')) {
+      text_.pop_back();
+    }
     // At most one empty line in a row.
-    if (text_.size() >= 4 && text_.ends_with(u"\r\n\r\n")) return;
-    if (!text_.empty()) text_ += u"\r\n";
+    if (text_.size() >= 4 && text_.ends_with(u"\r\n\r\n")) {
+      return;
+    }
+    if (!text_.empty()) {
+      text_ += u"\r\n";
+    }
   }
 
   void Tag() {
@@ -97,13 +111,17 @@ class HtmlReader {
     }
     std::size_t j = i_ + 1;
     const bool closing = j < html_.size() && html_[j] == u'/';
-    if (closing) ++j;
+    if (closing) {
+      ++j;
+    }
     std::u16string name;
     while (j < html_.size() && IsAsciiAlnum(html_[j])) {
       name += Lower(html_[j++]);
     }
     if (name.empty() && !closing && (j >= html_.size() || html_[j] != u'!')) {
-      if (hidden_.empty()) text_ += u'<';  // a lone "<" is text
+      if (hidden_.empty()) {
+        text_ += u'<';  // a lone "<" is text
+      }
       ++i_;
       return;
     }
@@ -111,14 +129,20 @@ class HtmlReader {
     i_ = end == std::u16string_view::npos ? html_.size() : end + 1;
     if (Contains(kHidden, name)) {
       if (closing) {
-        if (!hidden_.empty() && hidden_.back() == name) hidden_.pop_back();
+        if (!hidden_.empty() && hidden_.back() == name) {
+          hidden_.pop_back();
+        }
       } else if (end == std::u16string_view::npos || html_[end - 1] != u'/') {
         hidden_.push_back(name);
       }
       return;
     }
-    if (name == u"pre") pre_ = closing ? std::max(pre_, 1) - 1 : pre_ + 1;
-    if (hidden_.empty() && Contains(kBlocks, name)) LineBreak();
+    if (name == u"pre") {
+      pre_ = closing ? std::max(pre_, 1) - 1 : pre_ + 1;
+    }
+    if (hidden_.empty() && Contains(kBlocks, name)) {
+      LineBreak();
+    }
   }
 
   void Entity() {
@@ -141,20 +165,26 @@ class HtmlReader {
       const bool hex = name[1] == u'x' || name[1] == u'X';
       char32_t value = 0;
       const std::size_t digits_from = hex ? 2 : 1;
-      if (name.size() == digits_from) return std::nullopt;
+      if (name.size() == digits_from) {
+        return std::nullopt;
+      }
       for (std::size_t k = digits_from; k < name.size(); ++k) {
         const char16_t d = Lower(name[k]);
         const int digit = d >= u'0' && d <= u'9'          ? d - u'0'
                           : hex && d >= u'a' && d <= u'f' ? d - u'a' + 10
                                                           : -1;
-        if (digit < 0 || value > 0x10FFFF) return std::nullopt;
+        if (digit < 0 || value > 0x10FFFF) {
+          return std::nullopt;
+        }
         value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
       }
       const bool valid = value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
       return valid ? std::optional(value) : std::optional(char32_t{0xFFFD});
     }
     for (const auto& [entity, c] : kEntities) {
-      if (entity == name) return c;
+      if (entity == name) {
+        return c;
+      }
     }
     return std::nullopt;
   }

@@ -26,7 +26,9 @@ ConverterPtr Open(std::string_view label) {
 // character; U+FFFD marks the place as a repair.
 void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
                       UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason > UCNV_IRREGULAR) return;
+  if (reason > UCNV_IRREGULAR) {
+    return;
+  }
   static constexpr UChar kReplacement = 0xFFFD;
   *status = U_ZERO_ERROR;
   ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
@@ -39,7 +41,9 @@ constexpr std::size_t kChunkUnits = 16384;
 
 std::optional<IcuCharset> IcuCharsetFor(std::string_view label) {
   const ConverterPtr converter = Open(label);
-  if (!converter) return std::nullopt;
+  if (!converter) {
+    return std::nullopt;
+  }
   return IcuCharset{std::string(label), ucnv_getMaxCharSize(converter.get()) == 1};
 }
 
@@ -47,7 +51,9 @@ void DecodeWithIcu(const IcuCharset& charset, std::span<const std::uint8_t> byte
                    std::vector<DecodeIssue>& issues) {
   DecodeSink sink(text, issues);
   const ConverterPtr converter = Open(charset.label);
-  if (!converter) return;
+  if (!converter) {
+    return;
+  }
   UErrorCode status = U_ZERO_ERROR;
   ucnv_setToUCallBack(converter.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
   std::vector<UChar> units(kChunkUnits);
@@ -73,7 +79,9 @@ void DecodeWithIcu(const IcuCharset& charset, std::span<const std::uint8_t> byte
         high = 0;
         continue;
       }
-      if (high != 0) sink.Invalid(high_at, 1);
+      if (high != 0) {
+        sink.Invalid(high_at, 1);
+      }
       high = 0;
       if (unit >= 0xD800 && unit <= 0xDBFF) {
         high = unit;
@@ -85,7 +93,9 @@ void DecodeWithIcu(const IcuCharset& charset, std::span<const std::uint8_t> byte
       }
     }
   } while (status == U_BUFFER_OVERFLOW_ERROR && source <= limit);
-  if (high != 0) sink.Invalid(high_at, 1);
+  if (high != 0) {
+    sink.Invalid(high_at, 1);
+  }
 }
 
 }  // namespace quillora::mail

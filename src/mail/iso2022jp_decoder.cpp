@@ -33,18 +33,32 @@ Escape ReadEscape(std::span<const std::uint8_t> bytes, std::size_t at) {
     return at + offset < bytes.size() && bytes[at + offset] == b;
   };
   if (is(1, '(')) {
-    if (is(2, 'B')) return {3, Mode::ascii};
-    if (is(2, 'J') || is(2, 'H')) return {3, Mode::roman};
-    if (is(2, 'I')) return {3, Mode::kana};
+    if (is(2, 'B')) {
+      return {3, Mode::ascii};
+    }
+    if (is(2, 'J') || is(2, 'H')) {
+      return {3, Mode::roman};
+    }
+    if (is(2, 'I')) {
+      return {3, Mode::kana};
+    }
   }
   if (is(1, '$')) {
-    if (is(2, '@') || is(2, 'B')) return {3, Mode::jis0208};
+    if (is(2, '@') || is(2, 'B')) {
+      return {3, Mode::jis0208};
+    }
     // ESC $ ( B and the JIS X 0213 plane 1 designations: its JIS X 0208 part reads the same.
-    if (is(2, '(') && (is(3, 'B') || is(3, 'O') || is(3, 'Q'))) return {4, Mode::jis0208};
-    if (is(2, '(') && is(3, 'D')) return {4, Mode::jis0212};
+    if (is(2, '(') && (is(3, 'B') || is(3, 'O') || is(3, 'Q'))) {
+      return {4, Mode::jis0208};
+    }
+    if (is(2, '(') && is(3, 'D')) {
+      return {4, Mode::jis0212};
+    }
   }
   // ESC & @ announces the 1990 revision before ESC $ B: nothing to change.
-  if (is(1, '&') && is(2, '@')) return {3, Mode::ascii};
+  if (is(1, '&') && is(2, '@')) {
+    return {3, Mode::ascii};
+  }
   return {0, Mode::ascii};
 }
 

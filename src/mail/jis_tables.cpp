@@ -35,7 +35,9 @@ std::unique_ptr<PairTable> MakePairTable() {
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       const std::uint8_t pair[] = {static_cast<std::uint8_t>(lead),
                                    static_cast<std::uint8_t>(trail)};
-      if (!IsSjisLeadByte(pair[0]) || !IsSjisTrailByte(pair[1])) continue;
+      if (!IsSjisLeadByte(pair[0]) || !IsSjisTrailByte(pair[1])) {
+        continue;
+      }
       const Text text = BytesToText(pair);
       // The codec reads a pair with no character as U+30FB, which is also the character 81 45.
       const bool assigned =

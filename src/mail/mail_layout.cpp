@@ -12,7 +12,9 @@ Text Widened(std::string_view ascii) {
 }
 
 void AddOnce(std::vector<std::string>& names, std::string_view name) {
-  if (std::find(names.begin(), names.end(), name) == names.end()) names.emplace_back(name);
+  if (std::find(names.begin(), names.end(), name) == names.end()) {
+    names.emplace_back(name);
+  }
 }
 
 }  // namespace
@@ -39,14 +41,18 @@ void MailLayout::Append(std::u16string_view ascii) {
 }
 
 void MailLayout::EndLine() {
-  if (!reading_.text.empty() && !reading_.text.ends_with(u"\r\n")) Append(u"\r\n");
+  if (!reading_.text.empty() && !reading_.text.ends_with(u"\r\n")) {
+    Append(u"\r\n");
+  }
 }
 
 void MailLayout::Header(std::string_view name, HeaderText value, std::size_t input_offset,
                         const std::string& part) {
   reading_.text += Widened(name);
   Append(u": ");
-  for (RepairEvent& event : value.events) event.input_offset += input_offset;
+  for (RepairEvent& event : value.events) {
+    event.input_offset += input_offset;
+  }
   Add(value.events, reading_.text.size(), part);
   reading_.text += value.text;
   Append(u"\r\n");
@@ -62,7 +68,9 @@ void MailLayout::NestedMessage() {
 }
 
 void MailLayout::Body(PartText text, const std::string& part) {
-  if (text.text.empty() && text.events.empty()) return;
+  if (text.text.empty() && text.events.empty()) {
+    return;
+  }
   CharsetSeen(text.charset);
   Add(text.events, reading_.text.size(), part);
   if (text.text.size() > reading_.text.size() &&
@@ -105,7 +113,7 @@ void MailLayout::Html(PartText text, const std::string& part) {
   Body(std::move(text), part);
 }
 
-void MailLayout::UuencodedText(Text name, PartText text, const std::string& part) {
+void MailLayout::UuencodedText(const Text& name, PartText text, const std::string& part) {
   EndLine();
   Append(u"[uuencode] ");
   reading_.text += name;
@@ -139,7 +147,9 @@ void MailLayout::Embedded(MailReading nested, const SourceMap& map, const std::s
     attachment.part = part + "." + attachment.part;
     reading_.attachments.push_back(std::move(attachment));
   }
-  for (const std::string& name : nested.charsets) AddOnce(reading_.charsets, name);
+  for (const std::string& name : nested.charsets) {
+    AddOnce(reading_.charsets, name);
+  }
   for (const std::string& name : nested.transfer_encodings) {
     AddOnce(reading_.transfer_encodings, name);
   }

@@ -24,7 +24,7 @@ class MailLayout {
   void NestedMessage();
   void Body(PartText text, const std::string& part);
   void Html(PartText text, const std::string& part);
-  void UuencodedText(Text name, PartText text, const std::string& part);
+  void UuencodedText(const Text& name, PartText text, const std::string& part);
   // `name` has input offsets in the input already, text offsets in the name.
   void AttachmentListed(HeaderText name, std::string type, std::string part, ByteBuffer data);
   // A message read on its own from decoded bytes that `map` traces back to the input.

@@ -33,7 +33,9 @@ std::span<const std::uint8_t> AsBytes(const char* text) {
 
 std::string Lowered(const char* text) {
   std::string lowered = text == nullptr ? "" : text;
-  for (char& c : lowered) c = static_cast<char>(g_ascii_tolower(c));
+  for (char& c : lowered) {
+    c = static_cast<char>(g_ascii_tolower(c));
+  }
   return lowered;
 }
 
@@ -52,7 +54,9 @@ TransferEncoding TransferEncodingOf(GMimeContentEncoding encoding) {
 
 std::string TypeOf(GMimeObject* object) {
   GMimeContentType* type = g_mime_object_get_content_type(object);
-  if (type == nullptr) return "text/plain";
+  if (type == nullptr) {
+    return "text/plain";
+  }
   return Lowered(g_mime_content_type_get_media_type(type)) + "/" +
          Lowered(g_mime_content_type_get_media_subtype(type));
 }
@@ -70,7 +74,9 @@ class MailWalker {
   void Message(GMimeMessage* message, const std::string& path) {
     Headers(GMIME_OBJECT(message), path.empty() ? "header" : path + ".header");
     GMimeObject* body = g_mime_message_get_mime_part(message);
-    if (body == nullptr) return;
+    if (body == nullptr) {
+      return;
+    }
     Object(body, GMIME_IS_MULTIPART(body) ? path : Child(path, 1));
   }
 
@@ -90,7 +96,9 @@ class MailWalker {
     GMimeHeaderList* list = g_mime_object_get_header_list(object);
     for (const char* name : {"From", "To", "Cc", "Subject", "Date"}) {
       GMimeHeader* header = g_mime_header_list_get_header(list, name);
-      if (header == nullptr) continue;
+      if (header == nullptr) {
+        continue;
+      }
       const auto [raw, offset] = RawValue(header);
       layout_.Header(name, DecodeHeaderValue(raw), offset, part);
     }
@@ -154,12 +162,16 @@ class MailWalker {
   Content ContentOf(GMimePart* part) {
     Content content;
     GMimeDataWrapper* wrapper = g_mime_part_get_content(part);
-    if (wrapper == nullptr) return content;
+    if (wrapper == nullptr) {
+      return content;
+    }
     GMimeStream* stream = g_mime_data_wrapper_get_stream(wrapper);
     const gint64 start = stream->bound_start;
     const gint64 end =
         stream->bound_end < 0 ? static_cast<gint64>(input_.size()) : stream->bound_end;
-    if (start < 0 || start > end || static_cast<std::size_t>(end) > input_.size()) return content;
+    if (start < 0 || start > end || static_cast<std::size_t>(end) > input_.size()) {
+      return content;
+    }
     content.start = static_cast<std::size_t>(start);
     const auto encoded = input_.subspan(content.start, static_cast<std::size_t>(end - start));
     const TransferEncoding encoding = TransferEncodingOf(g_mime_part_get_content_encoding(part));
@@ -170,12 +182,16 @@ class MailWalker {
       const std::size_t data = blocks.empty() ? 0 : blocks.front().data_begin;
       content.decoded = DecodeTransfer(encoding, encoded.subspan(data));
       content.decoded.map.Shift(data);
-      if (content.decoded.truncated) content.decoded.truncated->offset += data;
+      if (content.decoded.truncated) {
+        content.decoded.truncated->offset += data;
+      }
     } else {
       content.decoded = DecodeTransfer(encoding, encoded);
     }
     content.decoded.map.Shift(content.start);
-    if (content.decoded.truncated) content.decoded.truncated->offset += content.start;
+    if (content.decoded.truncated) {
+      content.decoded.truncated->offset += content.start;
+    }
     return content;
   }
 
@@ -247,7 +263,7 @@ class MailWalker {
           return event.kind == RepairKind::replaced_invalid_byte;
         });
     if (readable) {
-      layout_.UuencodedText(std::move(name.text), std::move(text), part);
+      layout_.UuencodedText(name.text, std::move(text), part);
     } else {
       layout_.AttachmentListed({std::move(name.text), std::move(name.events)},
                                "application/octet-stream", part, data.Take());
@@ -262,10 +278,14 @@ class MailWalker {
     for (const auto& [header_name, parameter] :
          {std::pair{"Content-Disposition", "filename"}, std::pair{"Content-Type", "name"}}) {
       GMimeHeader* header = g_mime_header_list_get_header(list, header_name);
-      if (header == nullptr) continue;
+      if (header == nullptr) {
+        continue;
+      }
       const auto [raw, offset] = RawValue(header);
       HeaderText value = DecodeHeaderValue(raw);
-      for (RepairEvent& event : value.events) event.input_offset += offset;
+      for (RepairEvent& event : value.events) {
+        event.input_offset += offset;
+      }
       const std::string utf8 = Utf8FromText(value.text);
       GMimeParam* param = nullptr;
       GObjectPtr<GObject> parsed;
@@ -281,7 +301,9 @@ class MailWalker {
         param = g_mime_param_list_get_parameter(
             g_mime_content_disposition_get_parameters(disposition), parameter);
       }
-      if (param == nullptr || g_mime_param_get_value(param) == nullptr) continue;
+      if (param == nullptr || g_mime_param_get_value(param) == nullptr) {
+        continue;
+      }
       const auto bytes = AsBytes(g_mime_param_get_value(param));
       const char* charset = g_mime_param_get_charset(param);
       const bool raw_bytes =
@@ -317,7 +339,9 @@ class MailWalker {
           event.kind == RepairKind::charset_override || event.kind == RepairKind::unknown_charset;
       event.text_offset = 0;
       event.text_length = whole_run ? name.size() : 0;
-      if (event.kind == RepairKind::replaced_invalid_byte) event.produced.clear();
+      if (event.kind == RepairKind::replaced_invalid_byte) {
+        event.produced.clear();
+      }
     }
     return std::move(value.events);
   }
@@ -343,14 +367,20 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
   // An mbox may hold several messages; a message is one.
   while (messages == 0 || (mbox && !g_mime_parser_eos(parser.get()))) {
     GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
-    if (!message) break;
-    if (messages++ > 0) walker.NextMessage();
+    if (!message) {
+      break;
+    }
+    if (messages++ > 0) {
+      walker.NextMessage();
+    }
     // The second and later messages of an mbox name their parts "#2.1", "#2.header", ...
     walker.Message(message.get(), messages == 1
                                       ? std::string()
                                       : std::string("#").append(std::to_string(messages)));
   }
-  if (messages == 0) walker.BareText();
+  if (messages == 0) {
+    walker.BareText();
+  }
   return reading;
 }
 

@@ -8,7 +8,9 @@ namespace {
 // The field name of the header line at `at`, up to its colon; 0 when the line is none.
 std::size_t FieldNameLength(std::span<const std::uint8_t> input, std::size_t at) {
   std::size_t i = at;
-  while (i < input.size() && input[i] >= 0x21 && input[i] <= 0x7E && input[i] != ':') ++i;
+  while (i < input.size() && input[i] >= 0x21 && input[i] <= 0x7E && input[i] != ':') {
+    ++i;
+  }
   return i < input.size() && input[i] == ':' && i > at ? i - at : 0;
 }
 
@@ -28,10 +30,14 @@ bool StartsWithMboxLine(std::span<const std::uint8_t> input) {
 
 bool LooksLikeMail(std::span<const std::uint8_t> input) {
   std::size_t at = StartsWithMboxLine(input) ? NextLine(input, 0) : 0;
-  if (FieldNameLength(input, at) == 0) return false;
+  if (FieldNameLength(input, at) == 0) {
+    return false;
+  }
   // The next line that is not a continuation must be a header too, or the header's end.
   at = NextLine(input, at);
-  while (at < input.size() && (input[at] == ' ' || input[at] == '\t')) at = NextLine(input, at);
+  while (at < input.size() && (input[at] == ' ' || input[at] == '\t')) {
+    at = NextLine(input, at);
+  }
   return at < input.size() &&
          (input[at] == '\r' || input[at] == '\n' || FieldNameLength(input, at) > 0);
 }

@@ -22,7 +22,9 @@ std::string_view RepairKindName(RepairKind kind) noexcept {
 
 std::size_t RepairCount(std::span<const RepairEvent> events) noexcept {
   std::size_t count = 0;
-  for (const RepairEvent& event : events) count += 1 + event.more;
+  for (const RepairEvent& event : events) {
+    count += 1 + event.more;
+  }
   return count;
 }
 

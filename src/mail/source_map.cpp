@@ -27,7 +27,9 @@ SourceMap SourceMap::From(std::size_t decoded) const {
   for (std::size_t i = 0; i < pieces_.size(); ++i) {
     Piece piece = pieces_[i];
     const bool last = i + 1 == pieces_.size();
-    if (!last && pieces_[i + 1].decoded <= decoded) continue;  // wholly before
+    if (!last && pieces_[i + 1].decoded <= decoded) {
+      continue;  // wholly before
+    }
     if (piece.decoded < decoded) {
       if (piece.scale == Scale::identity) {
         const std::size_t into = std::min(decoded - piece.decoded, piece.input_length);

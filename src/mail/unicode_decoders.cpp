@@ -32,9 +32,15 @@ SecondByteRange SecondRange(std::uint8_t lead) {
 }
 
 std::size_t SequenceLength(std::uint8_t lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return 2;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    return 4;
+  }
   return 0;
 }
 
@@ -58,7 +64,9 @@ void DecodeUtf8(std::span<const std::uint8_t> bytes, DecodeSink& sink) {
       const std::uint8_t next = bytes[i + read];
       const bool fits =
           read == 1 ? next >= second.low && next <= second.high : IsContinuation(next);
-      if (!fits) break;
+      if (!fits) {
+        break;
+      }
       c = (c << 6) | (next & 0x3F);
       ++read;
     }

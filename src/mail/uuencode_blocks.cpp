@@ -18,7 +18,9 @@ Line LineAt(std::span<const std::uint8_t> bytes, std::size_t at) {
   const std::size_t next =
       newline == bytes.end() ? bytes.size() : static_cast<std::size_t>(newline - bytes.begin()) + 1;
   std::size_t end = newline == bytes.end() ? bytes.size() : next - 1;
-  if (end > at && bytes[end - 1] == '\r') --end;
+  if (end > at && bytes[end - 1] == '\r') {
+    --end;
+  }
   return {at, end, next};
 }
 
@@ -33,15 +35,21 @@ std::optional<std::size_t> NameStart(std::span<const std::uint8_t> line) {
     return std::nullopt;
   }
   std::size_t i = 6;
-  while (i < line.size() && IsOctal(line[i])) ++i;
-  if (i - 6 < 3 || i - 6 > 4 || i + 1 >= line.size() || line[i] != ' ') return std::nullopt;
+  while (i < line.size() && IsOctal(line[i])) {
+    ++i;
+  }
+  if (i - 6 < 3 || i - 6 > 4 || i + 1 >= line.size() || line[i] != ' ') {
+    return std::nullopt;
+  }
   return i + 1;
 }
 
 // A line that uuencode writes: its length character, then as many characters as that length
 // needs (some encoders pad, some drop trailing blanks).
 bool IsDataLine(std::span<const std::uint8_t> line) {
-  if (line.empty()) return false;
+  if (line.empty()) {
+    return false;
+  }
   if (!std::all_of(line.begin(), line.end(), [](auto b) { return b >= 0x20 && b <= 0x60; })) {
     return false;
   }
@@ -81,7 +89,9 @@ std::vector<UuencodeBlock> FindUuencodeBlocks(std::span<const std::uint8_t> byte
         block.end = next.next;
         break;
       }
-      if (!IsDataLine(text)) break;
+      if (!IsDataLine(text)) {
+        break;
+      }
       data = next.next;
       block.end = data;
     }

@@ -214,7 +214,11 @@ void frmQuillora::MDIForm_Load() {
   show();
   // A window manager frames the window some time after it is shown, and only then is the frame's
   // size known; without one there is no frame to wait for.
-  QTimer::singleShot(kFrameWait, this, &frmQuillora::FinishPlacement);
+  auto* frame_wait = new QTimer(this);
+  frame_wait->setSingleShot(true);
+  connect(frame_wait, &QTimer::timeout, this, &frmQuillora::FinishPlacement);
+  connect(frame_wait, &QTimer::timeout, frame_wait, &QObject::deleteLater);
+  frame_wait->start(kFrameWait);
   if (file_exists) {
     OpenDocument(file);
   }
