@@ -63,8 +63,8 @@ TEST_F(hostile_input_test, a_batch_run_opens_its_input_once) {
 
 // Linear in the input: no mode needs more than four times the input and 100 MB.
 long PeakBoundKib(std::size_t input_bytes) {
-  const long bound = static_cast<long>(4 * input_bytes / 1024) + 100 * 1024;
-  return kSanitized ? 3 * bound + 1024 * 1024 : bound;
+  const long bound = static_cast<long>(4 * input_bytes / 1024) + 100L * 1024;
+  return kSanitized ? 3 * bound + 1024L * 1024 : bound;
 }
 
 using random_input_test = Processes;

@@ -32,7 +32,9 @@ TEST(safe_file_name_test, cases) {
 // A long name is cut on a character boundary with its extension kept.
 TEST(safe_file_name_test, long_name_keeps_its_extension) {
   std::u16string name;
-  for (int i = 0; i < 150; ++i) name += u"長";
+  for (int i = 0; i < 150; ++i) {
+    name += u"長";
+  }
   const std::string safe = SafeFileName(name + u".xlsx");
   EXPECT_LE(safe.size(), 200u);
   EXPECT_TRUE(safe.ends_with("長.xlsx")) << safe;

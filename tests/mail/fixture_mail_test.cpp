@@ -103,7 +103,9 @@ void Check(const Fixture& fixture) {
       }
     } else if (key == "exact_offsets") {
       for (const RepairEvent& event : reading.events) {
-        if (event.kind == RepairKind::charset_override || event.bytes.empty()) continue;
+        if (event.kind == RepairKind::charset_override || event.bytes.empty()) {
+          continue;
+        }
         ASSERT_LE(event.input_offset + event.input_length, input.size());
         const ByteBuffer at(
             input.begin() + static_cast<std::ptrdiff_t>(event.input_offset),

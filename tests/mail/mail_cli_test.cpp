@@ -46,9 +46,13 @@ TEST_F(mail_cli_test, attachments_stay_in_the_folder_and_replace_nothing) {
   std::vector<std::string> names;
   std::string contents;
   for (const auto& entry : fs::recursive_directory_iterator(Path(""))) {
-    if (!entry.is_regular_file()) continue;
+    if (!entry.is_regular_file()) {
+      continue;
+    }
     const fs::path relative = fs::relative(entry.path(), target);
-    if (relative.string().starts_with("..")) continue;  // the mail and the outside file
+    if (relative.string().starts_with("..")) {
+      continue;  // the mail and the outside file
+    }
     names.push_back(relative.string());
     contents += ReadBytes(entry.path());
   }

@@ -66,8 +66,8 @@ TEST_F(registry_sqlite_test, values_keep_their_type_bytes_and_the_case_of_their_
   };
   const std::uint8_t build[] = {0x11, 0x27, 0x00, 0x00};
   EXPECT_EQ(set("Build", kRegDword, {"\x11\x27\0\0", 4}), kSuccess);
-  EXPECT_EQ(set("Author", kRegSz, {"Tovik", 6}), kSuccess);
-  EXPECT_EQ(set("author", kRegSz, {"X", 2}), kSuccess);
+  EXPECT_EQ(set("Author", kRegSz, {"Tovik\0", 6}), kSuccess);
+  EXPECT_EQ(set("author", kRegSz, {"X\0", 2}), kSuccess);
   EXPECT_EQ(store.RegSetValueExA(key, "Empty", kRegSz, nullptr, 0), kSuccess);
   EXPECT_EQ(RegistryDatabase(user).Values(),
             (Rows{"Software|Author|1|5800", "Software|Build|4|11270000", "Software|Empty|1|"}));

@@ -131,7 +131,8 @@ class frmQuillora_test : public QObject, FrameFixture {
         << u"a\r\n"_s.repeated(100) << "x\r\n" + QByteArray("a\r\n").repeated(100);
     // The text is taken from the view a slice of blocks at a time.
     QTest::newRow("past one slice of blocks")
-        << u"a\r\n"_s.repeated(64 * 2100) << "x\r\n" + QByteArray("a\r\n").repeated(64 * 2100);
+        << u"a\r\n"_s.repeated(qsizetype{64} * 2100)
+        << "x\r\n" + QByteArray("a\r\n").repeated(qsizetype{64} * 2100);
   }
   void edited_text_keeps_the_documents_line_ends() {
     QFETCH(QString, text);
