@@ -270,7 +270,7 @@ class Cp932JisSink {
         pending_(sink),
         steps_(JisCp932Steps()),
         stretch_(std::min(kStretch, sink.Stretch())),
-        kernel_(kernel) {}
+        same_pairs_(SameJisPairsOf(kernel)) {}
 
   void Single(std::uint8_t b) { as_bytes_.Single(b); }
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
@@ -320,8 +320,7 @@ class Cp932JisSink {
         // Most pairs re-encode to themselves and go a block at a time; the table takes the pair
         // where the blocks stop. A pair never makes more than it reads, so the blocks stay
         // within the room.
-        const std::size_t same =
-            ConvertSameJisPairs(kernel_, in + i, std::min(n - i, first + room - i), to);
+        const std::size_t same = same_pairs_(in + i, std::min(n - i, first + room - i), to);
         i += same;
         to += same;
         if (first + room - i < 2 || i >= n || in[i] == kEsc) {
@@ -356,7 +355,7 @@ class Cp932JisSink {
   SjisSink<ChunkOutput> as_bytes_{pending_};
   const Jis0208Steps& steps_;
   std::size_t stretch_;  // at most what the sink gives room for at once
-  ReencodeKernel kernel_;
+  SameJisPairs same_pairs_;
 };
 
 struct EucSink {
