@@ -102,23 +102,16 @@ constexpr std::array<std::uint16_t, 0x10000> kPairTable = MakePairTable();
 // The loop both decoders share. `in` ends with the guard byte; n excludes it. The sink's Single(b)
 // takes a byte of the single-byte set, its Pair(b1, b2) a kanji pair and returns false on overflow.
 // Between escapes the sink takes whole stretches: Run(first, last) a run of single bytes, and
-// Pairs(in, i, n) the pairs from i up to the first escape or the end, returning where it stopped
-// (or kOverflow). Only an escape byte can start a sequence, so neither escape test can match
-// inside a stretch.
-constexpr std::size_t kOverflow = static_cast<std::size_t>(-1);
+// Pairs(in, i, n) the pairs from i up to the first escape or the end (a sink may go on past an
+// escape where that makes the same output), returning where it stopped: at a pair that overflows
+// if one does. Only an escape byte can start a sequence, so neither escape test can match inside
+// a stretch.
 
 // How much a sink writes between looks at its room.
 constexpr std::size_t kStretch = 4096;
 
-// Where a run of pairs from i on first overflows: Pairs says only that one did.
-std::size_t FirstOverflowingPair(Bytes in, std::size_t i, std::size_t n) {
-  for (; i < n && in[i] != kEsc; i += 2) {
-    if (kPairTable[in[i] | in[i + 1] << 8] == 0) {
-      break;
-    }
-  }
-  return i;
-}
+// The longest line end taken between two kanji runs without leaving the sink.
+constexpr std::size_t kShortRun = 8;
 
 struct JisOutcome {
   ConvertError error = ConvertError::none;
@@ -134,10 +127,9 @@ JisOutcome DecodeJis(Bytes in, std::size_t n, Sink& sink) {
     if (in[i] != kEsc) {
       if (kanji) {
         // i < n, so each pair's second byte is at most the guard.
-        const std::size_t from = i;
         i = sink.Pairs(in.data(), i, n);
-        if (i == kOverflow) {
-          return {ConvertError::overflow, FirstOverflowingPair(in, from, n)};
+        if (i < n && in[i] != kEsc) {
+          return {ConvertError::overflow, i};
         }
       } else {
         const void* esc = std::memchr(in.data() + i, kEsc, n - i);
@@ -207,7 +199,7 @@ struct SjisSink {
         const std::uint16_t sjis = kPairTable[in[i] | in[i + 1] << 8];
         if (sjis == 0) {
           out.Advance(static_cast<std::size_t>(to - start));
-          return kOverflow;
+          return i;
         }
         to[0] = static_cast<std::uint8_t>(sjis);
         to[1] = static_cast<std::uint8_t>(sjis >> 8);
@@ -270,7 +262,7 @@ class Cp932JisSink {
         pending_(sink),
         steps_(JisCp932Steps()),
         stretch_(std::min(kStretch, sink.Stretch())),
-        kernel_(kernel) {}
+        same_pairs_(SameJisPairsOf(kernel)) {}
 
   void Single(std::uint8_t b) { as_bytes_.Single(b); }
   void Run(const std::uint8_t* first, const std::uint8_t* last) {
@@ -297,7 +289,7 @@ class Cp932JisSink {
       }
       const std::uint16_t sjis = kPairTable[in[i] | in[i + 1] << 8];
       if (sjis == 0) {
-        return kOverflow;
+        return i;
       }
       Put(pending_, static_cast<std::uint8_t>(sjis));
       Put(pending_, static_cast<std::uint8_t>(sjis >> 8));
@@ -320,12 +312,19 @@ class Cp932JisSink {
         // Most pairs re-encode to themselves and go a block at a time; the table takes the pair
         // where the blocks stop. A pair never makes more than it reads, so the blocks stay
         // within the room.
-        const std::size_t same =
-            ConvertSameJisPairs(kernel_, in + i, std::min(n - i, first + room - i), to);
+        const std::size_t same = same_pairs_(in + i, std::min(n - i, first + room - i), to);
         i += same;
         to += same;
-        if (first + room - i < 2 || i >= n || in[i] == kEsc) {
+        if (first + room - i < 2 || i >= n) {
           break;
+        }
+        if (in[i] == kEsc) {
+          const std::size_t next = LineBreak(in, i, std::min(n, first + room), to);
+          if (next == i) {
+            break;
+          }
+          i = next;
+          continue;
         }
         // Codes outside JIS X 0208 and pairs that make no one character are left to the
         // bytes' way.
@@ -345,6 +344,30 @@ class Cp932JisSink {
     return i;
   }
 
+  // In Japanese mail a kanji run mostly ends a line: ESC ( B, the line end, ESC $ B. Taken as one
+  // step, the bytes between copied to `to`, this costs a fraction of a trip through the decoding
+  // loop, and makes what that would: no byte is waiting to be re-encoded (DirectPairs runs only
+  // then), so ASCII goes straight out. The step ends by `end`. Returns where it ends, or i when
+  // the bytes at i are anything else.
+  static std::size_t LineBreak(const std::uint8_t* in, std::size_t i, std::size_t end,
+                               std::uint8_t*& to) {
+    if (end - i < 6 || !std::equal(kEscParenB.begin(), kEscParenB.end(), in + i)) {
+      return i;
+    }
+    std::size_t k = i + 3;
+    for (const std::size_t stop = std::min(end - 3, k + kShortRun);
+         k < stop && in[k] != kEsc && in[k] < 0x80;) {
+      ++k;
+    }
+    if (end - k < 3 || !std::equal(kEscDollarB.begin(), kEscDollarB.end(), in + k)) {
+      return i;
+    }
+    for (std::size_t b = i + 3; b < k; ++b) {
+      *to++ = in[b];
+    }
+    return k + 3;
+  }
+
   // Most runs between escapes in Japanese mail are a line end: those are looked at here.
   static bool Ascii(std::span<const std::uint8_t> run) {
     return run.size() <= 8 ? std::ranges::all_of(run, [](std::uint8_t b) { return b < 0x80; })
@@ -356,7 +379,7 @@ class Cp932JisSink {
   SjisSink<ChunkOutput> as_bytes_{pending_};
   const Jis0208Steps& steps_;
   std::size_t stretch_;  // at most what the sink gives room for at once
-  ReencodeKernel kernel_;
+  SameJisPairs same_pairs_;
 };
 
 struct EucSink {

@@ -13,13 +13,6 @@ namespace quillora {
 StreamOutput::StreamOutput(Deliver deliver, std::size_t piece)
     : deliver_(std::move(deliver)), buffer_(std::max<std::size_t>(piece, 64)) {}
 
-std::uint8_t* StreamOutput::Room(std::size_t n) {
-  if (buffer_.size() - used_ < n) {
-    Flush();
-  }
-  return buffer_.data() + used_;
-}
-
 void StreamOutput::Flush() {
   if (used_ > 0 && ok_) {
     ok_ = deliver_(std::span(buffer_).first(used_));

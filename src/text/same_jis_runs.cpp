@@ -215,22 +215,24 @@ QUILLORA_AVX2 std::size_t JisPairsAvx2(const std::uint8_t* in, std::size_t n,
   return done + JisPairsSse2(in + done, n - done, to + done);
 }
 
+std::size_t NoJisPairs(const std::uint8_t*, std::size_t, std::uint8_t*) noexcept {
+  return 0;
+}
+
 }  // namespace
 
-std::size_t ConvertSameJisPairs(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
-                                std::uint8_t* to) noexcept {
-  if (!HasReencodeKernel(kernel)) {
-    return 0;
+SameJisPairs SameJisPairsOf(ReencodeKernel kernel) noexcept {
+  if (HasReencodeKernel(kernel)) {
+    switch (kernel) {
+      case ReencodeKernel::avx2:
+        return JisPairsAvx2;
+      case ReencodeKernel::sse2:
+        return JisPairsSse2;
+      case ReencodeKernel::plain:
+        break;
+    }
   }
-  switch (kernel) {
-    case ReencodeKernel::avx2:
-      return JisPairsAvx2(in, n, to);
-    case ReencodeKernel::sse2:
-      return JisPairsSse2(in, n, to);
-    case ReencodeKernel::plain:
-      break;
-  }
-  return 0;
+  return NoJisPairs;
 }
 
 std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
@@ -255,9 +257,8 @@ std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, st
 
 namespace quillora {
 
-std::size_t ConvertSameJisPairs(ReencodeKernel, const std::uint8_t*, std::size_t,
-                                std::uint8_t*) noexcept {
-  return 0;
+SameJisPairs SameJisPairsOf(ReencodeKernel) noexcept {
+  return [](const std::uint8_t*, std::size_t, std::uint8_t*) noexcept -> std::size_t { return 0; };
 }
 std::size_t ConvertSameEucRuns(ReencodeKernel, const std::uint8_t*, std::size_t,
                                std::uint8_t*) noexcept {

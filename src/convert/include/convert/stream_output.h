@@ -33,7 +33,13 @@ class StreamOutput {
   // For output written in place: room for n bytes (n at most Stretch()), then how many of them
   // were written.
   [[nodiscard]] std::size_t Stretch() const { return buffer_.size() / 4; }
-  std::uint8_t* Room(std::size_t n);
+  // Inline: decoders ask for room once per run between escapes, often a few bytes long.
+  std::uint8_t* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) {
+      Flush();
+    }
+    return buffer_.data() + used_;
+  }
   void Advance(std::size_t n) { used_ += n; }
   // Hands on what is left; false when any delivery failed.
   bool Finish();

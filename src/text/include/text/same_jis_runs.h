@@ -14,9 +14,12 @@ namespace quillora {
 // run of pairs whose Shift_JIS pair re-encodes to itself (those CopySameRuns copies). Stops at any
 // other pair, at a byte outside 21-7E (an escape, a line end) and a block before n. Returns the
 // bytes taken, which are the bytes made. Reads and writes up to a block past them, within n.
-// The plain kernel takes nothing.
-std::size_t ConvertSameJisPairs(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
-                                std::uint8_t* to) noexcept;
+using SameJisPairs = std::size_t (*)(const std::uint8_t* in, std::size_t n,
+                                     std::uint8_t* to) noexcept;
+
+// The SameJisPairs of a kernel, looked up once by a decoder rather than for every run between
+// escapes, which in Japanese mail is a line's worth. The plain kernel's takes nothing.
+[[nodiscard]] SameJisPairs SameJisPairsOf(ReencodeKernel kernel) noexcept;
 
 // EUC-JP from `in` (n bytes, starting at a character) converted to Shift_JIS into `to` the same
 // way: the longest run of ASCII bytes and JIS X 0208 codes (two bytes A1-FE) whose Shift_JIS
