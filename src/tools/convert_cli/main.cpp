@@ -133,7 +133,8 @@ int Run(const Request& request) {
   const bool utf8 = request.encoding == OutputEncoding::utf8;
   ByteBuffer whole;
   if (utf8) {
-    ReserveLarge(whole, input->size() + 4096);  // about the size it will have
+    // About the size it will have; a mapped input leaves `input` empty.
+    ReserveLarge(whole, (mapped ? mapped->bytes().size() : input->size()) + 4096);
   }
   StreamOutput out(utf8 ? StreamOutput::AppendTo(whole)
                         : StreamOutput::Deliver(std::ref(destination)));
