@@ -2,6 +2,7 @@
 // result comes back to the user-interface thread as a queued call.
 #pragma once
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
@@ -14,6 +15,18 @@
 
 namespace quillora {
 
+// Deletes an object on the thread it belongs to, whichever thread lets go of it. A deferred delete
+// gets it there, except while the application is being torn down: it then deletes the queued
+// calls, holding the lock that posting would wait for, and the objects they carry are let go just
+// then. No event loop runs any more, so they go at once.
+inline void DeleteOnOwnThread(QObject* object) {
+  if (QCoreApplication::closingDown()) {
+    delete object;
+  } else {
+    object->deleteLater();
+  }
+}
+
 // Set by the user-interface thread to drop a job's result. The work itself runs on to its end:
 // the engine has no way to stop midway, and it never takes long enough to matter.
 using CancelFlag = std::shared_ptr<std::atomic_bool>;
@@ -25,7 +38,7 @@ CancelFlag RunInBackground(QObject* context, Work work, Done done) {
   auto cancelled = std::make_shared<std::atomic_bool>(false);
   // The result travels through a relay on context's thread that the work keeps alive: context
   // itself may be deleted at any moment, and only its own thread may ask whether it is.
-  std::shared_ptr<QObject> relay(new QObject, [](QObject* object) { object->deleteLater(); });
+  std::shared_ptr<QObject> relay(new QObject, DeleteOnOwnThread);
   relay->moveToThread(context->thread());
   QThreadPool::globalInstance()->start([relay, context = QPointer<QObject>(context), cancelled,
                                         work = std::move(work), done = std::move(done)]() mutable {

@@ -4,25 +4,17 @@
 
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QThread>
 #include <cstdint>
 #include <memory>
 #include <span>
 
+#include "ui/background_work.h"
+
 namespace quillora {
 
-// Deletes a document on the thread it belongs to, whichever thread lets go of it: a result that
-// nobody waits for any more is dropped where it was made. On its own thread it goes at once: a
-// result still queued when the program ends is let go while the application deletes its queued
-// events, holding the lock that posting another would wait for.
+// A result that nobody waits for any more is dropped on the thread it was made for.
 struct DeleteLater {
-  void operator()(QObject* object) const {
-    if (object->thread() == QThread::currentThread()) {
-      delete object;
-    } else {
-      object->deleteLater();
-    }
-  }
+  void operator()(QObject* object) const { DeleteOnOwnThread(object); }
 };
 using ShownText = std::unique_ptr<QTextDocument, DeleteLater>;
 
