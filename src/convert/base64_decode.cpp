@@ -12,7 +12,7 @@
 #include "convert/stream_output.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
-#include "sextets.h"
+#include "convert/sextets.h"
 #include "text/cp932_codec.h"
 
 namespace quillora {

@@ -1,6 +1,6 @@
 // Base64 and uuencoded characters to bytes 16 at a time with SSSE3: values found by table
 // shuffles, then four 6-bit values merged into three bytes by multiply-adds and a shuffle.
-#include "sextets.h"
+#include "convert/sextets.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

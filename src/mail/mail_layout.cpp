@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "direct_cp932.h"
 #include "html_text.h"
+#include "text/cp932_codec.h"
 
 namespace quillora::mail {
 namespace {
@@ -19,8 +21,19 @@ void AddOnce(std::vector<std::string>& names, std::string_view name) {
 
 }  // namespace
 
-void MailLayout::Add(std::vector<RepairEvent>& events, std::size_t text_base,
-                     const std::string& part) {
+std::size_t MailLayout::Length() {
+  for (const auto& [begin, end] : uncounted_) {
+    length_ += Cp932CharacterCount(std::span(reading_.cp932).subspan(begin, end - begin));
+  }
+  uncounted_.clear();
+  return length_;
+}
+
+void MailLayout::Add(std::vector<RepairEvent>& events, const std::string& part) {
+  if (events.empty()) {
+    return;
+  }
+  const std::size_t text_base = Length();
   for (RepairEvent& event : events) {
     event.text_offset += text_base;
     event.part = part;
@@ -36,35 +49,70 @@ void MailLayout::TransferEncodingSeen(std::string_view name) {
   AddOnce(reading_.transfer_encodings, name);
 }
 
-void MailLayout::Append(std::u16string_view ascii) {
-  reading_.text += ascii;
+void MailLayout::Write(std::u16string_view text) {
+  if (product_ == MailProduct::text) {
+    reading_.text += text;
+  } else {
+    // AppendTextAsBytes reserves no more than it needs: many small pieces past the room reserved
+    // would each move the whole buffer.
+    ByteBuffer& bytes = reading_.cp932;
+    if (bytes.capacity() - bytes.size() < 2 * text.size()) {
+      bytes.reserve(std::max(2 * bytes.capacity(), bytes.size() + 2 * text.size()));
+    }
+    AppendTextAsBytes(text, bytes);
+  }
+  length_ += text.size();
 }
 
 void MailLayout::EndLine() {
-  if (!reading_.text.empty() && !reading_.text.ends_with(u"\r\n")) {
-    Append(u"\r\n");
+  // Code page 932 encodes CR LF as itself, and no trail byte is CR or LF.
+  const ByteBuffer& bytes = reading_.cp932;
+  const bool at_line_start =
+      product_ == MailProduct::text
+          ? reading_.text.empty() || reading_.text.ends_with(u"\r\n")
+          : bytes.empty() ||
+                (bytes.size() >= 2 && bytes[bytes.size() - 2] == '\r' && bytes.back() == '\n');
+  if (!at_line_start) {
+    Write(u"\r\n");
   }
 }
 
 void MailLayout::Header(std::string_view name, HeaderText value, std::size_t input_offset,
                         const std::string& part) {
-  reading_.text += Widened(name);
-  Append(u": ");
+  Write(Widened(name));
+  Write(u": ");
   for (RepairEvent& event : value.events) {
     event.input_offset += input_offset;
   }
-  Add(value.events, reading_.text.size(), part);
-  reading_.text += value.text;
-  Append(u"\r\n");
+  Add(value.events, part);
+  Write(value.text);
+  Write(u"\r\n");
 }
 
 void MailLayout::EndHeaders() {
-  Append(u"\r\n");
+  Write(u"\r\n");
 }
 
 void MailLayout::NestedMessage() {
   EndLine();
-  Append(u"\r\n-------- message --------\r\n");
+  Write(u"\r\n-------- message --------\r\n");
+}
+
+bool MailLayout::DirectBody(const CharsetChoice& choice, std::span<const std::uint8_t> bytes) {
+  if (product_ != MailProduct::cp932 || choice.repair || choice.icu) {
+    return false;
+  }
+  const std::size_t begin = reading_.cp932.size();
+  if (!AppendDirectCp932(choice.charset, bytes, reading_.cp932)) {
+    return false;
+  }
+  // As Body: a body that makes no text leaves no trace.
+  if (reading_.cp932.size() > begin) {
+    uncounted_.emplace_back(begin, reading_.cp932.size());
+    CharsetSeen(CharsetName(choice.charset));
+    EndLine();
+  }
+  return true;
 }
 
 void MailLayout::Body(PartText text, const std::string& part) {
@@ -72,15 +120,16 @@ void MailLayout::Body(PartText text, const std::string& part) {
     return;
   }
   CharsetSeen(text.charset);
-  Add(text.events, reading_.text.size(), part);
-  if (text.text.size() > reading_.text.size() &&
+  Add(text.events, part);
+  if (product_ == MailProduct::text && text.text.size() > reading_.text.size() &&
       text.text.capacity() >= reading_.text.size() + text.text.size()) {
     // A body larger than all before it takes that text into its own buffer: one buffer of the
     // body's size at a time, not two.
     text.text.insert(0, reading_.text);
     reading_.text.swap(text.text);
+    length_ = reading_.text.size();
   } else {
-    reading_.text += text.text;
+    Write(text.text);
   }
   EndLine();
 }
@@ -115,31 +164,32 @@ void MailLayout::Html(PartText text, const std::string& part) {
 
 void MailLayout::UuencodedText(const Text& name, PartText text, const std::string& part) {
   EndLine();
-  Append(u"[uuencode] ");
-  reading_.text += name;
-  Append(u"\r\n");
+  Write(u"[uuencode] ");
+  Write(name);
+  Write(u"\r\n");
   Body(std::move(text), part);
 }
 
 void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string part,
                                   ByteBuffer data) {
   EndLine();
-  Append(u"[Attachment] ");
-  const std::size_t name_at = reading_.text.size();
-  reading_.text += name.text;
-  Add(name.events, name_at, part);
-  reading_.text += Widened((name.text.empty() ? "(" : " (") + type + ", " +
-                           std::to_string(data.size()) + " bytes)\r\n");
+  Write(u"[Attachment] ");
+  Add(name.events, part);
+  Write(name.text);
+  Write(Widened((name.text.empty() ? "(" : " (") + type + ", " + std::to_string(data.size()) +
+                " bytes)\r\n"));
   reading_.attachments.push_back(
       {std::move(name.text), std::move(type), std::move(part), std::move(data)});
 }
 
-void MailLayout::Embedded(MailReading nested, const SourceMap& map, const std::string& part) {
+void MailLayout::Embedded(MailReading nested, std::size_t length, const SourceMap& map,
+                          const std::string& part) {
+  const std::size_t text_base = nested.events.empty() ? 0 : Length();
   for (RepairEvent& event : nested.events) {
     const SourceMap::Span span = map.Map(event.input_offset, event.input_length);
     event.input_offset = span.offset;
     event.input_length = span.length;
-    event.text_offset += reading_.text.size();
+    event.text_offset += text_base;
     event.part = part + "." + event.part;
     reading_.events.push_back(std::move(event));
   }
@@ -153,7 +203,12 @@ void MailLayout::Embedded(MailReading nested, const SourceMap& map, const std::s
   for (const std::string& name : nested.transfer_encodings) {
     AddOnce(reading_.transfer_encodings, name);
   }
-  reading_.text += nested.text;
+  if (product_ == MailProduct::text) {
+    reading_.text += nested.text;
+  } else {
+    reading_.cp932.insert(reading_.cp932.end(), nested.cp932.begin(), nested.cp932.end());
+  }
+  length_ += length;
   EndLine();
 }
 
@@ -166,7 +221,7 @@ void MailLayout::Truncated(SourceMap::Span where, std::span<const std::uint8_t> 
   const auto cut = bytes.subspan(event.input_offset, event.input_length);
   event.bytes.assign(cut.begin(), cut.end());
   event.part = part;
-  event.text_offset = reading_.text.size();
+  event.text_offset = Length();
   reading_.events.push_back(std::move(event));
 }
 

@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "charset_sniff.h"
 #include "gmime_handles.h"
 #include "header_text.h"
+#include "io/large_buffer.h"
 #include "mail_layout.h"
 #include "mail_shape.h"
 #include "part_text.h"
@@ -61,15 +63,50 @@ std::string TypeOf(GMimeObject* object) {
          Lowered(g_mime_content_type_get_media_subtype(type));
 }
 
+// A stream GMime parses the input from. GMime copies a buffer it is given, which for a large mail
+// costs as much as reading it: the input is lent instead, as a byte array the stream only reads
+// and does not own. Every GMime object made from the stream must be gone before this is.
+class LentStream {
+ public:
+  explicit LentStream(std::span<const std::uint8_t> input) {
+    if (input.size() > G_MAXUINT) {  // beyond what a GByteArray can hold
+      stream_.reset(g_mime_stream_mem_new_with_buffer(reinterpret_cast<const char*>(input.data()),
+                                                      input.size()));
+      return;
+    }
+    array_ = g_byte_array_new_take(const_cast<std::uint8_t*>(input.data()),  // NOLINT
+                                   static_cast<gsize>(input.size()));
+    stream_.reset(g_mime_stream_mem_new_with_byte_array(array_));
+    g_mime_stream_mem_set_owner(GMIME_STREAM_MEM(stream_.get()), FALSE);
+  }
+  LentStream(const LentStream&) = delete;
+  LentStream& operator=(const LentStream&) = delete;
+  ~LentStream() {
+    stream_.reset();
+    if (array_ != nullptr) {
+      g_byte_array_free(array_, FALSE);  // the wrapper only: the bytes are the caller's
+    }
+  }
+
+  [[nodiscard]] GMimeStream* get() const { return stream_.get(); }
+
+ private:
+  GByteArray* array_ = nullptr;
+  GObjectPtr<GMimeStream> stream_;
+};
+
 // Transfer-encoded messages inside messages are read to this depth; deeper ones are listed.
 constexpr int kMostNestedMessages = 8;
 
-MailReading ReadMessage(std::span<const std::uint8_t> input, int depth);
+// `length`, when asked for, receives the length of the text in UTF-16 units.
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, MailProduct product,
+                        std::size_t* length);
 
 class MailWalker {
  public:
-  MailWalker(std::span<const std::uint8_t> input, MailReading& reading, int depth)
-      : input_(input), layout_(reading), depth_(depth) {}
+  MailWalker(std::span<const std::uint8_t> input, MailReading& reading, int depth,
+             MailProduct product)
+      : input_(input), layout_(reading, product), depth_(depth), product_(product) {}
 
   void Message(GMimeMessage* message, const std::string& path) {
     Headers(GMIME_OBJECT(message), path.empty() ? "header" : path + ".header");
@@ -84,8 +121,11 @@ class MailWalker {
 
   // Input that GMime does not take for a message: one body in the charset it reads as.
   void BareText() {
-    layout_.Body(DecodeUnlabelledText(input_, SourceMap::Identity(input_.size())), "1");
+    BodyText(CharsetName(SniffCharset(input_).charset), input_, SourceMap::Identity(input_.size()),
+             "1");
   }
+
+  std::size_t Length() { return layout_.Length(); }
 
  private:
   static std::string Child(const std::string& path, int index) {
@@ -207,7 +247,9 @@ class MailWalker {
     // A forwarded message under a transfer encoding is no message part to GMime: read it here.
     if ((type == "message/rfc822" || type == "message/global") && depth_ < kMostNestedMessages) {
       layout_.NestedMessage();
-      layout_.Embedded(ReadMessage(content.decoded.Bytes(), depth_ + 1), content.decoded.map, path);
+      std::size_t length = 0;
+      MailReading nested = ReadMessage(content.decoded.Bytes(), depth_ + 1, product_, &length);
+      layout_.Embedded(std::move(nested), length, content.decoded.map, path);
       return;
     }
     HeaderText name = FileName(object);
@@ -236,12 +278,19 @@ class MailWalker {
     std::size_t at = 0;
     int index = 0;
     for (const UuencodeBlock& block : FindUuencodeBlocks(bytes)) {
-      layout_.Body(DecodePartText(label, bytes.subspan(at, block.begin - at), decoded.map.From(at)),
-                   path);
+      BodyText(label, bytes.subspan(at, block.begin - at), decoded.map.From(at), path);
       Uuencoded(block, bytes, decoded.map, path + ":uuencode" + std::to_string(++index));
       at = block.end;
     }
-    layout_.Body(DecodePartText(label, bytes.subspan(at), decoded.map.From(at)), path);
+    BodyText(label, bytes.subspan(at), decoded.map.From(at), path);
+  }
+
+  void BodyText(std::string_view label, std::span<const std::uint8_t> bytes, const SourceMap& map,
+                const std::string& path) {
+    const CharsetChoice choice = ChooseCharset(label, bytes);
+    if (!layout_.DirectBody(choice, bytes)) {
+      layout_.Body(DecodePartText(choice, bytes, map), path);
+    }
   }
 
   void Uuencoded(const UuencodeBlock& block, std::span<const std::uint8_t> bytes,
@@ -349,17 +398,28 @@ class MailWalker {
   std::span<const std::uint8_t> input_;
   MailLayout layout_;
   int depth_;
+  MailProduct product_;
 };
 
-MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, MailProduct product,
+                        std::size_t* length) {
   MailReading reading;
-  MailWalker walker(input, reading, depth);
+  if (product == MailProduct::cp932) {
+    // The text is about as long as the mail: room for it once, touched only where written.
+    ReserveLarge(reading.cp932, input.size() + input.size() / 4 + 4096, 0);
+  }
+  MailWalker walker(input, reading, depth, product);
+  const auto finish = [&] {
+    if (length != nullptr) {
+      *length = walker.Length();
+    }
+    return std::move(reading);
+  };
   if (!LooksLikeMail(input)) {
     walker.BareText();
-    return reading;
+    return finish();
   }
-  GObjectPtr<GMimeStream> stream(
-      g_mime_stream_mem_new_with_buffer(reinterpret_cast<const char*>(input.data()), input.size()));
+  const LentStream stream(input);
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   const bool mbox = StartsWithMboxLine(input);
   g_mime_parser_set_format(parser.get(), mbox ? GMIME_FORMAT_MBOX : GMIME_FORMAT_MESSAGE);
@@ -381,14 +441,14 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth) {
   if (messages == 0) {
     walker.BareText();
   }
-  return reading;
+  return finish();
 }
 
 }  // namespace
 
-MailReading ReadMail(std::span<const std::uint8_t> input) {
+MailReading ReadMail(std::span<const std::uint8_t> input, MailProduct product) {
   EnsureGMime();
-  return ReadMessage(input, 0);
+  return ReadMessage(input, 0, product, nullptr);
 }
 
 }  // namespace quillora::mail

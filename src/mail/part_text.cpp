@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "charset_sniff.h"
-
 namespace quillora::mail {
 namespace {
 
@@ -18,8 +16,12 @@ constexpr std::size_t kRoomBefore = 16384;
 
 PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> bytes,
                         const SourceMap& map) {
+  return DecodePartText(ChooseCharset(label, bytes), bytes, map);
+}
+
+PartText DecodePartText(const CharsetChoice& choice, std::span<const std::uint8_t> bytes,
+                        const SourceMap& map) {
   PartText part;
-  const CharsetChoice choice = ChooseCharset(label, bytes);
   part.charset = choice.icu ? choice.icu->label : std::string(CharsetName(choice.charset));
   if (choice.repair) {
     RepairEvent event;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "charset_sniff.h"
 #include "mail/charset.h"
 #include "mail/repair_event.h"
 #include "source_map.h"
@@ -24,6 +25,9 @@ struct PartText {
 // `label` empty: no label was given.
 [[nodiscard]] PartText DecodePartText(std::string_view label, std::span<const std::uint8_t> bytes,
                                       const SourceMap& map);
+// The same in a charset already chosen for the bytes (ChooseCharset).
+[[nodiscard]] PartText DecodePartText(const CharsetChoice& choice,
+                                      std::span<const std::uint8_t> bytes, const SourceMap& map);
 
 // Bytes that carry no label by nature (a uuencoded file, a bare text): read by what they are,
 // without an override event.

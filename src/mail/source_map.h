@@ -36,11 +36,18 @@ class SourceMap {
   [[nodiscard]] Span Map(std::size_t decoded, std::size_t length) const;
 
  private:
+  // A piece, or a run of `count` Base64 lines of one length that each decoded to `stride` bytes:
+  // a large attachment is thousands of them, one piece each would outweigh the attachment.
   struct Piece {
     std::size_t decoded;
     std::size_t input;
-    std::size_t input_length;
+    std::size_t input_length;  // of each line, for a run
     Scale scale;
+    std::size_t count = 1;
+    std::size_t stride = 0;
+
+    // The line of a run that holds decoded position `at` (the last for any beyond), as a piece.
+    [[nodiscard]] Piece LineAt(std::size_t at) const;
   };
   std::vector<Piece> pieces_;
 };

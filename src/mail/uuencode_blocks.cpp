@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace quillora::mail {
 namespace {
@@ -66,9 +67,19 @@ bool IsEndLine(std::span<const std::uint8_t> line) {
 
 std::vector<UuencodeBlock> FindUuencodeBlocks(std::span<const std::uint8_t> bytes) {
   std::vector<UuencodeBlock> blocks;
+  // Only a line that starts "begin " can open a block: found by searching, not line by line.
+  const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   std::size_t at = 0;
   while (at < bytes.size()) {
-    const Line line = LineAt(bytes, at);
+    const std::size_t begin = all.find("begin ", at);
+    if (begin == std::string_view::npos) {
+      break;
+    }
+    if (begin > 0 && bytes[begin - 1] != '\n') {
+      at = begin + 1;
+      continue;
+    }
+    const Line line = LineAt(bytes, begin);
     const auto row = bytes.subspan(line.begin, line.end - line.begin);
     const auto name = NameStart(row);
     if (!name) {

@@ -1,5 +1,5 @@
 // The vector Base64 and uuencode kernels against a plain reading of the same characters.
-#include "sextets.h"
+#include "convert/sextets.h"
 
 #include <gtest/gtest.h>
 

@@ -132,7 +132,8 @@ int RunMailCommand(std::span<const std::string> args) {
   if (!input) {
     return kFailed;
   }
-  const mail::MailReading reading = mail::ReadMail(input->bytes());
+  const mail::MailReading reading = mail::ReadMail(
+      input->bytes(), request->utf8 ? mail::MailProduct::text : mail::MailProduct::cp932);
 
   // Written as UTF-8, every character survives: the unmappable events do not apply.
   std::vector<const mail::RepairEvent*> events;
@@ -159,13 +160,11 @@ int RunMailCommand(std::span<const std::string> args) {
       return kFailed;
     }
   }
-  ByteBuffer out;
+  ByteBuffer utf8;
   if (request->utf8) {
-    AppendTextAsUtf8(reading.text, out);
-  } else {
-    AppendTextAsBytes(reading.text, out);
+    AppendTextAsUtf8(reading.text, utf8);
   }
-  if (!WriteToStandardOutput(out)) {
+  if (!WriteToStandardOutput(request->utf8 ? utf8 : reading.cp932)) {
     return kFailed;
   }
   return request->strict && lossy ? kRepaired : kDone;

@@ -19,8 +19,15 @@ struct Attachment {
   ByteBuffer data;   // the content, transfer decoding undone
 };
 
+// What a reading makes of the mail's text: the text itself, or its code page 932 bytes.
+enum class MailProduct { text, cp932 };
+
 struct MailReading {
-  Text text;  // lines end in CR LF
+  Text text;  // lines end in CR LF; empty when read as code page 932
+  // MailProduct::cp932: the text's code page 932 encoding ("?" for a character it lacks), made
+  // straight from the bytes of every part that needs no repair. The events' text places still
+  // count in the text.
+  ByteBuffer cp932;
   std::vector<Attachment> attachments;
   std::vector<RepairEvent> events;              // in the order of the text
   std::vector<std::string> charsets;            // as read, each once ("ISO-2022-JP", ...)
@@ -28,6 +35,7 @@ struct MailReading {
 };
 
 // Never fails: anything GMime cannot see as a message is read as one text body.
-[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input);
+[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input,
+                                   MailProduct product = MailProduct::text);
 
 }  // namespace quillora::mail

@@ -27,4 +27,11 @@ using SameJisPairs = std::size_t (*)(const std::uint8_t* in, std::size_t n,
 std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
                                std::uint8_t* to) noexcept;
 
+// Shift_JIS from `in` (n bytes, starting at a character) copied to `to` as the mail reader's
+// strict decoding takes it: the longest run of ASCII but CR and LF, half-width katakana A1-DF and
+// pairs that re-encode to themselves. Stops at any other byte or pair, and a block and a byte
+// before n. Writes up to a block and a byte past the run, within n.
+std::size_t CopyStrictSjisRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
+                               std::uint8_t* to) noexcept;
+
 }  // namespace quillora
