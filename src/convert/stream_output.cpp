@@ -11,11 +11,13 @@
 namespace quillora {
 
 StreamOutput::StreamOutput(Deliver deliver, std::size_t piece)
-    : deliver_(std::move(deliver)), buffer_(std::max<std::size_t>(piece, 64)) {}
+    : deliver_(std::move(deliver)),
+      size_(std::max<std::size_t>(piece, 64)),
+      buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(size_)) {}
 
 void StreamOutput::Flush() {
   if (used_ > 0 && ok_) {
-    ok_ = deliver_(std::span(buffer_).first(used_));
+    ok_ = deliver_(std::span(buffer_.get(), used_));
   }
   used_ = 0;
 }
@@ -23,7 +25,7 @@ void StreamOutput::Flush() {
 std::size_t StreamOutput::Reencode(std::span<const std::uint8_t> bytes, bool last) {
   // A quarter of a buffer of input at a time, since it may grow to twice its size; a lead byte
   // cut off at the end of a stretch starts the next one.
-  const std::size_t stretch = buffer_.size() / 4;
+  const std::size_t stretch = size_ / 4;
   std::size_t taken = 0;
   while (taken < bytes.size()) {
     const std::size_t take = std::min(stretch, bytes.size() - taken);
@@ -41,7 +43,7 @@ std::size_t StreamOutput::Reencode(std::span<const std::uint8_t> bytes, bool las
 
 void StreamOutput::Encode(std::u16string_view text) {
   // A surrogate pair is one character: a stretch never ends between its halves.
-  const std::size_t stretch = buffer_.size() / 4;
+  const std::size_t stretch = size_ / 4;
   ByteBuffer scratch;
   while (!text.empty()) {
     std::size_t take = std::min(stretch, text.size());
@@ -58,7 +60,7 @@ void StreamOutput::Encode(std::u16string_view text) {
 static_assert(ByteOutput<StreamOutput>);
 
 void StreamOutput::Copy(std::span<const std::uint8_t> bytes) {
-  Append(*this, bytes, buffer_.size());
+  Append(*this, bytes, size_);
 }
 
 StreamOutput::Deliver StreamOutput::AppendTo(ByteBuffer& bytes) {

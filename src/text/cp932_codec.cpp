@@ -1,9 +1,6 @@
-// Code page 932 text codec: Microsoft's mapping, read once from ICU's windows-31j converter with
-// Microsoft's departures from it applied, then used as plain lookup tables.
+// Code page 932 text codec: Microsoft's mapping as plain lookup tables, composed at compile time
+// from ICU's windows-31j mapping (written out at build time) with Microsoft's departures from it.
 #include "text/cp932_codec.h"
-
-#include <unicode/ucnv.h>
-#include <unicode/uset.h>
 
 #include <algorithm>
 #include <array>
@@ -11,8 +8,6 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -22,12 +17,11 @@
 #include "same_runs.h"
 #include "text/katakana.h"
 #include "text/sjis_bytes.h"
+#include "text/windows31j_tables.h"
 
 namespace quillora {
 namespace {
 
-// What Windows decodes a byte sequence without a mapping to.
-constexpr char16_t kUndecodable = u'\u30FB';
 constexpr std::uint8_t kQuestionMark = 0x3F;
 
 constexpr bool IsLeadByte(unsigned b) noexcept {
@@ -89,134 +83,12 @@ constexpr std::array<EncodeFix, 10> kEncodeFixes{{
     {u'\u203E', 0x7E},
 }};
 
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-struct SetCloser {
-  void operator()(USet* set) const { uset_close(set); }
-};
-
-// One bulk conversion by ICU in either direction (the two share their shape), skipping what has
-// no mapping; offsets receives each written unit's source position. Returns the units written.
-template <typename From, typename To, typename Callback>
-std::size_t ConvertSkipping(UConverter* converter,
-                            void (*set_callback)(UConverter*, Callback, const void*, Callback*,
-                                                 const void**, UErrorCode*),
-                            Callback skip,
-                            void (*convert)(UConverter*, To**, const To*, const From**, const From*,
-                                            std::int32_t*, UBool, UErrorCode*),
-                            std::span<const From> in, std::span<To> out,
-                            std::span<std::int32_t> offsets) {
-  UErrorCode status = U_ZERO_ERROR;
-  set_callback(converter, skip, nullptr, nullptr, nullptr, &status);
-  To* target = out.data();
-  const From* source = in.data();
-  convert(converter, &target, out.data() + out.size(), &source, in.data() + in.size(),
-          offsets.data(), 1, &status);
-  if (U_FAILURE(status)) {
-    throw std::runtime_error("ICU cannot convert windows-31j");
-  }
-  return static_cast<std::size_t>(target - out.data());
-}
-
-ConverterPtr OpenWindows31j() {
-  UErrorCode status = U_ZERO_ERROR;
-  ConverterPtr converter(ucnv_open("windows-31j", &status));
-  if (U_FAILURE(status)) {
-    throw std::runtime_error("ICU provides no windows-31j converter");
-  }
-  return converter;
-}
-
-// For each piece of bytes, the single UTF-16 unit ICU decodes it to, if it decodes it to exactly
-// one, all in one call: a call per piece made start-up slower. A line feed follows each piece, and
-// no piece can take it as a trail byte, so a piece ICU cannot decode leaves the next one alone;
-// the offsets ICU reports tell which units came from which piece.
-std::vector<char16_t> DecodeEachPiece(UConverter* converter,
-                                      const std::vector<std::string>& pieces) {
-  std::string bytes;
-  std::vector<std::size_t> starts;
-  for (const std::string& piece : pieces) {
-    starts.push_back(bytes.size());
-    bytes += piece;
-    bytes += '\n';
-  }
-  std::vector<char16_t> units(2 * bytes.size());
-  std::vector<std::int32_t> offsets(units.size());
-  const std::size_t decoded =
-      ConvertSkipping(converter, ucnv_setToUCallBack, UCNV_TO_U_CALLBACK_SKIP, ucnv_toUnicode,
-                      std::span<const char>(bytes), std::span(units), std::span(offsets));
-  // Per piece: how many units came from it, and the first of them if it came from its start.
-  std::vector<unsigned> count(pieces.size());
-  std::vector<char16_t> first(pieces.size(), kUndecodable);
-  std::size_t piece = 0;
-  for (std::size_t k = 0; k < decoded; ++k) {
-    const auto offset = static_cast<std::size_t>(offsets[k]);
-    while (piece + 1 < starts.size() && starts[piece + 1] <= offset) {
-      ++piece;
-    }
-    if (offset >= starts[piece] + pieces[piece].size()) {
-      continue;  // the line feed
-    }
-    if (++count[piece] == 1 && offset == starts[piece]) {
-      first[piece] = units[k];
-    }
-  }
-  for (std::size_t k = 0; k < pieces.size(); ++k) {
-    if (count[k] != 1) {
-      first[k] = kUndecodable;
-    }
-  }
-  return first;
-}
-
-// ICU's code for every BMP unit (one byte, or lead << 8 | trail), in one call: a call per unit
-// made start-up tens of milliseconds slower. Units ICU writes nothing for (no mapping, a lone
-// surrogate, and, even under the stop callback, default-ignorable characters) are skipped, so the
-// offsets ICU reports tell which bytes belong to which unit; those units keep what they had.
-void EncodeEveryUnit(UConverter* converter, std::array<std::uint16_t, 0x10000>& encode) {
-  // Only the units ICU can encode at all, fallbacks included: most of the BMP has no mapping, and
-  // the callback skipping each of those would cost most of the time.
-  std::vector<char16_t> units;
-  UErrorCode status = U_ZERO_ERROR;
-  const std::unique_ptr<USet, SetCloser> encodable(uset_openEmpty());
-  ucnv_getUnicodeSet(converter, encodable.get(), UCNV_ROUNDTRIP_AND_FALLBACK_SET, &status);
-  for (std::int32_t range = 0; range < uset_getItemCount(encodable.get()); ++range) {
-    UChar32 first = 0;
-    UChar32 last = 0;
-    if (uset_getItem(encodable.get(), range, &first, &last, nullptr, 0, &status) == 0) {
-      for (UChar32 c = first; c <= std::min<UChar32>(last, 0xFFFF); ++c) {
-        units.push_back(static_cast<char16_t>(c));
-      }
-    }
-  }
-  std::vector<char> bytes(2 * units.size());
-  std::vector<std::int32_t> offsets(bytes.size());
-  const std::size_t written =
-      ConvertSkipping(converter, ucnv_setFromUCallBack, UCNV_FROM_U_CALLBACK_SKIP, ucnv_fromUnicode,
-                      std::span<const char16_t>(units), std::span(bytes), std::span(offsets));
-  for (std::size_t k = 0; k < written;) {
-    std::size_t n = 1;
-    while (k + n < written && offsets[k + n] == offsets[k]) {
-      ++n;
-    }
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
-    if (n <= 2 && offsets[k] >= 0) {
-      encode.at(units.at(static_cast<std::size_t>(offsets[k]))) =
-          n == 1 ? byte(k) : static_cast<std::uint16_t>(byte(k) << 8 | byte(k + 1));
-    }
-    k += n;
-  }
-}
-
 // Bytes FF FF, which are no code.
 constexpr std::uint16_t kSurrogate = 0xFFFF;
 static_assert(std::endian::native == std::endian::little, "unit_bytes holds bytes in order");
 
 struct Cp932Tables {
-  Cp932Tables();
+  constexpr Cp932Tables();
 
   // Each byte decoded on its own; a lead byte gives U+30FB.
   std::array<char16_t, 256> single{};
@@ -238,18 +110,8 @@ struct Cp932Tables {
   std::array<std::array<std::uint64_t, 4>, 256> same_pair{};
 };
 
-Cp932Tables::Cp932Tables() {
-  const ConverterPtr converter = OpenWindows31j();
-  std::vector<std::string> pieces;
-  for (unsigned b = 0; b < 256; ++b) {
-    pieces.emplace_back(1, static_cast<char>(b));
-    for (unsigned trail = 0; IsLeadByte(b) && trail < 256; ++trail) {
-      if (IsTrailByte(trail)) {
-        pieces.push_back({static_cast<char>(b), static_cast<char>(trail)});
-      }
-    }
-  }
-  const std::vector<char16_t> decoded = DecodeEachPiece(converter.get(), pieces);
+constexpr Cp932Tables::Cp932Tables() {
+  const auto& decoded = tables::kWindows31jDecoded;
   std::size_t decoded_at = 0;
   std::uint8_t rows = 0;
   for (unsigned b = 0; b < 256; ++b) {
@@ -264,8 +126,13 @@ Cp932Tables::Cp932Tables() {
       }
     }
   }
+  if (decoded_at != decoded.size()) {
+    throw std::logic_error("the windows-31j mapping has other pieces than the codec reads");
+  }
   encode.fill(kQuestionMark);
-  EncodeEveryUnit(converter.get(), encode);
+  for (const tables::UnitCode& mapped : tables::kWindows31jEncoded) {
+    encode.at(mapped.unit) = mapped.code;
+  }
   for (const SingleByteFix& fix : kSingleByteFixes) {
     single.at(fix.byte) = fix.unit;
     encode.at(fix.unit) = fix.byte;
@@ -310,30 +177,25 @@ Cp932Tables::Cp932Tables() {
   }
 }
 
-const Cp932Tables& Tables() {
-  static const Cp932Tables tables;
-  return tables;
-}
+// Composed by the compiler: a program's first conversion reads them from its image, and only the
+// pages it touches.
+constexpr Cp932Tables kTables;
 
 // The codes of Cp932Tables::encode as their bytes go out (first in bits 0-7, a second or 0 in bits
 // 8-15), and kSurrogate for surrogates, which are no character alone: an encoding loop stores
 // the two bytes as one and tests for surrogates and the width without branching on the code.
-// Made on first use, as only UTF-16 input needs it.
 using UnitBytes = std::array<std::uint16_t, 0x10000>;
-const UnitBytes& UnitBytesTable() {
-  static const auto* const table = [] {
-    const auto& encode = Tables().encode;
-    auto* bytes = new UnitBytes{};
-    for (std::size_t unit = 0; unit < encode.size(); ++unit) {
-      const std::uint16_t code = encode[unit];
-      (*bytes)[unit] = (unit & 0xF800) == 0xD800 ? kSurrogate
-                       : code > 0xFF ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFFU) << 8)
-                                     : code;
-    }
-    return bytes;
-  }();
-  return *table;
+constexpr UnitBytes MakeUnitBytes() {
+  UnitBytes bytes{};
+  for (std::size_t unit = 0; unit < bytes.size(); ++unit) {
+    const std::uint16_t code = kTables.encode.at(unit);
+    bytes.at(unit) = (unit & 0xF800) == 0xD800 ? kSurrogate
+                     : code > 0xFF ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFFU) << 8)
+                                   : code;
+  }
+  return bytes;
 }
+constexpr UnitBytes kUnitBytes = MakeUnitBytes();
 
 constexpr bool IsHighSurrogate(char16_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
@@ -345,7 +207,7 @@ constexpr bool IsLowSurrogate(char16_t unit) {
 }  // namespace
 
 void AppendBytesAsText(std::span<const std::uint8_t> bytes, Text& text) {
-  const Cp932Tables& tables = Tables();
+  const Cp932Tables& tables = kTables;
   const std::size_t start = text.size();
   if (text.capacity() < start + bytes.size()) {
     ReserveLarge(text, start + bytes.size());
@@ -386,7 +248,7 @@ Text BytesToText(std::span<const std::uint8_t> bytes) {
 }
 
 void AppendTextAsBytes(std::u16string_view text, ByteBuffer& out) {
-  const auto& encode = Tables().encode;
+  const auto& encode = kTables.encode;
   const std::size_t start = out.size();
   if (out.capacity() < start + 2 * text.size()) {
     ReserveLarge(out, start + 2 * text.size());
@@ -467,8 +329,8 @@ bool CopyAsciiUnits(const std::uint8_t* in, std::uint8_t* to) noexcept {
 }  // namespace
 
 std::size_t EncodeUtf16Le(std::span<const std::uint8_t> bytes, std::uint8_t* out) {
-  const auto& encode = Tables().encode;
-  const UnitBytes& unit_bytes_of = UnitBytesTable();
+  const auto& encode = kTables.encode;
+  const UnitBytes& unit_bytes_of = kUnitBytes;
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + (bytes.size() & ~std::size_t{1});
   std::uint8_t* to = out;
@@ -528,7 +390,7 @@ namespace {
 
 template <ReencodeKernel kKernel>
 ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out, bool last) {
-  const Cp932Tables& tables = Tables();
+  const Cp932Tables& tables = kTables;
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   std::uint8_t* to = out;
@@ -661,7 +523,7 @@ bool IsAscii(std::span<const std::uint8_t> bytes) noexcept {
 
 std::unique_ptr<Jis0208Steps> ComposeJis0208Steps(
     const std::function<std::uint16_t(unsigned row, unsigned cell)>& sjis_pair) {
-  const Cp932Tables& tables = Tables();
+  const Cp932Tables& tables = kTables;
   auto steps = std::make_unique<Jis0208Steps>();
   for (unsigned row = 0; row < 94; ++row) {
     for (unsigned cell = 0; cell < 94; ++cell) {
@@ -698,7 +560,7 @@ void AppendReencodedBytes(std::span<const std::uint8_t> bytes, ByteBuffer& out) 
 }
 
 std::size_t FirstCharacterLength(std::span<const std::uint8_t> bytes, bool last) {
-  const Cp932Tables& tables = Tables();
+  const Cp932Tables& tables = kTables;
   const unsigned row = tables.lead_row[bytes[0]];
   if (row == 0) {
     return 1;

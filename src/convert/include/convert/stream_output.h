@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -32,13 +33,13 @@ class StreamOutput {
   void Copy(std::span<const std::uint8_t> bytes);
   // For output written in place: room for n bytes (n at most Stretch()), then how many of them
   // were written.
-  [[nodiscard]] std::size_t Stretch() const { return buffer_.size() / 4; }
+  [[nodiscard]] std::size_t Stretch() const { return size_ / 4; }
   // Inline: decoders ask for room once per run between escapes, often a few bytes long.
   std::uint8_t* Room(std::size_t n) {
-    if (buffer_.size() - used_ < n) {
+    if (size_ - used_ < n) {
       Flush();
     }
-    return buffer_.data() + used_;
+    return buffer_.get() + used_;
   }
   void Advance(std::size_t n) { used_ += n; }
   // Hands on what is left; false when any delivery failed.
@@ -51,7 +52,10 @@ class StreamOutput {
   void Flush();
 
   Deliver deliver_;
-  ByteBuffer buffer_;
+  // Not zero-filled: only what is written is read, and a small output then touches a page or two
+  // of it instead of all 256.
+  std::size_t size_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t used_ = 0;
   bool ok_ = true;
 };
