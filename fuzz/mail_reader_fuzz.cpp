@@ -1,7 +1,9 @@
-// ReadMail on any bytes: it never fails, and every repair event points inside the input and inside
-// the text, at what it says it produced.
+// ReadMail on any bytes: it never fails, every repair event points inside the input and inside
+// the text, at what it says it produced, and read as code page 932 it gives the text's bytes and
+// the same events.
 #include "fuzz_check.h"
 #include "mail/mail_reader.h"
+#include "text/cp932_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quillora::mail;
@@ -20,6 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reading.text[i] == u'\n') FUZZ_CHECK(i > 0 && reading.text[i - 1] == u'\r');
     if (reading.text[i] == u'\r')
       FUZZ_CHECK(i + 1 < reading.text.size() && reading.text[i + 1] == u'\n');
+  }
+  const MailReading cp932 = ReadMail(input, MailProduct::cp932);
+  FUZZ_CHECK(cp932.cp932 == quillora::TextToBytes(reading.text));
+  FUZZ_CHECK(cp932.events.size() == reading.events.size());
+  for (std::size_t i = 0; i < reading.events.size(); ++i) {
+    FUZZ_CHECK(cp932.events[i].text_offset == reading.events[i].text_offset);
+    FUZZ_CHECK(cp932.events[i].input_offset == reading.events[i].input_offset);
+    FUZZ_CHECK(cp932.events[i].kind == reading.events[i].kind);
   }
   return 0;
 }

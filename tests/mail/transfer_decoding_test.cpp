@@ -1,5 +1,6 @@
 // Where Base64 data stops short of a group of four, against a literal count from the front: on
-// random text of every size to 300, ending where its buffer does.
+// random text of every size to 300, ending where its buffer does. Where each decoded byte comes
+// from, against the places the encoding was written at.
 #include "transfer_decoding.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,42 @@ TEST(transfer_decoding_test, incomplete_base64_group_is_found_as_the_literal_cou
       if (found) {
         EXPECT_EQ(found->offset, expected->offset) << size;
         EXPECT_EQ(found->length, expected->length) << size;
+      }
+    }
+  }
+}
+
+// Lines of one length mostly, as encoders write them, which the map keeps as runs, among short and
+// blank lines: every decoded byte maps to the group of four it came from, from the start and from
+// any place on.
+TEST(transfer_decoding_test, every_decoded_byte_maps_to_its_group) {
+  constexpr std::string_view kSymbols =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::mt19937 random(57);
+  for (const std::string_view line_end : {"\r\n", "\n"}) {
+    ByteBuffer encoded;
+    std::vector<std::size_t> group_at;  // input offset of each group, in decoded order
+    for (int line = 0; line < 80; ++line) {
+      const std::size_t groups = line == 20 ? 0 : line == 45 ? 5 : 19;
+      for (std::size_t g = 0; g < groups; ++g) {
+        group_at.push_back(encoded.size());
+        for (int k = 0; k < 4; ++k) {
+          encoded.push_back(static_cast<std::uint8_t>(kSymbols[random() % kSymbols.size()]));
+        }
+      }
+      encoded.insert(encoded.end(), line_end.begin(), line_end.end());
+    }
+    const TransferDecoded decoded = DecodeTransfer(TransferEncoding::base64, encoded);
+    ASSERT_EQ(decoded.Bytes().size(), 3 * group_at.size());
+    // From the start of a group, as a text part is cut where a uuencoded block starts.
+    for (const std::size_t group_from : {std::size_t{0}, std::size_t{1}, std::size_t{19},
+                                         std::size_t{400}, std::size_t{900}, group_at.size() - 1}) {
+      const std::size_t from = 3 * group_from;
+      const SourceMap map = decoded.map.From(from);
+      for (std::size_t at = from; at < decoded.Bytes().size(); ++at) {
+        const SourceMap::Span span = map.Map(at - from, 1);
+        ASSERT_EQ(span.offset, group_at[at / 3]) << "byte " << at << " from " << from;
+        ASSERT_EQ(span.length, 4U) << "byte " << at << " from " << from;
       }
     }
   }
