@@ -1,6 +1,6 @@
 // ReadMail on any bytes: it never fails, every repair event points inside the input and inside
-// the text, at what it says it produced, and read as code page 932 it gives the text's bytes and
-// the same events.
+// the text, at what it says it produced, and read as code page 932 it gives the text's bytes,
+// the same events and, not keeping them, the attachments' sizes.
 #include "fuzz_check.h"
 #include "mail/mail_reader.h"
 #include "text/cp932_codec.h"
@@ -23,7 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reading.text[i] == u'\r')
       FUZZ_CHECK(i + 1 < reading.text.size() && reading.text[i + 1] == u'\n');
   }
-  const MailReading cp932 = ReadMail(input, MailProduct::cp932);
+  const MailReading cp932 = ReadMail(input, {MailProduct::cp932, false});
+  FUZZ_CHECK(cp932.attachments.size() == reading.attachments.size());
+  for (std::size_t i = 0; i < reading.attachments.size(); ++i) {
+    FUZZ_CHECK(cp932.attachments[i].size == reading.attachments[i].data.size());
+  }
   FUZZ_CHECK(cp932.cp932 == quillora::TextToBytes(reading.text));
   FUZZ_CHECK(cp932.events.size() == reading.events.size());
   for (std::size_t i = 0; i < reading.events.size(); ++i) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bitset>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 
@@ -75,15 +76,26 @@ std::unique_ptr<JisTable> Make0212() {
   return table;
 }
 
+// Every unit but the surrogates (which alone are no character) encoded in one call, the bytes
+// then dealt out by the lead-byte rule: each unit encodes to one byte, or to a lead byte and one
+// more.
 std::unique_ptr<std::bitset<0x10000>> MakeCp932Set() {
   auto held = std::make_unique<std::bitset<0x10000>>();
-  ByteBuffer out;
+  Text units;
   for (unsigned c = 0; c < 0x10000; ++c) {
-    const char16_t unit = static_cast<char16_t>(c);
-    out.clear();
-    AppendTextAsBytes(std::u16string_view(&unit, 1), out);
-    held->set(c, c == '?' || !(out.size() == 1 && out[0] == '?'));
+    if (c < 0xD800 || c > 0xDFFF) {
+      units.push_back(static_cast<char16_t>(c));
+    }
   }
+  ByteBuffer out;
+  AppendTextAsBytes(units, out);
+  std::size_t at = 0;
+  for (const char16_t unit : units) {
+    const bool pair = IsSjisLeadByte(out[at]) && at + 1 < out.size();
+    held->set(unit, unit == u'?' || pair || out[at] != '?');
+    at += pair ? 2 : 1;
+  }
+  assert(at == out.size());
   return held;
 }
 

@@ -171,15 +171,15 @@ void MailLayout::UuencodedText(const Text& name, PartText text, const std::strin
 }
 
 void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string part,
-                                  ByteBuffer data) {
+                                  ByteBuffer data, std::size_t size) {
   EndLine();
   Write(u"[Attachment] ");
   Add(name.events, part);
   Write(name.text);
-  Write(Widened((name.text.empty() ? "(" : " (") + type + ", " + std::to_string(data.size()) +
+  Write(Widened((name.text.empty() ? "(" : " (") + type + ", " + std::to_string(size) +
                 " bytes)\r\n"));
   reading_.attachments.push_back(
-      {std::move(name.text), std::move(type), std::move(part), std::move(data)});
+      {std::move(name.text), std::move(type), std::move(part), std::move(data), size});
 }
 
 void MailLayout::Embedded(MailReading nested, std::size_t length, const SourceMap& map,

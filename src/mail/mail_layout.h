@@ -34,7 +34,9 @@ class MailLayout {
   void Html(PartText text, const std::string& part);
   void UuencodedText(const Text& name, PartText text, const std::string& part);
   // `name` has input offsets in the input already, text offsets in the name.
-  void AttachmentListed(HeaderText name, std::string type, std::string part, ByteBuffer data);
+  // `data` is empty where the content is not kept; `size` is the content's.
+  void AttachmentListed(HeaderText name, std::string type, std::string part, ByteBuffer data,
+                        std::size_t size);
   // A message read on its own from decoded bytes that `map` traces back to the input; its text is
   // `length` UTF-16 units long.
   void Embedded(MailReading nested, std::size_t length, const SourceMap& map,

@@ -99,14 +99,14 @@ class LentStream {
 constexpr int kMostNestedMessages = 8;
 
 // `length`, when asked for, receives the length of the text in UTF-16 units.
-MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, MailProduct product,
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, const ReadOptions& options,
                         std::size_t* length);
 
 class MailWalker {
  public:
   MailWalker(std::span<const std::uint8_t> input, MailReading& reading, int depth,
-             MailProduct product)
-      : input_(input), layout_(reading, product), depth_(depth), product_(product) {}
+             const ReadOptions& options)
+      : input_(input), layout_(reading, options.product), depth_(depth), options_(options) {}
 
   void Message(GMimeMessage* message, const std::string& path) {
     Headers(GMIME_OBJECT(message), path.empty() ? "header" : path + ".header");
@@ -199,7 +199,7 @@ class MailWalker {
     std::size_t start = 0;  // of the encoded content in the input
   };
 
-  Content ContentOf(GMimePart* part) {
+  Content ContentOf(GMimePart* part, bool keep) {
     Content content;
     GMimeDataWrapper* wrapper = g_mime_part_get_content(part);
     if (wrapper == nullptr) {
@@ -226,7 +226,7 @@ class MailWalker {
         content.decoded.truncated->offset += data;
       }
     } else {
-      content.decoded = DecodeTransfer(encoding, encoded);
+      content.decoded = DecodeTransfer(encoding, encoded, keep);
     }
     content.decoded.map.Shift(content.start);
     if (content.decoded.truncated) {
@@ -240,26 +240,35 @@ class MailWalker {
     const std::string type = TypeOf(object);
     const char* disposition = g_mime_object_get_disposition(object);
     const bool attached = Lowered(disposition) == "attachment";
-    Content content = ContentOf(part);
+    // A forwarded message under a transfer encoding is no message part to GMime: read it here.
+    const bool message =
+        (type == "message/rfc822" || type == "message/global") && depth_ < kMostNestedMessages;
+    HeaderText name = message ? HeaderText{} : FileName(object);
+    // A named plain text is a file as well as text to read: listed, then shown.
+    const bool plain_file = type == "text/plain" && (attached || !name.text.empty());
+    const bool listed_only = !message && !plain_file && (attached || !type.starts_with("text/"));
+    Content content = ContentOf(part, options_.keep_attachments || !listed_only);
     if (content.decoded.truncated) {
       layout_.Truncated(*content.decoded.truncated, input_, path);
     }
-    // A forwarded message under a transfer encoding is no message part to GMime: read it here.
-    if ((type == "message/rfc822" || type == "message/global") && depth_ < kMostNestedMessages) {
+    if (message) {
       layout_.NestedMessage();
       std::size_t length = 0;
-      MailReading nested = ReadMessage(content.decoded.Bytes(), depth_ + 1, product_, &length);
+      MailReading nested = ReadMessage(content.decoded.Bytes(), depth_ + 1, options_, &length);
       layout_.Embedded(std::move(nested), length, content.decoded.map, path);
       return;
     }
-    HeaderText name = FileName(object);
-    // A named plain text is a file as well as text to read: listed, then shown.
-    const bool plain_file = type == "text/plain" && (attached || !name.text.empty());
     if (plain_file) {
       const std::span<const std::uint8_t> file = content.decoded.Bytes();
-      layout_.AttachmentListed(std::move(name), type, path, ByteBuffer(file.begin(), file.end()));
-    } else if (attached || !type.starts_with("text/")) {
-      layout_.AttachmentListed(std::move(name), type, path, content.decoded.Take());
+      layout_.AttachmentListed(
+          std::move(name), type, path,
+          options_.keep_attachments ? ByteBuffer(file.begin(), file.end()) : ByteBuffer(),
+          file.size());
+    } else if (listed_only) {
+      const std::size_t size = content.decoded.size;
+      layout_.AttachmentListed(std::move(name), type, path,
+                               options_.keep_attachments ? content.decoded.Take() : ByteBuffer(),
+                               size);
       return;
     }
     const char* charset = g_mime_object_get_content_type_parameter(object, "charset");
@@ -314,8 +323,10 @@ class MailWalker {
     if (readable) {
       layout_.UuencodedText(name.text, std::move(text), part);
     } else {
+      const std::size_t size = file.size();
       layout_.AttachmentListed({std::move(name.text), std::move(name.events)},
-                               "application/octet-stream", part, data.Take());
+                               "application/octet-stream", part,
+                               options_.keep_attachments ? data.Take() : ByteBuffer(), size);
     }
   }
 
@@ -398,17 +409,17 @@ class MailWalker {
   std::span<const std::uint8_t> input_;
   MailLayout layout_;
   int depth_;
-  MailProduct product_;
+  ReadOptions options_;
 };
 
-MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, MailProduct product,
+MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, const ReadOptions& options,
                         std::size_t* length) {
   MailReading reading;
-  if (product == MailProduct::cp932) {
+  if (options.product == MailProduct::cp932) {
     // The text is about as long as the mail: room for it once, touched only where written.
     ReserveLarge(reading.cp932, input.size() + input.size() / 4 + 4096, 0);
   }
-  MailWalker walker(input, reading, depth, product);
+  MailWalker walker(input, reading, depth, options);
   const auto finish = [&] {
     if (length != nullptr) {
       *length = walker.Length();
@@ -446,9 +457,9 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, MailProd
 
 }  // namespace
 
-MailReading ReadMail(std::span<const std::uint8_t> input, MailProduct product) {
+MailReading ReadMail(std::span<const std::uint8_t> input, ReadOptions options) {
   EnsureGMime();
-  return ReadMessage(input, 0, product, nullptr);
+  return ReadMessage(input, 0, options, nullptr);
 }
 
 }  // namespace quillora::mail

@@ -88,25 +88,43 @@ GMimeContentEncoding GMimeEncodingOf(TransferEncoding encoding) {
 
 }  // namespace
 
-TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::uint8_t> encoded) {
+TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::uint8_t> encoded,
+                               bool keep) {
   TransferDecoded decoded;
+  decoded.size = encoded.size();
   if (encoding == TransferEncoding::identity) {
     decoded.unchanged = encoded;
     decoded.map = SourceMap::Identity(encoded.size());
     return decoded;
   }
+  keep = keep || encoding == TransferEncoding::uuencode;
   GMimeEncoding state;
   g_mime_encoding_init_decode(&state, GMimeEncodingOf(encoding));
   if (encoding == TransferEncoding::uuencode) {
     state.state = GMIME_UUDECODE_STATE_BEGIN;  // the caller has read the begin line
   }
   // No decoding makes more bytes than it reads; GMime asks a little room beyond that.
-  const std::size_t room = g_mime_encoding_outlen(&state, encoded.size()) + 16;
-  ReserveLarge(decoded.bytes, room);
-  decoded.bytes.resize(room);
+  const auto room_for = [&](std::size_t length) {
+    return g_mime_encoding_outlen(&state, length) + 16;
+  };
+  std::size_t written = 0;
+  // Bytes not kept go through a window that is written over line by line; `dropped` of them are
+  // gone.
+  std::size_t dropped = 0;
+  const auto to = [&](std::size_t length) {
+    if (!keep && decoded.bytes.size() - (written - dropped) < room_for(length)) {
+      constexpr std::size_t kWindow = std::size_t{1} << 16;
+      dropped = written;
+      decoded.bytes.resize(std::max({decoded.bytes.size(), room_for(length), kWindow}));
+    }
+    return decoded.bytes.data() + (written - dropped);
+  };
+  if (keep) {
+    ReserveLarge(decoded.bytes, room_for(encoded.size()));
+    decoded.bytes.resize(room_for(encoded.size()));
+  }
   const SourceMap::Scale scale =
       encoding == TransferEncoding::base64 ? SourceMap::Scale::base64 : SourceMap::Scale::whole;
-  std::size_t written = 0;
   std::size_t line = 0;
   if (encoding == TransferEncoding::uuencode) {
     // GMime's uudecoder keeps its line state only within one call: the block goes in whole.
@@ -120,15 +138,17 @@ TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::u
                                std::uint8_t{'\n'});
     const std::size_t next =
         end == encoded.end() ? encoded.size() : static_cast<std::size_t>(end - encoded.begin()) + 1;
-    decoded.map.Add(written, line, next - line, scale);
+    if (keep) {
+      decoded.map.Add(written, line, next - line, scale);
+    }
+    std::uint8_t* const out = to(next - line);
     std::size_t at = line;
     if (encoding == TransferEncoding::base64 && state.state == 0 && state.save == 0) {
       // GMime between whole groups: the groups that follow decode the same by the vector kernel,
       // which leaves padding, line ends and anything else to GMime. It may look past the line end,
       // but stops before it.
-      const std::size_t taken =
-          DecodeBase64Blocks(reinterpret_cast<const char*>(encoded.data() + at),
-                             encoded.size() - at, decoded.bytes.data() + written);
+      const std::size_t taken = DecodeBase64Blocks(
+          reinterpret_cast<const char*>(encoded.data() + at), encoded.size() - at, out);
       written += taken / 4 * 3;
       at += taken;
     }
@@ -136,15 +156,18 @@ TransferDecoded DecodeTransfer(TransferEncoding encoding, std::span<const std::u
     const bool line_end_only = (rest == 1 && encoded[at] == '\n') ||
                                (rest == 2 && encoded[at] == '\r' && encoded[at + 1] == '\n');
     if (rest > 0 && !(line_end_only && encoding == TransferEncoding::base64)) {
-      written +=
-          g_mime_encoding_step(&state, reinterpret_cast<const char*>(encoded.data() + at), rest,
-                               reinterpret_cast<char*>(decoded.bytes.data() + written));
+      written += g_mime_encoding_step(&state, reinterpret_cast<const char*>(encoded.data() + at),
+                                      rest, reinterpret_cast<char*>(out + (at - line) / 4 * 3));
     }
     line = next;
   }
-  written += g_mime_encoding_flush(&state, nullptr, 0,
-                                   reinterpret_cast<char*>(decoded.bytes.data() + written));
-  decoded.bytes.resize(written);
+  written += g_mime_encoding_flush(&state, nullptr, 0, reinterpret_cast<char*>(to(0)));
+  decoded.size = written;
+  if (keep) {
+    decoded.bytes.resize(written);
+  } else {
+    decoded.bytes = ByteBuffer();
+  }
   if (encoding == TransferEncoding::base64) {
     decoded.truncated = IncompleteBase64Group(encoded);
   } else if (encoding == TransferEncoding::uuencode &&

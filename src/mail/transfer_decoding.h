@@ -19,7 +19,8 @@ struct TransferDecoded {
   // `bytes` stays empty and `unchanged` shows the content in the caller's input.
   ByteBuffer bytes;
   std::span<const std::uint8_t> unchanged;
-  SourceMap map;  // relative to the start of the encoded content
+  std::size_t size = 0;  // of the content decoded, kept or not
+  SourceMap map;         // relative to the start of the encoded content
   // Where the data stops before its end (Base64 short of a group, uuencode without "end").
   std::optional<SourceMap::Span> truncated;
 
@@ -32,8 +33,10 @@ struct TransferDecoded {
   }
 };
 
-// For uuencode, `encoded` holds the data lines after the begin line.
+// For uuencode, `encoded` holds the data lines after the begin line. Unless `keep`, only the size
+// and where the data stops short are found: `bytes` and `map` stay empty (uuencode is kept always).
 [[nodiscard]] TransferDecoded DecodeTransfer(TransferEncoding encoding,
-                                             std::span<const std::uint8_t> encoded);
+                                             std::span<const std::uint8_t> encoded,
+                                             bool keep = true);
 
 }  // namespace quillora::mail

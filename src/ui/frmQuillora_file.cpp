@@ -268,7 +268,7 @@ std::optional<std::optional<std::size_t>> ChooseAttachments(
   for (const mail::Attachment& attachment : attachments) {
     items << QStringLiteral("%1 (%2, %3 バイト)")
                  .arg(ToQString(attachment.name), QString::fromStdString(attachment.type))
-                 .arg(attachment.data.size());
+                 .arg(attachment.size);
   }
   const std::optional<int> chosen = Outside().ChooseItem(
       parent, QStringLiteral("添付ﾌｧｲﾙを保存"), QStringLiteral("保存する添付ﾌｧｲﾙ:"), items);

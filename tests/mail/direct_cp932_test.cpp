@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jis_tables.h"
 #include "mail/charset.h"
 #include "text/cp932_codec.h"
 #include "text/same_jis_runs.h"
@@ -185,6 +186,15 @@ TEST(direct_cp932_test, strict_sjis_kernels_copy_what_decodes_to_itself) {
         }
       }
     }
+  }
+}
+
+// The set of characters code page 932 holds, made in one pass, against each one encoded alone.
+TEST(direct_cp932_test, cp932_holds_what_encodes_as_other_than_a_question_mark) {
+  for (unsigned c = 0; c < 0x10000; ++c) {
+    const auto unit = static_cast<char16_t>(c);
+    const ByteBuffer alone = TextToBytes(std::u16string_view(&unit, 1));
+    ASSERT_EQ(Cp932Holds(unit), c == '?' || alone != ByteBuffer{'?'}) << std::hex << c;
   }
 }
 

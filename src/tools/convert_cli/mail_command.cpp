@@ -133,7 +133,8 @@ int RunMailCommand(std::span<const std::string> args) {
     return kFailed;
   }
   const mail::MailReading reading = mail::ReadMail(
-      input->bytes(), request->utf8 ? mail::MailProduct::text : mail::MailProduct::cp932);
+      input->bytes(), {request->utf8 ? mail::MailProduct::text : mail::MailProduct::cp932,
+                       request->attachments.has_value()});
 
   // Written as UTF-8, every character survives: the unmappable events do not apply.
   std::vector<const mail::RepairEvent*> events;

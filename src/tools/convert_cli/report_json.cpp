@@ -65,7 +65,7 @@ std::string ReportJson(const mail::MailReading& reading,
     const bool saved = i < options.saved_as.size() && !options.saved_as[i].empty();
     json += std::string(i == 0 ? "\n" : ",\n") + "    {\"name\": " + Quoted(attachment.name) +
             ", \"type\": " + Quoted(attachment.type) + ", \"part\": " + Quoted(attachment.part) +
-            ", \"size\": " + std::to_string(attachment.data.size()) + ", \"saved_as\": " +
+            ", \"size\": " + std::to_string(attachment.size) + ", \"saved_as\": " +
             (saved ? Quoted(options.saved_as[i].string()) : std::string("null")) + "}";
   }
   json += reading.attachments.empty() ? "],\n" : "\n  ],\n";

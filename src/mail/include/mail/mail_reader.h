@@ -13,10 +13,11 @@
 namespace quillora::mail {
 
 struct Attachment {
-  Text name;         // decoded; may hold anything the sender wrote, so sanitise before use
-  std::string type;  // "application/pdf"
-  std::string part;  // the part that holds it ("2", "1.3", "1:uuencode")
-  ByteBuffer data;   // the content, transfer decoding undone
+  Text name;             // decoded; may hold anything the sender wrote, so sanitise before use
+  std::string type;      // "application/pdf"
+  std::string part;      // the part that holds it ("2", "1.3", "1:uuencode")
+  ByteBuffer data;       // the content, transfer decoding undone; empty unless kept
+  std::size_t size = 0;  // of the content, kept or not
 };
 
 // What a reading makes of the mail's text: the text itself, or its code page 932 bytes.
@@ -34,8 +35,14 @@ struct MailReading {
   std::vector<std::string> transfer_encodings;  // each once ("base64", "quoted-printable", ...)
 };
 
+struct ReadOptions {
+  MailProduct product = MailProduct::text;
+  // False: an attachment is listed with its size, but its content is not kept (`data` stays
+  // empty), for a reading that will not save it: no memory the size of the attachments.
+  bool keep_attachments = true;
+};
+
 // Never fails: anything GMime cannot see as a message is read as one text body.
-[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input,
-                                   MailProduct product = MailProduct::text);
+[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input, ReadOptions options = {});
 
 }  // namespace quillora::mail
