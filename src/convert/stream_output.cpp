@@ -2,6 +2,7 @@
 #include "convert/stream_output.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -11,7 +12,12 @@
 namespace quillora {
 
 StreamOutput::StreamOutput(Deliver deliver, std::size_t piece)
-    : deliver_(std::move(deliver)), buffer_(std::max<std::size_t>(piece, 64)) {}
+    : StreamOutput(std::move(deliver), TakeBack(), piece) {}
+
+StreamOutput::StreamOutput(Deliver deliver, TakeBack take_back, std::size_t piece)
+    : deliver_(std::move(deliver)),
+      take_back_(std::move(take_back)),
+      buffer_(std::max<std::size_t>(piece, 64)) {}
 
 void StreamOutput::Flush() {
   if (used_ > 0 && ok_) {
@@ -66,6 +72,19 @@ StreamOutput::Deliver StreamOutput::AppendTo(ByteBuffer& bytes) {
     bytes.insert(bytes.end(), piece.begin(), piece.end());
     return true;
   };
+}
+
+StreamOutput::TakeBack StreamOutput::TakeBackFrom(ByteBuffer& bytes) {
+  return [&bytes, before = bytes.size()] {
+    bytes.resize(before);
+    return true;
+  };
+}
+
+void StreamOutput::WithdrawAll() {
+  assert(CanWithdraw());
+  used_ = 0;
+  ok_ = take_back_();
 }
 
 bool StreamOutput::Finish() {
