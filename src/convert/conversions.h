@@ -49,6 +49,13 @@ std::size_t DecodeBase64Body(std::string_view body, std::uint8_t* to);
                                                          ByteBuffer& bytConvertStrings,
                                                          Text& strFileName);
 
+// UuencodedFile on a file whose bytes are all ASCII, handed on as the front door hands on its
+// result: the decoded bytes re-encoded as code page 932 text, or as they are when !reencode. They
+// go to the sink as they are decoded, from a file that stays the caller's; a block that fails
+// withdraws them, so the sink must be able to (CanWithdraw). nullopt, nothing handed on, as there.
+[[nodiscard]] std::optional<ConvertResult> UuencodedAsciiToSink(std::span<const std::uint8_t> file,
+                                                                StreamOutput& sink, bool reencode);
+
 // Conversion mode 11 on a file that starts with 0xFF: its UTF-16 little-endian units, an odd
 // final byte as U+FFFD, as code page 932 text less the first character (the byte-order mark's
 // place).

@@ -12,6 +12,7 @@
 #include "convert/clsConvert.h"
 #include "converter_support.h"
 #include "io/file_reading.h"
+#include "io/large_buffer.h"
 #include "text/cp932_codec.h"
 #include "text/utf8.h"
 
@@ -69,6 +70,37 @@ std::optional<std::size_t> StoppedAt(const ConvertResult& result) {
   return result.ok() ? std::nullopt : std::optional(result.stopped_at);
 }
 
+// Mode 10 on a whole buffer of input, which it decodes in place.
+std::optional<std::size_t> Uudecode(ByteBuffer input, Text& strFileName, Emit emit) {
+  ByteBuffer output{0};
+  const std::optional<ConvertResult> block = UuencodedFile(input, output, strFileName);
+  if (!block) {
+    emit.Bytes(input);
+    return std::nullopt;
+  }
+  emit.Bytes(Produced(std::move(output), *block));
+  return StoppedAt(*block);
+}
+
+// Mode 10 on input that stays the caller's. An ASCII file is decoded straight to the output
+// where a failed block can withdraw what was handed on; anything else on a copy.
+std::optional<std::size_t> UudecodeView(std::span<const std::uint8_t> input, Emit emit) {
+  if (emit.Out().CanWithdraw() && IsAscii(input)) {
+    const std::optional<ConvertResult> block =
+        UuencodedAsciiToSink(input, emit.Out(), emit.WantsText());
+    if (!block) {
+      emit.Bytes(input);
+      return std::nullopt;
+    }
+    return StoppedAt(*block);
+  }
+  ByteBuffer copy;
+  ReserveLarge(copy, input.size() + 1);
+  copy.assign(input.begin(), input.end());
+  Text name;
+  return Uudecode(std::move(copy), name, emit);
+}
+
 // The modes of ConvertsView, on input followed by a zero byte.
 std::optional<std::size_t> DispatchView(std::span<const std::uint8_t> input,
                                         std::int16_t intConversionMode, Emit emit) {
@@ -94,6 +126,8 @@ std::optional<std::size_t> DispatchView(std::span<const std::uint8_t> input,
       emit.Encoded(output);
       return std::nullopt;
     }
+    case 10:
+      return UudecodeView(input, emit);
     default:  // 11
       if (input.empty() || input[0] != 0xFF) {
         emit.Bytes(input);
@@ -107,7 +141,8 @@ std::optional<std::size_t> DispatchView(std::span<const std::uint8_t> input,
 std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
                                     std::int16_t intConversionMode, std::int16_t intOption,
                                     Emit emit) {
-  if (ConvertsView(intConversionMode, emit.product())) {
+  // Mode 10 also names the file after its begin line, which the view's form does not.
+  if (intConversionMode != 10 && ConvertsView(intConversionMode, emit.product())) {
     const std::size_t n = input.size();
     detail::AppendGuardByte(input);
     return DispatchView(std::span<const std::uint8_t>(input).first(n), intConversionMode, emit);
@@ -142,15 +177,8 @@ std::optional<std::size_t> Dispatch(ByteBuffer input, Text& strFileName,
     case 7:
       result = convert.EucToJis(output, input, booHankakuKana);
       break;
-    case 10: {
-      const std::optional<ConvertResult> block = UuencodedFile(input, output, strFileName);
-      if (!block) {
-        emit.Bytes(input);
-        return std::nullopt;
-      }
-      result = *block;
-      break;
-    }
+    case 10:
+      return Uudecode(std::move(input), strFileName, emit);
     default:
       return std::nullopt;
   }
@@ -167,8 +195,8 @@ Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intCon
 }
 
 bool ConvertsView(std::int16_t intConversionMode, Product product) {
-  return intConversionMode == 8 || intConversionMode == 9 || intConversionMode == 11 ||
-         (intConversionMode == 1 && product == Product::cp932_text);
+  return intConversionMode == 8 || intConversionMode == 9 || intConversionMode == 10 ||
+         intConversionMode == 11 || (intConversionMode == 1 && product == Product::cp932_text);
 }
 
 Conversion ConvertView(std::span<const std::uint8_t> input, std::int16_t intConversionMode,

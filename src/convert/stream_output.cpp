@@ -2,6 +2,7 @@
 #include "convert/stream_output.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -11,7 +12,11 @@
 namespace quillora {
 
 StreamOutput::StreamOutput(Deliver deliver, std::size_t piece)
+    : StreamOutput(std::move(deliver), TakeBack(), piece) {}
+
+StreamOutput::StreamOutput(Deliver deliver, TakeBack take_back, std::size_t piece)
     : deliver_(std::move(deliver)),
+      take_back_(std::move(take_back)),
       size_(std::max<std::size_t>(piece, 64)),
       buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(size_)) {}
 
@@ -68,6 +73,19 @@ StreamOutput::Deliver StreamOutput::AppendTo(ByteBuffer& bytes) {
     bytes.insert(bytes.end(), piece.begin(), piece.end());
     return true;
   };
+}
+
+StreamOutput::TakeBack StreamOutput::TakeBackFrom(ByteBuffer& bytes) {
+  return [&bytes, before = bytes.size()] {
+    bytes.resize(before);
+    return true;
+  };
+}
+
+void StreamOutput::WithdrawAll() {
+  assert(CanWithdraw());
+  used_ = 0;
+  ok_ = take_back_();
 }
 
 bool StreamOutput::Finish() {

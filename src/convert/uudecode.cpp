@@ -1,13 +1,18 @@
 // The first uuencoded block of a text to its bytes, with the name from its begin line.
+#include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 #include "conversions.h"
 #include "convert/clsConvert.h"
+#include "convert/stream_output.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
 #include "convert/sextets.h"
@@ -126,22 +131,94 @@ DecodedBlock Failed(ConvertError error, std::size_t line_start) {
   return {error, 0, 0, line_start};
 }
 
+// Decoded bytes written one after another from a place with room for all of them.
+class Contiguous {
+ public:
+  explicit Contiguous(std::uint8_t* start) : start_(start), to_(start) {}
+  std::uint8_t* Room(std::size_t /*n*/) { return to_; }
+  void Advance(std::size_t n) { to_ += n; }
+  [[nodiscard]] std::size_t count() const { return static_cast<std::size_t>(to_ - start_); }
+
+ private:
+  std::uint8_t* start_;
+  std::uint8_t* to_;
+};
+
+// Decoded bytes handed on to a sink a piece at a time, re-encoded or as they are, from a buffer
+// that stays in the cache. The last data line's length may take bytes off the end again: at most
+// that line's own and kHeldBack more (its length character is ASCII, so at least 32 below the
+// blank), so those are held back until the block's length is known.
+class Pieces {
+ public:
+  Pieces(StreamOutput& sink, bool reencode) : sink_(sink), reencode_(reencode), piece_(kPiece) {}
+
+  std::uint8_t* Room(std::size_t n) {
+    if (piece_.size() - used_ < n) {
+      if (used_ > kHeldBack) {
+        Hand(used_ - kHeldBack, false);
+      }
+      if (piece_.size() - used_ < n) {
+        piece_.resize(used_ + n);  // a line longer than a piece
+      }
+    }
+    return piece_.data() + used_;
+  }
+  void Advance(std::size_t n) { used_ += n; }
+  [[nodiscard]] std::size_t count() const { return handed_ + used_; }
+
+  // Hands on the rest of the first `length` bytes; none gives the one zero byte the decoded bytes
+  // start as.
+  void Finish(std::size_t length) {
+    assert(length >= handed_);
+    if (length == 0) {
+      used_ = 0;
+      piece_[used_++] = 0;
+      length = 1;
+    }
+    Hand(length - handed_, true);
+  }
+
+ private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 16;
+  static constexpr std::size_t kHeldBack = 32;
+
+  void Hand(std::size_t n, bool last) {
+    const std::span<const std::uint8_t> bytes = std::span(piece_).first(n);
+    std::size_t taken = n;
+    if (reencode_) {
+      taken = sink_.Reencode(bytes, last);  // a lead byte at the end waits for its trail
+    } else {
+      sink_.Copy(bytes);
+    }
+    std::memmove(piece_.data(), piece_.data() + taken, used_ - taken);
+    used_ -= taken;
+    handed_ += taken;
+  }
+
+  StreamOutput& sink_;
+  bool reencode_;
+  ByteBuffer piece_;
+  std::size_t used_ = 0;
+  std::size_t handed_ = 0;
+};
+
 // Data lines up to the "end" line or the first line whose length character is not "M", to
-// `start_of_bytes`; groups never span lines. Writes at most data.size() / 4 * 3 bytes; the
+// `out`; groups never span lines. Writes at most data.size() / 4 * 3 bytes; with Contiguous the
 // output may be where the data is or behind it, as a group's bytes are written after its
 // characters are read and are fewer.
-template <typename Char>
-DecodedBlock DecodeDataLines(View<Char> data, std::uint8_t* const start_of_bytes) {
+template <typename Char, typename Out>
+DecodedBlock DecodeDataLines(View<Char> data, Out& out) {
   CharacterCodes code_of;
   DecodedBlock block;
-  std::uint8_t* to = start_of_bytes;
   std::size_t start = 0;
   for (;;) {
     if constexpr (std::is_same_v<Char, char>) {
       // Most lines are whole lines of 60 data characters: taken whole, and then they cannot be
       // the "end" line.
-      if (const std::size_t length = DecodeUuLine(data.data() + start, data.size() - start, to)) {
-        to += 45;
+      constexpr std::size_t kWholeLine = 45;
+      if (const std::size_t length =
+              DecodeUuLine(data.data() + start, data.size() - start, out.Room(kWholeLine))) {
+        out.Advance(kWholeLine);
         start += length;
         continue;
       }
@@ -167,6 +244,8 @@ DecodedBlock DecodeDataLines(View<Char> data, std::uint8_t* const start_of_bytes
       }
       block.surplus = static_cast<std::int16_t>(surplus);
     }
+    std::uint8_t* const line_bytes = out.Room((text.size() - 1) / 4 * 3);
+    std::uint8_t* to = line_bytes;
     std::array<std::uint8_t, 4> g{};
     std::size_t held = 0;
     View<Char> rest = text.substr(1);
@@ -204,13 +283,20 @@ DecodedBlock DecodeDataLines(View<Char> data, std::uint8_t* const start_of_bytes
         to += 3;
       }
     }
+    out.Advance(static_cast<std::size_t>(to - line_bytes));
     if (last_line) {
       break;
     }
     start = line->next;
   }
-  block.count = static_cast<std::size_t>(to - start_of_bytes);
+  block.count = out.count();
   return block;
+}
+
+// The length of a decoded block once its last line's padding is taken off.
+std::size_t TrimmedLength(const DecodedBlock& block) {
+  const auto surplus = static_cast<std::size_t>(block.surplus < 1 ? 0 : block.surplus);
+  return surplus < block.count ? block.count - surplus : 0;
 }
 
 // UuencodeToSJis on either kind of text; `consumed` receives how much of the record the lines up
@@ -237,12 +323,12 @@ ConvertResult DecodeBlock(ByteBuffer& bytConvertStrings, View<Char> record, Text
     fresh.resize(data.size() / 4 * 3 + 1);
   }
   ByteBuffer& bytes = in_place != nullptr ? *in_place : fresh;
-  const DecodedBlock block = DecodeDataLines(data, bytes.data());
+  Contiguous out(bytes.data());
+  const DecodedBlock block = DecodeDataLines(data, out);
   if (block.error != ConvertError::none) {
     return {block.error, 0, search.consumed + block.failed_at};
   }
-  const auto surplus = static_cast<std::size_t>(block.surplus < 1 ? 0 : block.surplus);
-  bytes.resize(surplus < block.count ? block.count - surplus : 0);
+  bytes.resize(TrimmedLength(block));
   if (bytes.empty()) {
     bytes.push_back(0);  // the decoded bytes start as one zero byte that the first one replaces
   }
@@ -294,6 +380,32 @@ std::optional<ConvertResult> UuencodedFile(ByteBuffer& file, ByteBuffer& bytConv
     result.stopped_at = byte;
   }
   return result;
+}
+
+std::optional<ConvertResult> UuencodedAsciiToSink(std::span<const std::uint8_t> file,
+                                                  StreamOutput& sink, bool reencode) {
+  const std::string_view record(reinterpret_cast<const char*>(file.data()), file.size());
+  if (!LoweredContains(record, "begin ") || !LoweredContainsEnd(record)) {
+    return std::nullopt;
+  }
+  Text name;
+  const BeginSearch search = FindBeginLine(record, name);
+  if (search.failed) {
+    return ConvertResult{ConvertError::out_of_range, 0, search.consumed};
+  }
+  Pieces out(sink, reencode);
+  if (!search.found) {
+    out.Finish(0);
+    return ConvertResult{ConvertError::none, 1};
+  }
+  const DecodedBlock block = DecodeDataLines(record.substr(search.consumed), out);
+  if (block.error != ConvertError::none) {
+    sink.WithdrawAll();
+    return ConvertResult{block.error, 0, search.consumed + block.failed_at};
+  }
+  const std::size_t length = TrimmedLength(block);
+  out.Finish(length);
+  return ConvertResult{ConvertError::none, std::max<std::size_t>(length, 1)};
 }
 
 }  // namespace quillora

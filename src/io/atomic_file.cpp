@@ -272,6 +272,20 @@ bool AtomicFile::Write(std::span<const std::uint8_t> bytes) {
   errno = 0;
   if (!WriteAll(fd_, bytes)) {
     Fail(errno);
+    write_failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool AtomicFile::Restart() {
+  if (!problem_.empty() && !write_failed_) {
+    return false;
+  }
+  problem_.clear();
+  write_failed_ = false;
+  if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+    Fail(errno);
     return false;
   }
   return true;

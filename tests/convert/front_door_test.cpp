@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "convert/clsConvert.h"
 #include "converter_cases.h"
+#include "support/collector.h"
 #include "support/reference_conversion.h"
 #include "support/temp_folder.h"
 #include "text/cp932_codec.h"
@@ -125,7 +127,8 @@ TEST(front_door_test, empty_or_unreadable_file_gives_empty_text_in_every_mode) {
 }
 
 // Both products of the in-memory entry, handed on in pieces of the given size, against the slow
-// reference; mode 10 names the same file.
+// reference; mode 10 names the same file. The modes that also read bytes in place do so the same
+// way, to a sink that can withdraw its output and to one that cannot, and stop at the same byte.
 testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t mode,
                                           std::int16_t option,
                                           std::size_t piece = std::size_t{1} << 20) {
@@ -134,7 +137,7 @@ testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t 
   for (const auto product : {Product::converter_bytes, Product::cp932_text}) {
     Collector out(piece);
     Text name = u"mail";
-    ConvertBytes(bytes, name, mode, option, product, out.sink);
+    const Conversion whole = ConvertBytes(bytes, name, mode, option, product, out.sink);
     if (!out.sink.Finish()) {
       return testing::AssertionFailure() << "not delivered";
     }
@@ -143,6 +146,23 @@ testing::AssertionResult MatchesReference(const ByteBuffer& bytes, std::int16_t 
     if (out.collected != want || name != expected_name) {
       return testing::AssertionFailure() << "differs in mode " << mode << " option " << option
                                          << " product " << static_cast<int>(product);
+    }
+    if (!ConvertsView(mode, product)) {
+      continue;
+    }
+    ByteBuffer guarded = bytes;
+    guarded.push_back(0);
+    const auto input = std::span<const std::uint8_t>(guarded).first(bytes.size());
+    Collector withdrawable(Collector::Withdrawable{}, piece);
+    Collector lasting(piece);
+    for (Collector* view : {&withdrawable, &lasting}) {
+      const Conversion in_place = ConvertView(input, mode, product, view->sink);
+      if (!view->sink.Finish() || view->collected != want ||
+          in_place.stopped_at != whole.stopped_at) {
+        return testing::AssertionFailure()
+               << "read in place, differs in mode " << mode << " product "
+               << static_cast<int>(product) << (view == &lasting ? " (cannot withdraw)" : "");
+      }
     }
   }
   return testing::AssertionSuccess();
@@ -179,6 +199,46 @@ TEST(front_door_test, uuencode_end_before_across_or_in_the_tail_of_a_long_file) 
     }
     const ByteBuffer bytes(file.begin(), file.end());
     ASSERT_TRUE(MatchesReference(bytes, 10, 0, 4096)) << "end at " << at;
+  }
+}
+
+// A uuencoded block is handed on a piece at a time while it is decoded: a block that fails after
+// many pieces shows nothing, and the last line's length takes bytes off the end, up to 32 more
+// than the line holds (a length character of NUL), across any piece's end.
+TEST(front_door_test, long_uuencoded_blocks_end_as_whole_ones) {
+  const struct {
+    const char* name;
+    std::string last_lines;
+  } endings[] = {
+      {"end line", "`\nend\n"},
+      {"short last line", "#86)C\nend\n"},
+      {"length below the blank", std::string("\x00\nend\n", 6)},
+      {"length a little below", "\x10\n"},
+      {"length beyond the line", "~86)C86)C\n"},
+      {"bad character", "M86)C\t86)C\n`\nend\n"},
+      {"cut short", "M86)C86)C"},
+      {"blank line before end", "\n\nend\n"},
+      {"long last line", "!" + std::string(3000, 'A') + "\nend\n"},
+      {"last line longer than a piece", "!" + std::string(100000, 'A') + "\nend\n"},
+  };
+  for (const auto& ending : endings) {
+    for (const std::size_t lines : {1U, 1456U, 2913U}) {  // 45 bytes a line: around 64 KiB
+      for (const std::string_view line_end : {"\n"sv, "\r\n"sv}) {
+        std::string file = "begin 644 end.bin";  // "end" in every file: each is decoded
+        file += line_end;
+        for (std::size_t k = 0; k < lines; ++k) {
+          file += "M";
+          for (std::size_t c = 0; c < 60; ++c) {
+            file += static_cast<char>(0x20 + (k * 7 + c * 13) % 64);
+          }
+          file += line_end;
+        }
+        file += ending.last_lines;
+        const ByteBuffer bytes(file.begin(), file.end());
+        ASSERT_TRUE(MatchesReference(bytes, 10, 0, 4096))
+            << ending.name << ", " << lines << " lines, " << line_end.size();
+      }
+    }
   }
 }
 

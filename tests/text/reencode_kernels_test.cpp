@@ -42,8 +42,8 @@ TEST(reencode_kernels_test, every_two_bytes_at_each_place_match_plain) {
     std::array<std::uint8_t, 2> bytes;
     std::array<std::size_t, 7> places;  // even for kanji, whose pairs start at even places
   };
-  for (const Filler& filler :
-       {Filler{{0x8B, 0xE0}, {0, 6, 14, 16, 18}}, Filler{{'a', 'b'}, {0, 7, 14, 15, 16}}}) {
+  for (const Filler& filler : {Filler{{0x8B, 0xE0}, {0, 6, 14, 16, 18, 30, 32}},
+                               Filler{{'a', 'b'}, {0, 7, 14, 15, 16, 31, 32}}}) {
     for (unsigned first = 0; first < 256; ++first) {
       for (unsigned second = 0; second < 256; ++second) {
         for (const std::size_t at : filler.places) {

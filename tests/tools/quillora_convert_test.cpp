@@ -1,6 +1,8 @@
 // quillora-convert run as a process: statuses and messages, standard input and output, -o.
+#include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/process.h"
@@ -134,6 +136,49 @@ TEST_F(quillora_convert_test, output_option_replaces_whole_or_leaves_the_old_fil
   EXPECT_TRUE(EndedWith(Run(limited), 1));
   EXPECT_EQ(ReadBytes(target), converted);
   EXPECT_EQ(Listing(), std::vector<std::string>{"result.txt"});
+}
+
+// A uuencoded block goes out as it is decoded, and is taken back when it fails further on, as if
+// nothing had been written: standard output appended to a file leaves the file as it was, a write
+// that failed meanwhile is forgotten, and -o makes an empty file.
+TEST_F(quillora_convert_test, failed_uuencoded_block_takes_its_output_back) {
+  std::string block = "begin 644 a.bin\n";
+  while (block.size() < (std::size_t{3} << 20)) {  // more than one piece of output
+    block += "M" + std::string(60, static_cast<char>('0' + block.size() % 40)) + "\n";
+  }
+  const fs::path failing = WriteBytes(Path("failing.uu"), block + "M\t\n`\nend\n");
+  const fs::path whole = WriteBytes(Path("whole.uu"), block + "`\nend\n");
+  const fs::path kept = Path("kept.txt");
+  const auto run = [&](const fs::path& input, bool append, std::optional<rlim_t> limit) {
+    WriteBytes(kept, "kept\n");
+    Invocation call = ConvertCall({"10", input});
+    call.out = kept;
+    call.append_out = append;
+    call.file_size = limit;
+    return std::pair{Run(call), ReadBytes(kept)};
+  };
+  const struct {
+    const char* name;
+    bool append;
+    std::optional<rlim_t> limit;
+    std::string out;
+  } rows[] = {
+      {"appended", true, std::nullopt, "kept\n"},
+      {"replaced", false, std::nullopt, ""},
+      {"a write failed", false, rlim_t{1} << 20, ""},
+  };
+  for (const auto& row : rows) {
+    const auto [outcome, out] = run(failing, row.append, row.limit);
+    EXPECT_TRUE(EndedWith(outcome, 0)) << row.name;
+    EXPECT_NE(outcome.err.find("stopped at byte"), std::string::npos) << row.name;
+    EXPECT_EQ(out, row.out) << row.name;
+  }
+  EXPECT_TRUE(EndedWith(run(whole, false, rlim_t{1} << 20).first, 1));
+  EXPECT_EQ(run(whole, true, std::nullopt).second, "kept\n" + Convert({"10", whole}).out);
+
+  const fs::path target = WriteBytes(Path("result.txt"), "old content");
+  EXPECT_TRUE(EndedWith(Convert({"-o", target, "10", failing}), 0));
+  EXPECT_EQ(ReadBytes(target), "");
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // quillora-convert: runs the conversion engine's front door on one file from the command line.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -6,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <new>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -47,11 +50,30 @@ class DescriptorWriter {
     return true;
   }
   [[nodiscard]] int error() const { return error_; }
+  // After the output was taken back, nothing went wrong.
+  void Forget() { error_ = 0; }
+  // An error as a write's.
+  void Fail(int error) { error_ = error; }
 
  private:
   int fd_;
   int error_ = 0;
 };
+
+// Where standard output can be cut back to after writing: a regular file that ends where this
+// output starts. Elsewhere (a pipe, a terminal, the middle of a file) what is written stays.
+std::optional<off_t> TruncatableStart(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    return std::nullopt;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  const bool appends = flags >= 0 && (flags & O_APPEND) != 0;
+  if (!appends && ::lseek(fd, 0, SEEK_CUR) != status.st_size) {
+    return std::nullopt;
+  }
+  return status.st_size;
+}
 
 int ComplainUnreadable(const Request& request) {
   Complain((request.input == "-" ? std::string("standard input") : request.input) +
@@ -81,6 +103,8 @@ class Destination {
   explicit Destination(const Request& request) : writer_(STDOUT_FILENO) {
     if (request.output) {
       file_.emplace(*request.output);
+    } else {
+      start_ = TruncatableStart(STDOUT_FILENO);
     }
   }
 
@@ -88,6 +112,21 @@ class Destination {
   [[nodiscard]] bool Usable() { return !file_ || file_->Write({}); }
   bool operator()(std::span<const std::uint8_t> bytes) {
     return file_ ? file_->Write(bytes) : writer_(bytes);
+  }
+  [[nodiscard]] bool CanTakeBack() const {
+    return file_ ? file_->CanRestart() : start_.has_value();
+  }
+  // Everything written so far is gone, and with it any error in writing it.
+  bool TakeBack() {
+    if (file_) {
+      return file_->Restart();
+    }
+    writer_.Forget();
+    if (::ftruncate(STDOUT_FILENO, *start_) != 0 || ::lseek(STDOUT_FILENO, *start_, SEEK_SET) < 0) {
+      writer_.Fail(errno);
+      return false;
+    }
+    return true;
   }
   // Puts the -o file in place; false, said in words, when anything failed.
   [[nodiscard]] bool Close() {
@@ -104,6 +143,7 @@ class Destination {
  private:
   DescriptorWriter writer_;
   std::optional<AtomicFile> file_;
+  std::optional<off_t> start_;
 };
 
 // Runs the request. The output streams a piece at a time, except UTF-8, which is made from the
@@ -136,8 +176,15 @@ int Run(const Request& request) {
     // About the size it will have; a mapped input leaves `input` empty.
     ReserveLarge(whole, (mapped ? mapped->bytes().size() : input->size()) + 4096);
   }
-  StreamOutput out(utf8 ? StreamOutput::AppendTo(whole)
-                        : StreamOutput::Deliver(std::ref(destination)));
+  StreamOutput::TakeBack take_back;
+  if (utf8) {
+    take_back = StreamOutput::TakeBackFrom(whole);
+  } else if (destination.CanTakeBack()) {
+    take_back = [&destination] { return destination.TakeBack(); };
+  }
+  StreamOutput out(
+      utf8 ? StreamOutput::AppendTo(whole) : StreamOutput::Deliver(std::ref(destination)),
+      std::move(take_back));
   const Conversion conversion =
       mapped ? ConvertView(mapped->bytes(), request.mode, product, out)
              : ConvertBytes(std::move(*input), name, request.mode, request.option, product, out);

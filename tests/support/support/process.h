@@ -35,6 +35,7 @@ struct Invocation {
   fs::path working_folder = "/";
   fs::path in = "/dev/null";
   fs::path out = "/dev/null";
+  bool append_out = false;  // standard output added at the end of `out`, not replacing it
   fs::path err = "/dev/null";
   std::optional<rlim_t> address_space;  // RLIMIT_AS, bytes
   std::optional<rlim_t> file_size;      // RLIMIT_FSIZE, bytes; SIGXFSZ ignored, so writes fail
@@ -78,7 +79,8 @@ class Child {
     if (pid_ == 0) {
       // Only async-signal-safe calls from here on.
       const int in = ::open(call.in.c_str(), O_RDONLY);
-      const int out = ::open(call.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int out = ::open(call.out.c_str(),
+                             O_WRONLY | O_CREAT | (call.append_out ? O_APPEND : O_TRUNC), 0644);
       const int err = ::open(call.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
           ::dup2(err, 2) < 0 || ::chdir(call.working_folder.c_str()) != 0) {

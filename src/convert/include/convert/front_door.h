@@ -35,7 +35,7 @@ Conversion ConvertBytes(ByteBuffer input, Text& strFileName, std::int16_t intCon
                         std::int16_t intOption, Product product, StreamOutput& out);
 
 // Whether ConvertView can run a mode: the modes that read their input once, front to back,
-// without changing or keeping it (1 as code page 932 text, 8, 9, 11).
+// without changing or keeping it (1 as code page 932 text, 8, 9, 10, 11).
 [[nodiscard]] bool ConvertsView(std::int16_t intConversionMode, Product product);
 
 // ConvertBytes for a mode of ConvertsView, on bytes that stay the caller's and are followed by a

@@ -20,8 +20,13 @@ namespace quillora {
 class StreamOutput {
  public:
   using Deliver = std::function<bool(std::span<const std::uint8_t>)>;
+  // Removes everything delivered from the destination, a failed delivery's error included; false
+  // when that failed.
+  using TakeBack = std::function<bool()>;
 
-  explicit StreamOutput(Deliver deliver, std::size_t piece = std::size_t{1} << 20);
+  explicit StreamOutput(Deliver deliver, std::size_t piece = kPiece);
+  // A destination that can take its output back.
+  StreamOutput(Deliver deliver, TakeBack take_back, std::size_t piece = kPiece);
 
   // TextToBytes(BytesToText(bytes)): the bytes decoded as one text, then encoded. Unless `last`,
   // more bytes of the same text follow in the next call, and a lead byte at the very end is left
@@ -45,15 +50,25 @@ class StreamOutput {
   // Hands on what is left; false when any delivery failed.
   bool Finish();
 
-  // A delivery that appends each piece to bytes.
+  // Whether WithdrawAll can be used: a converter that may fail after handing on output streams
+  // only then, and otherwise collects its output until it knows.
+  [[nodiscard]] bool CanWithdraw() const { return static_cast<bool>(take_back_); }
+  // Everything output so far is gone, as if nothing had been written.
+  void WithdrawAll();
+
+  // A delivery that appends each piece to bytes, and taking that back.
   [[nodiscard]] static Deliver AppendTo(ByteBuffer& bytes);
+  [[nodiscard]] static TakeBack TakeBackFrom(ByteBuffer& bytes);
 
  private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
   void Flush();
 
   Deliver deliver_;
   // Not zero-filled: only what is written is read, and a small output then touches a page or two
   // of it instead of all 256.
+  TakeBack take_back_;
   std::size_t size_;
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t used_ = 0;

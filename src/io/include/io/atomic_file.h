@@ -23,6 +23,11 @@ class AtomicFile {
 
   // Appends bytes; false once anything has failed.
   bool Write(std::span<const std::uint8_t> bytes);
+  // Whether Restart can be used: a file being written beside the target, not a device or pipe.
+  [[nodiscard]] bool CanRestart() const { return !temporary_.empty() && fd_ >= 0; }
+  // Empties the file being written and forgets a write that failed; false (and a problem for
+  // Commit) when it cannot be emptied or something else failed before.
+  bool Restart();
   // Puts the file in place. The empty string on success, otherwise a one-line reason naming the
   // path (in its own bytes); the old file is then untouched.
   [[nodiscard]] std::string Commit();
@@ -38,6 +43,7 @@ class AtomicFile {
   int fd_ = -1;
   std::size_t pending_slot_;
   std::string problem_;
+  bool write_failed_ = false;  // the problem, if any, is a write's
 };
 
 // An AtomicFile written with bytes and committed.
