@@ -46,18 +46,25 @@ class DescriptorWriter {
         return false;
       }
       bytes = bytes.subspan(static_cast<std::size_t>(wrote));
+      written_ += static_cast<std::size_t>(wrote);
     }
     return true;
   }
   [[nodiscard]] int error() const { return error_; }
-  // After the output was taken back, nothing went wrong.
-  void Forget() { error_ = 0; }
+  // Bytes written since the start or since the output was taken back.
+  [[nodiscard]] std::size_t written() const { return written_; }
+  // After the output was taken back, nothing went wrong and nothing is written.
+  void Forget() {
+    error_ = 0;
+    written_ = 0;
+  }
   // An error as a write's.
   void Fail(int error) { error_ = error; }
 
  private:
   int fd_;
   int error_ = 0;
+  std::size_t written_ = 0;
 };
 
 // Where standard output can be cut back to after writing: a regular file that ends where this
@@ -121,6 +128,13 @@ class Destination {
     if (file_) {
       return file_->Restart();
     }
+    // A file that another program wrote to as well would lose its bytes: ours then stay.
+    struct stat status {};
+    if (::fstat(STDOUT_FILENO, &status) != 0 ||
+        status.st_size != *start_ + static_cast<off_t>(writer_.written())) {
+      shared_ = true;
+      return false;
+    }
     writer_.Forget();
     if (::ftruncate(STDOUT_FILENO, *start_) != 0 || ::lseek(STDOUT_FILENO, *start_, SEEK_SET) < 0) {
       writer_.Fail(errno);
@@ -130,6 +144,12 @@ class Destination {
   }
   // Puts the -o file in place; false, said in words, when anything failed.
   [[nodiscard]] bool Close() {
+    if (shared_) {
+      Complain(
+          "the output written before the failure stays in the standard output: another "
+          "program wrote to the same file meanwhile");
+      return false;
+    }
     if (!file_) {
       return writer_.error() == 0 || ComplainUnwritable(writer_.error()) == kDone;
     }
@@ -144,6 +164,7 @@ class Destination {
   DescriptorWriter writer_;
   std::optional<AtomicFile> file_;
   std::optional<off_t> start_;
+  bool shared_ = false;
 };
 
 // Runs the request. The output streams a piece at a time, except UTF-8, which is made from the
