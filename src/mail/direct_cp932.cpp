@@ -4,7 +4,12 @@
 // to, and a mail that needs a repair loses nothing by trying: the text is read as before.
 #include "direct_cp932.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -133,6 +138,28 @@ class DirectOutput {
   std::size_t start_;
 };
 
+// How many bytes from `in` on (n of them) are printable ASCII, copied to `to`: the text between
+// line ends, escapes and 8-bit bytes, taken 16 at a time.
+std::size_t CopyPrintableAscii(const std::uint8_t* in, std::size_t n, std::uint8_t* to) {
+  std::size_t done = 0;
+#if defined(__SSE2__)
+  for (; n - done >= 16; done += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + done), bytes);
+    // As signed bytes, 80-FF are below zero: one comparison takes 20-7F.
+    const auto other = static_cast<unsigned>(
+        ~_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x1F))) & 0xFFFF);
+    if (other != 0) {
+      return done + static_cast<unsigned>(std::countr_zero(other));
+    }
+  }
+#endif
+  for (; done < n && in[done] >= 0x20 && in[done] < 0x80; ++done) {
+    to[done] = in[done];
+  }
+  return done;
+}
+
 bool DirectIso2022Jp(std::span<const std::uint8_t> bytes, ByteBuffer& out) {
   static const SameJisPairs same_pairs = SameJisPairsOf(BestReencodeKernel());
   const auto& steps = Tables().jis;
@@ -148,6 +175,14 @@ bool DirectIso2022Jp(std::span<const std::uint8_t> bytes, ByteBuffer& out) {
     const std::size_t piece_end = std::min(n, i + kPiece);
     std::uint8_t* to = output.Open();
     while (i < piece_end) {
+      if (!kanji) {
+        if (const std::size_t run = CopyPrintableAscii(in + i, piece_end - i, to); run > 0) {
+          i += run;
+          to += run;
+          line_ends.after_cr = false;
+          continue;
+        }
+      }
       const std::uint8_t b = in[i];
       if (b == kEsc) {
         // ESC ( B and ESC $ B or ESC $ @; every other designation is for the decoder.
@@ -201,19 +236,6 @@ bool DirectIso2022Jp(std::span<const std::uint8_t> bytes, ByteBuffer& out) {
   return kanji ? output.Fail() : true;
 }
 
-bool HasByteBelow(std::uint64_t word, std::uint8_t bound) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  return ((word - kOnes * bound) & ~word & (kOnes * 0x80)) != 0;
-}
-
-// Eight bytes that are ASCII and no line end (nor any control below the blank, which keeps the
-// test to one subtraction).
-bool PlainAsciiWord(const std::uint8_t* at) {
-  std::uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return (word & 0x8080808080808080ULL) == 0 && !HasByteBelow(word, 0x20);
-}
-
 // Copies the runs a vector kernel takes whole (CopyStrictSjisRuns): none.
 std::size_t NoRuns(const std::uint8_t*, std::size_t, std::uint8_t*) noexcept {
   return 0;
@@ -240,10 +262,9 @@ bool DirectAsciiCompatible(std::span<const std::uint8_t> bytes, ByteBuffer& out,
         line_ends.after_cr = false;
         continue;
       }
-      if (piece_end - i >= 8 && PlainAsciiWord(in + i)) {
-        std::memcpy(to, in + i, 8);
-        to += 8;
-        i += 8;
+      if (const std::size_t run = CopyPrintableAscii(in + i, piece_end - i, to); run > 0) {
+        i += run;
+        to += run;
         line_ends.after_cr = false;
         continue;
       }
