@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "direct_cp932.h"
 #include "html_text.h"
 #include "text/cp932_codec.h"
 
@@ -21,18 +20,7 @@ void AddOnce(std::vector<std::string>& names, std::string_view name) {
 
 }  // namespace
 
-std::size_t MailLayout::Length() {
-  for (const auto& [begin, end] : uncounted_) {
-    length_ += Cp932CharacterCount(std::span(reading_.cp932).subspan(begin, end - begin));
-  }
-  uncounted_.clear();
-  return length_;
-}
-
 void MailLayout::Add(std::vector<RepairEvent>& events, const std::string& part) {
-  if (events.empty()) {
-    return;
-  }
   const std::size_t text_base = Length();
   for (RepairEvent& event : events) {
     event.text_offset += text_base;
@@ -49,29 +37,32 @@ void MailLayout::TransferEncodingSeen(std::string_view name) {
   AddOnce(reading_.transfer_encodings, name);
 }
 
-void MailLayout::Write(std::u16string_view text) {
+void MailLayout::Write(std::u16string_view text, std::size_t skip) {
+  length_ += text.size();
   if (product_ == MailProduct::text) {
     reading_.text += text;
+    return;
+  }
+  ByteBuffer& bytes = out_.bytes();
+  if (skip > 0) {
+    ByteBuffer encoded;
+    AppendTextAsBytes(text, encoded);
+    bytes.insert(bytes.end(), encoded.begin() + static_cast<std::ptrdiff_t>(skip), encoded.end());
   } else {
     // AppendTextAsBytes reserves no more than it needs: many small pieces past the room reserved
     // would each move the whole buffer.
-    ByteBuffer& bytes = reading_.cp932;
     if (bytes.capacity() - bytes.size() < 2 * text.size()) {
       bytes.reserve(std::max(2 * bytes.capacity(), bytes.size() + 2 * text.size()));
     }
     AppendTextAsBytes(text, bytes);
   }
-  length_ += text.size();
+  out_.Settle();
 }
 
 void MailLayout::EndLine() {
-  // Code page 932 encodes CR LF as itself, and no trail byte is CR or LF.
-  const ByteBuffer& bytes = reading_.cp932;
-  const bool at_line_start =
-      product_ == MailProduct::text
-          ? reading_.text.empty() || reading_.text.ends_with(u"\r\n")
-          : bytes.empty() ||
-                (bytes.size() >= 2 && bytes[bytes.size() - 2] == '\r' && bytes.back() == '\n');
+  const bool at_line_start = product_ == MailProduct::text
+                                 ? reading_.text.empty() || reading_.text.ends_with(u"\r\n")
+                                 : out_.total() == 0 || out_.EndsWithLineEnd();
   if (!at_line_start) {
     Write(u"\r\n");
   }
@@ -98,24 +89,22 @@ void MailLayout::NestedMessage() {
   Write(u"\r\n-------- message --------\r\n");
 }
 
-bool MailLayout::DirectBody(const CharsetChoice& choice, std::span<const std::uint8_t> bytes) {
+DirectResult MailLayout::DirectBody(const CharsetChoice& choice,
+                                    std::span<const std::uint8_t> bytes) {
   if (product_ != MailProduct::cp932 || choice.repair || choice.icu) {
-    return false;
+    return {};
   }
-  const std::size_t begin = reading_.cp932.size();
-  if (!AppendDirectCp932(choice.charset, bytes, reading_.cp932)) {
-    return false;
-  }
+  const DirectResult direct = AppendDirectCp932(choice.charset, bytes, out_);
   // As Body: a body that makes no text leaves no trace.
-  if (reading_.cp932.size() > begin) {
-    uncounted_.emplace_back(begin, reading_.cp932.size());
+  if (direct.done && direct.characters > 0) {
+    length_ += direct.characters;
     CharsetSeen(CharsetName(choice.charset));
     EndLine();
   }
-  return true;
+  return direct;
 }
 
-void MailLayout::Body(PartText text, const std::string& part) {
+void MailLayout::Body(PartText text, const std::string& part, std::size_t handed) {
   if (text.text.empty() && text.events.empty()) {
     return;
   }
@@ -129,7 +118,7 @@ void MailLayout::Body(PartText text, const std::string& part) {
     reading_.text.swap(text.text);
     length_ = reading_.text.size();
   } else {
-    Write(text.text);
+    Write(text.text, handed);
   }
   EndLine();
 }
@@ -184,7 +173,7 @@ void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string
 
 void MailLayout::Embedded(MailReading nested, std::size_t length, const SourceMap& map,
                           const std::string& part) {
-  const std::size_t text_base = nested.events.empty() ? 0 : Length();
+  const std::size_t text_base = Length();
   for (RepairEvent& event : nested.events) {
     const SourceMap::Span span = map.Map(event.input_offset, event.input_length);
     event.input_offset = span.offset;
@@ -206,7 +195,8 @@ void MailLayout::Embedded(MailReading nested, std::size_t length, const SourceMa
   if (product_ == MailProduct::text) {
     reading_.text += nested.text;
   } else {
-    reading_.cp932.insert(reading_.cp932.end(), nested.cp932.begin(), nested.cp932.end());
+    out_.bytes().insert(out_.bytes().end(), nested.cp932.begin(), nested.cp932.end());
+    out_.Settle();
   }
   length_ += length;
   EndLine();

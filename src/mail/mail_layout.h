@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "charset_sniff.h"
+#include "direct_cp932.h"
 #include "header_text.h"
 #include "mail/mail_reader.h"
 #include "part_text.h"
@@ -19,18 +19,22 @@ namespace quillora::mail {
 
 class MailLayout {
  public:
-  MailLayout(MailReading& reading, MailProduct product) : reading_(reading), product_(product) {}
+  // `deliver`, for a code page 932 reading: where its bytes are handed on as they are made.
+  MailLayout(MailReading& reading, MailProduct product, Cp932Output::Deliver deliver = {})
+      : reading_(reading), product_(product), out_(reading.cp932, std::move(deliver)) {}
 
   // `value` has input offsets relative to `input_offset`.
   void Header(std::string_view name, HeaderText value, std::size_t input_offset,
               const std::string& part);
   void EndHeaders();
   void NestedMessage();
-  void Body(PartText text, const std::string& part);
+  // `handed`: the first bytes of the text's encoding, handed on already (DirectBody).
+  void Body(PartText text, const std::string& part, std::size_t handed = 0);
   // A body's bytes in the charset chosen for them, laid out straight as code page 932 when the
-  // reading is that and they need no repair, which is then all there is to them. False when they
-  // are to be read as text for Body.
-  [[nodiscard]] bool DirectBody(const CharsetChoice& choice, std::span<const std::uint8_t> bytes);
+  // reading is that and they need no repair, which is then all there is to them. Not done when
+  // they are to be read as text for Body.
+  [[nodiscard]] DirectResult DirectBody(const CharsetChoice& choice,
+                                        std::span<const std::uint8_t> bytes);
   void Html(PartText text, const std::string& part);
   void UuencodedText(const Text& name, PartText text, const std::string& part);
   // `name` has input offsets in the input already, text offsets in the name.
@@ -46,21 +50,22 @@ class MailLayout {
   void TransferEncodingSeen(std::string_view name);
 
   // The length of the text so far, in UTF-16 units.
-  [[nodiscard]] std::size_t Length();
+  [[nodiscard]] std::size_t Length() const { return length_; }
+  // Hands on the last code page 932 bytes.
+  void Finish() { out_.Finish(); }
 
  private:
   // The events, their text places counted from the end of the text so far.
   void Add(std::vector<RepairEvent>& events, const std::string& part);
   void CharsetSeen(std::string_view charset);
   void EndLine();
-  void Write(std::u16string_view text);
+  // `skip`: bytes of the text's encoding handed on already.
+  void Write(std::u16string_view text, std::size_t skip = 0);
 
   MailReading& reading_;
   MailProduct product_;
+  Cp932Output out_;
   std::size_t length_ = 0;
-  // Code page 932 bytes laid out straight, not yet counted in length_: counting them costs a pass,
-  // which only a later event's place needs.
-  std::vector<std::pair<std::size_t, std::size_t>> uncounted_;
 };
 
 }  // namespace quillora::mail

@@ -106,7 +106,10 @@ class MailWalker {
  public:
   MailWalker(std::span<const std::uint8_t> input, MailReading& reading, int depth,
              const ReadOptions& options)
-      : input_(input), layout_(reading, options.product), depth_(depth), options_(options) {}
+      : input_(input),
+        layout_(reading, options.product, depth == 0 ? options.deliver : nullptr),
+        depth_(depth),
+        options_(options) {}
 
   void Message(GMimeMessage* message, const std::string& path) {
     Headers(GMIME_OBJECT(message), path.empty() ? "header" : path + ".header");
@@ -125,7 +128,8 @@ class MailWalker {
              "1");
   }
 
-  std::size_t Length() { return layout_.Length(); }
+  [[nodiscard]] std::size_t Length() const { return layout_.Length(); }
+  void Finish() { layout_.Finish(); }
 
  private:
   static std::string Child(const std::string& path, int index) {
@@ -297,8 +301,9 @@ class MailWalker {
   void BodyText(std::string_view label, std::span<const std::uint8_t> bytes, const SourceMap& map,
                 const std::string& path) {
     const CharsetChoice choice = ChooseCharset(label, bytes);
-    if (!layout_.DirectBody(choice, bytes)) {
-      layout_.Body(DecodePartText(choice, bytes, map), path);
+    const DirectResult direct = layout_.DirectBody(choice, bytes);
+    if (!direct.done) {
+      layout_.Body(DecodePartText(choice, bytes, map), path, direct.handed);
     }
   }
 
@@ -409,18 +414,20 @@ class MailWalker {
   std::span<const std::uint8_t> input_;
   MailLayout layout_;
   int depth_;
-  ReadOptions options_;
+  const ReadOptions& options_;
 };
 
 MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, const ReadOptions& options,
                         std::size_t* length) {
   MailReading reading;
-  if (options.product == MailProduct::cp932) {
+  const bool handed_on = depth == 0 && options.deliver;
+  if (options.product == MailProduct::cp932 && !handed_on) {
     // The text is about as long as the mail: room for it once, touched only where written.
     ReserveLarge(reading.cp932, input.size() + input.size() / 4 + 4096, 0);
   }
   MailWalker walker(input, reading, depth, options);
   const auto finish = [&] {
+    walker.Finish();
     if (length != nullptr) {
       *length = walker.Length();
     }

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -132,9 +134,19 @@ int RunMailCommand(std::span<const std::string> args) {
   if (!input) {
     return kFailed;
   }
-  const mail::MailReading reading = mail::ReadMail(
-      input->bytes(), {request->utf8 ? mail::MailProduct::text : mail::MailProduct::cp932,
-                       request->attachments.has_value()});
+  // Code page 932 text goes out as it is read, a piece at a time: no memory of its size.
+  mail::ReadOptions options{request->utf8 ? mail::MailProduct::text : mail::MailProduct::cp932,
+                            request->attachments.has_value(),
+                            {}};
+  int write_error = 0;
+  if (!request->utf8) {
+    options.deliver = [&write_error](std::span<const std::uint8_t> piece) {
+      if (write_error == 0 && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size()) {
+        write_error = errno != 0 ? errno : EIO;
+      }
+    };
+  }
+  const mail::MailReading reading = mail::ReadMail(input->bytes(), options);
 
   // Written as UTF-8, every character survives: the unmappable events do not apply.
   std::vector<const mail::RepairEvent*> events;
@@ -161,11 +173,15 @@ int RunMailCommand(std::span<const std::string> args) {
       return kFailed;
     }
   }
-  ByteBuffer utf8;
   if (request->utf8) {
+    ByteBuffer utf8;
     AppendTextAsUtf8(reading.text, utf8);
-  }
-  if (!WriteToStandardOutput(request->utf8 ? utf8 : reading.cp932)) {
+    if (!WriteToStandardOutput(utf8)) {
+      return kFailed;
+    }
+  } else if (write_error != 0 || std::fflush(stdout) != 0) {
+    Complain("cannot write to standard output: " +
+             std::generic_category().message(write_error != 0 ? write_error : errno));
     return kFailed;
   }
   return request->strict && lossy ? kRepaired : kDone;

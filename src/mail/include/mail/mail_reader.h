@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ struct ReadOptions {
   // False: an attachment is listed with its size, but its content is not kept (`data` stays
   // empty), for a reading that will not save it: no memory the size of the attachments.
   bool keep_attachments = true;
+  // Set, for MailProduct::cp932: the bytes are handed to it a piece at a time as they are made,
+  // and `cp932` ends empty.
+  std::function<void(std::span<const std::uint8_t>)> deliver;
 };
 
 // Never fails: anything GMime cannot see as a message is read as one text body.

@@ -28,10 +28,12 @@ std::size_t ConvertSameEucRuns(ReencodeKernel kernel, const std::uint8_t* in, st
                                std::uint8_t* to) noexcept;
 
 // Shift_JIS from `in` (n bytes, starting at a character) copied to `to` as the mail reader's
-// strict decoding takes it: the longest run of ASCII but CR and LF, half-width katakana A1-DF and
-// pairs that re-encode to themselves. Stops at any other byte or pair, and a block and a byte
-// before n. Writes up to a block and a byte past the run, within n.
+// strict decoding takes it: the longest run of ASCII (a CR only with its LF), half-width katakana
+// A1-DF and pairs that re-encode to themselves; it never ends between a CR and its LF, nor starts
+// with an LF. Stops at any other byte or pair, and a block and a byte
+// before n. Writes up to a block and a byte past the run, within n. Adds the run's pairs to
+// `pairs`: the run holds its length less that many characters.
 std::size_t CopyStrictSjisRuns(ReencodeKernel kernel, const std::uint8_t* in, std::size_t n,
-                               std::uint8_t* to) noexcept;
+                               std::uint8_t* to, std::size_t& pairs) noexcept;
 
 }  // namespace quillora
