@@ -19,9 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (std::size_t i = 0; i < reading.text.size(); ++i) {
     // Every line end is CR LF.
-    if (reading.text[i] == u'\n') FUZZ_CHECK(i > 0 && reading.text[i - 1] == u'\r');
-    if (reading.text[i] == u'\r')
+    if (reading.text[i] == u'\n') {
+      FUZZ_CHECK(i > 0 && reading.text[i - 1] == u'\r');
+    }
+    if (reading.text[i] == u'\r') {
       FUZZ_CHECK(i + 1 < reading.text.size() && reading.text[i + 1] == u'\n');
+    }
   }
   const MailReading cp932 = ReadMail(input, {MailProduct::cp932, false});
   FUZZ_CHECK(cp932.attachments.size() == reading.attachments.size());

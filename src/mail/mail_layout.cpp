@@ -12,6 +12,18 @@ Text Widened(std::string_view ascii) {
   return Text(ascii.begin(), ascii.end());
 }
 
+// A header value or a name as one line of the text: the sender's control characters, line ends
+// among them, become blanks, one for one so that the events' places hold. Written as they are,
+// they would break the text's lines or forge new ones ("Subject: x", CR LF, "From: ...").
+Text OnOneLine(Text text) {
+  for (char16_t& c : text) {
+    if ((c < 0x20 && c != u'\t') || c == 0x7F) {
+      c = u' ';
+    }
+  }
+  return text;
+}
+
 void AddOnce(std::vector<std::string>& names, std::string_view name) {
   if (std::find(names.begin(), names.end(), name) == names.end()) {
     names.emplace_back(name);
@@ -47,6 +59,8 @@ void MailLayout::Write(std::u16string_view text, std::size_t skip) {
   if (skip > 0) {
     ByteBuffer encoded;
     AppendTextAsBytes(text, encoded);
+    // The bytes handed on are the start of this encoding, so never more than all of it.
+    skip = std::min(skip, encoded.size());
     bytes.insert(bytes.end(), encoded.begin() + static_cast<std::ptrdiff_t>(skip), encoded.end());
   } else {
     // AppendTextAsBytes reserves no more than it needs: many small pieces past the room reserved
@@ -76,7 +90,7 @@ void MailLayout::Header(std::string_view name, HeaderText value, std::size_t inp
     event.input_offset += input_offset;
   }
   Add(value.events, part);
-  Write(value.text);
+  Write(OnOneLine(std::move(value.text)));
   Write(u"\r\n");
 }
 
@@ -154,7 +168,7 @@ void MailLayout::Html(PartText text, const std::string& part) {
 void MailLayout::UuencodedText(const Text& name, PartText text, const std::string& part) {
   EndLine();
   Write(u"[uuencode] ");
-  Write(name);
+  Write(OnOneLine(name));
   Write(u"\r\n");
   Body(std::move(text), part);
 }
@@ -164,7 +178,7 @@ void MailLayout::AttachmentListed(HeaderText name, std::string type, std::string
   EndLine();
   Write(u"[Attachment] ");
   Add(name.events, part);
-  Write(name.text);
+  Write(OnOneLine(name.text));
   Write(Widened((name.text.empty() ? "(" : " (") + type + ", " + std::to_string(size) +
                 " bytes)\r\n"));
   reading_.attachments.push_back(

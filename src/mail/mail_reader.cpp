@@ -464,7 +464,7 @@ MailReading ReadMessage(std::span<const std::uint8_t> input, int depth, const Re
 
 }  // namespace
 
-MailReading ReadMail(std::span<const std::uint8_t> input, ReadOptions options) {
+MailReading ReadMail(std::span<const std::uint8_t> input, const ReadOptions& options) {
   EnsureGMime();
   return ReadMessage(input, 0, options, nullptr);
 }

@@ -152,5 +152,43 @@ TEST(mail_products_test, repairs_after_clean_parts_keep_their_places) {
   }
 }
 
+// Control characters a sender writes into a header or a file name, line ends among them, are
+// blanks in the text: its lines stay those of the layout, and no header line can be forged.
+TEST(mail_products_test, names_and_headers_stay_on_their_lines) {
+  const std::string uuencoded = "begin 644 a\rb.bin\r\n#86)C\r\n`\r\nend\r\n";
+  const std::vector<std::pair<std::string, std::string>> mails{
+      {"encoded line end in a subject",
+       "Subject: =?UTF-8?Q?hello=0D=0AFrom:_forged@example.com?=\r\n\r\nbody\r\n"},
+      {"lone CR in an attachment name",
+       "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+       "Content-Type: application/octet-stream\r\n"
+       "Content-Disposition: attachment; "
+       "filename*=iso-2022-jp''a%0Db%0A%07c\r\n\r\nxyz\r\n--b--\r\n"},
+      {"CR in a uuencoded file's name", "Subject: s\r\n\r\ntext\r\n" + uuencoded},
+  };
+  for (const auto& [name, mail] : mails) {
+    SCOPED_TRACE(name);
+    const MailReading reading = ReadMail(Mail(mail));
+    const Text& text = reading.text;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == u'\r') {
+        ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == u'\n') << i;
+      }
+      if (text[i] == u'\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == u'\r') << i;
+      }
+      ASSERT_TRUE(text[i] >= 0x20 || text[i] == u'\r' || text[i] == u'\n') << i;
+    }
+    EXPECT_EQ(text.find(u"\r\nFrom:"), Text::npos);
+    ExpectSameReading(Mail(mail), name);
+  }
+  // The name kept for saving is the sender's; saving makes it safe (SafeFileName).
+  const MailReading attached = ReadMail(Mail(mails[1].second));
+  ASSERT_EQ(attached.attachments.size(), 1U);
+  EXPECT_EQ(attached.attachments[0].name,
+            u"a\rb\n\x07"
+            u"c");
+}
+
 }  // namespace
 }  // namespace quillora::test

@@ -47,6 +47,7 @@ struct ReadOptions {
 };
 
 // Never fails: anything GMime cannot see as a message is read as one text body.
-[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input, ReadOptions options = {});
+[[nodiscard]] MailReading ReadMail(std::span<const std::uint8_t> input,
+                                   const ReadOptions& options = {});
 
 }  // namespace quillora::mail
