@@ -1,7 +1,6 @@
 // Hostile inputs, run as processes: quillora-convert and the quillora batch run given empty,
 // unreadable, vanishing, huge, binary and oddly named files, and outputs that cannot be written.
 // Nothing may crash, hang, write a wrong file or report a failure as success.
-#include <algorithm>
 #include <cstdlib>
 
 #include "hostile_inputs.h"
@@ -25,10 +24,6 @@ std::vector<std::string> ModeArguments(const ModeCase& c, const std::string& fil
 }
 std::string Describe(const ModeCase& c) {
   return "mode " + std::to_string(c.mode) + " option " + std::to_string(c.option);
-}
-
-std::string Sample(const char* name) {
-  return ReadBytes(fs::path(QUILLORA_SAMPLES_DIR) / name);
 }
 
 using hostile_input_test = Processes;
@@ -112,20 +107,18 @@ TEST_F(hostile_input_test, empty_files_long_lines_and_nul_bytes_convert_in_every
     base64 += "gqCC";
     kanji += "0!0!";
   }
+  // What each mode makes of them is the front door's (front_door_test): here, that every run ends
+  // well and the batch run writes what quillora-convert prints.
   const struct {
     const char* name;
     std::string bytes;
-    std::vector<int> modes_that_keep_it;  // the output is the input
   } shapes[] = {
-      {"empty", "", {1, 2, 3, 4, 5, 7, 8, 9, 10, 11}},
-      // NUL is an ordinary character: mode 1 without kanji, EUC and non-UTF-16 keep it.
-      {"NUL bytes", std::string(kLong, '\0'), {1, 8, 11}},
-      {"one JIS line of kanji, never shifted out", kanji, {}},
-      {"a Base64 body on one line", base64, {}},
-      {"a uuencoded line far too long",
-       "begin 644 a\nM" + std::string(kLong, '!') + "\n`\nend\n",
-       {}},
-      {"a UTF-16 byte-order mark and an odd byte", "\xFF\xFE" + std::string(kLong + 1, 'x'), {}},
+      {"empty", ""},
+      {"NUL bytes", std::string(kLong, '\0')},
+      {"one JIS line of kanji, never shifted out", kanji},
+      {"a Base64 body on one line", base64},
+      {"a uuencoded line far too long", "begin 644 a\nM" + std::string(kLong, '!') + "\n`\nend\n"},
+      {"a UTF-16 byte-order mark and an odd byte", "\xFF\xFE" + std::string(kLong + 1, 'x')},
   };
   for (const auto& shape : shapes) {
     WriteBytes(Path("shape.bin"), shape.bytes);
@@ -134,10 +127,6 @@ TEST_F(hostile_input_test, empty_files_long_lines_and_nul_bytes_convert_in_every
       const Outcome outcome = Convert(ModeArguments(c, "shape.bin"), std::chrono::seconds(600));
       EXPECT_TRUE(EndedWith(outcome, 0) && outcome.err.empty())
           << shape.name << ", " << Describe(c);
-      const auto& keep = shape.modes_that_keep_it;
-      if (std::find(keep.begin(), keep.end(), c.mode) != keep.end()) {
-        EXPECT_TRUE(outcome.out == shape.bytes) << shape.name << ", " << Describe(c);
-      }
       if (c.option == 0) {
         printed[c.mode] = outcome.out;
       }
@@ -165,9 +154,8 @@ TEST_F(hostile_input_test, odd_file_names_are_taken_as_their_bytes) {
       "メール 添付.txt", "-leading-dash.txt",    "trailing blank ",          "-d",
       "a\"quote.txt",    "semi;colon & amp.txt", "\x83\x81\x81\x5B\x83\x8B", "\xFF"};
   // Names near the length limit: atomic_file_regression_test.
-  const std::string mail = Sample("jis_mail.txt");
-  WriteBytes(Path("plain.txt"), mail);
-  const std::string expected = Reference(1, Path("plain.txt"));
+  const std::string mail = ReadBytes(SamplePath("jis_mail.txt"));
+  const std::string expected = Reference(1, SamplePath("jis_mail.txt"));
   WriteBytes(Path("\xEF\xBF\xBD"), "not this one");  // U+FFFD
   WriteBytes(Path("(out) \xEF\xBF\xBD"), "keep me");
   for (const std::string& name : names) {
@@ -188,16 +176,15 @@ TEST_F(hostile_input_test, odd_file_names_are_taken_as_their_bytes) {
     fs::remove(Path(name));
     fs::remove(Path(output));
   }
-  EXPECT_EQ(Listing().size(), 3U) << "nothing under another name";
+  EXPECT_EQ(Listing().size(), 2U) << "nothing under another name";
   EXPECT_EQ(ReadBytes(Path("(out) \xEF\xBF\xBD")), "keep me");
 }
 
 // Outputs that are not a new plain file: refused with a message, or written into (the input
 // itself, a link to it), never replaced by a file. Devices and pipes: atomic_file_regression_test.
 TEST_F(hostile_input_test, odd_outputs_are_written_into_or_refused_with_a_message) {
-  const std::string mail = Sample("jis_mail.txt");
-  WriteBytes(Path("mail.txt"), mail);
-  const std::string expected = Reference(1, Path("mail.txt"));
+  const std::string mail = ReadBytes(SamplePath("jis_mail.txt"));
+  const std::string expected = Reference(1, SamplePath("jis_mail.txt"));
   fs::create_directory(Path("folder"));
   fs::create_symlink("mail.txt", Path("link.txt"));
   const std::pair<std::string, int> outputs[] = {

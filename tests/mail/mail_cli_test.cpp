@@ -132,14 +132,13 @@ TEST_F(mail_cli_test, statuses) {
 }
 
 TEST_F(mail_cli_test, mail_from_standard_input_and_guess) {
-  const std::string sample = std::string(QUILLORA_SAMPLES_DIR) + "/jis_mail.txt";
+  const std::string sample = SamplePath("jis_mail.txt");
   const Outcome from_file = Convert({"mail", "--to", "utf-8", sample});
   const Outcome from_input = ConvertFrom({"mail", "--to", "utf-8", "-"}, sample);
   EXPECT_TRUE(EndedWith(from_file, 0));
   EXPECT_EQ(from_file.out, from_input.out);
   EXPECT_NE(from_file.out.find("Subject: Picnic on Saturday"), std::string::npos);
-  const Outcome guess =
-      Convert({"guess", std::string(QUILLORA_SAMPLES_DIR) + "/euc_halfwidth.txt"});
+  const Outcome guess = Convert({"guess", SamplePath("euc_halfwidth.txt")});
   EXPECT_TRUE(EndedWith(guess, 0));
   EXPECT_TRUE(guess.out.starts_with("EUC-JP\tdecode type: euc\t")) << guess.out;
 }

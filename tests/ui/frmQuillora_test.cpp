@@ -40,7 +40,7 @@ QByteArray AsBytes(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
-// What the converter makes of a file, as quillora-convert prints it.
+// The file's bytes; none when it cannot be read.
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   file.open(QIODevice::ReadOnly);
@@ -51,9 +51,7 @@ QByteArray ReadAll(const QString& path) {
 QByteArray Converted(const QString& path, int mode) {
   Text name = ToText(path);
   if (mode < 0) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = ReadAll(path);
     return AsBytes(TextToBytes(mail::ReadMail({reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                                static_cast<std::size_t>(bytes.size())})
                                    .text));
@@ -86,11 +84,13 @@ class frmQuillora_test : public QObject, FrameFixture {
     return panel->isVisible() ? panel->text() : QString();
   }
 
-  void OpenSampleAndConvert(int results) {
-    OpenSample(u"jis_mail.txt"_s);
+  // Opens the JIS sample and converts it that many times; returns its path.
+  QString OpenSampleAndConvert(int results) {
+    QString source = OpenSample(u"jis_mail.txt"_s);
     for (int i = 0; i < results; ++i) {
       Trigger(DecodeItem(*frame_, 0));
     }
+    return source;
   }
 
  private slots:
@@ -161,13 +161,10 @@ class frmQuillora_test : public QObject, FrameFixture {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
     QFETCH(QByteArray, saved);
-    QFile file(Path(u"source.txt"_s));
-    if (!bytes.isNull()) {
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-      file.close();
-    }
+    const QString file =
+        bytes.isNull() ? Path(u"missing.txt"_s) : WriteFile(u"source.txt"_s, bytes);
     frmDocument document;
-    document.SetFile(ToText(file.fileName()));
+    document.SetFile(ToText(file));
     document.show();
     QTRY_VERIFY(!document.IsLoading());
     QVERIFY(document.IsSource());
@@ -205,6 +202,13 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(Captions(*frame_), QStringList{source});
     Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), "(2) " + source + " (JIS→ShiftJIS)");
+
+    // Closing the source takes every result with it, and numbering starts again at one.
+    frame_->Documents().front()->close();
+    QCOMPARE(CommandStates(*frame_), u"O-----"_s);
+    const QString other = OpenSample(u"euc_halfwidth.txt"_s);
+    Trigger(DecodeItem(*frame_, 1));
+    QCOMPARE(Captions(*frame_), (QStringList{other, "(1) " + other + " (EUC→ShiftJIS)"}));
   }
 
   // However the edited result would close, the user is asked; only "save" writes, only "cancel"
@@ -221,8 +225,7 @@ class frmQuillora_test : public QObject, FrameFixture {
   void edits_are_kept_unless_the_user_drops_them() {
     QFETCH(QString, how);
     QFETCH(SaveAnswer, answer);
-    OpenSample(u"jis_mail.txt"_s);
-    Trigger(DecodeItem(*frame_, 0));
+    OpenSampleAndConvert(1);
     const QPointer<frmDocument> edited = frame_->ActiveDocument();
     Trigger(DecodeItem(*frame_, 1));
     QTextCursor(edited->rtfText().document()).insertText(u"追記\n"_s);
@@ -416,9 +419,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     Trigger(Item(*frame_, "mnuFileExportPdf"));
     QCOMPARE(world_->save_requests.front().filter, u"PDF ﾌｧｲﾙ (*.pdf)"_s);
     QCOMPARE(world_->save_requests.front().proposed_name, u"jis_mail.pdf"_s);
-    QFile pdf(target);
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(ReadAll(target).startsWith("%PDF-"));
     QVERIFY(world_->messages.isEmpty());
 
     world_->save_answers.push_back(Path(u"no such folder/mail.pdf"_s));
@@ -508,19 +509,9 @@ class frmQuillora_test : public QObject, FrameFixture {
                   "Content-Disposition: attachment; filename=\"") +
               name + "\"\r\n\r\n" + name + "\r\n";
     }
-    mail += "--b--\r\n";
-    QFile file(Path(u"files.eml"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(mail);
-    file.close();
+    OpenFile(WriteFile(u"files.eml"_s, mail + "--b--\r\n"));
     QDir(folder_->path()).mkdir(u"saved"_s);
-    QFile kept(Path(u"saved/same.txt"_s));
-    QVERIFY(kept.open(QIODevice::WriteOnly));
-    kept.write("already here");
-    kept.close();
-
-    world_->open_answers.push_back(Path(u"files.eml"_s));
-    Trigger(Item(*frame_, "mnuFileOpen"));
+    WriteFile(u"saved/same.txt"_s, "already here");
     QAction* save = Item(*frame_, "mnuFileSaveAttachments");
     QVERIFY(!save->isEnabled());
     Trigger(DecodeItem(*frame_, 5));
@@ -560,13 +551,7 @@ class frmQuillora_test : public QObject, FrameFixture {
         "--b\r\nContent-Type: text/plain; charset=EUC-JP\r\n\r\n\xA4\xA2\xA4\xA4\r\nab\xFF"
         "cd\r\n--b\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n\xE6\x97\xA5\xE6\x9C\xAC"
         "\r\nx\xC3\xA9y\r\n--b--\r\n");
-    QFile file(Path(u"repairs.eml"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(mail);
-    file.close();
-    world_->open_answers.push_back(Path(u"repairs.eml"_s));
-    Trigger(Item(*frame_, "mnuFileOpen"));
-    WaitForWork(*frame_);
+    OpenFile(WriteFile(u"repairs.eml"_s, mail));
     Trigger(DecodeItem(*frame_, 5));
     frmDocument* source = frame_->Documents().first();
     frmDocument* result = frame_->ActiveDocument();
@@ -605,32 +590,8 @@ class frmQuillora_test : public QObject, FrameFixture {
     QVERIFY(world_->messages.isEmpty());
   }
 
-  // Either way of closing takes every result with it, and numbering starts again at one.
-  void closing_the_source_or_all_starts_afresh_data() {
-    QTest::addColumn<bool>("by_menu");
-    QTest::newRow("the source window") << false;
-    QTest::newRow("Close all") << true;
-  }
-  void closing_the_source_or_all_starts_afresh() {
-    QFETCH(bool, by_menu);
-    OpenSample(u"jis_mail.txt"_s);
-    Trigger(DecodeItem(*frame_, 0));
-    Trigger(DecodeItem(*frame_, 1));
-    if (by_menu) {
-      Item(*frame_, "mnuFileClose")->trigger();
-    } else {
-      frame_->Documents().front()->close();
-    }
-    QCOMPARE(CommandStates(*frame_), u"O-----"_s);
-
-    const QString source = OpenSample(u"euc_halfwidth.txt"_s);
-    Trigger(DecodeItem(*frame_, 1));
-    QCOMPARE(Captions(*frame_), (QStringList{source, "(1) " + source + " (EUC→ShiftJIS)"}));
-  }
-
   void the_save_button_saves_a_result_as_the_converter_wrote_it() {
-    const QString source = OpenSample(u"jis_mail.txt"_s);
-    Trigger(DecodeItem(*frame_, 0));
+    const QString source = OpenSampleAndConvert(1);
     const QString target = Path(u"out.txt"_s);
     world_->save_answers.push_back(target);
     Button(*frame_, "Save")->trigger();
@@ -640,9 +601,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(request.filter, u"すべてのﾌｧｲﾙ (*.*)"_s);
     QCOMPARE(request.initial_folder, QFileInfo(source).absolutePath());
     QCOMPARE(request.proposed_name, u"jis_mail.txt"_s);
-    QFile saved(target);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), Converted(source, 1));
+    QCOMPARE(ReadAll(target), Converted(source, 1));
     QCOMPARE(frame_->ActiveDocument()->windowTitle(), target);
 
     // Saved under a name, the window is no longer a result: Save, and saving the edits on
@@ -655,9 +614,7 @@ class frmQuillora_test : public QObject, FrameFixture {
     world_->save_answers_to_ask.push_back(SaveAnswer::save);
     result->close();
     QCOMPARE(world_->save_requests.size(), 1);
-    saved.close();
-    QVERIFY(saved.open(QIODevice::ReadOnly) &&
-            saved.readAll().startsWith(AsBytes(TextToBytes(u"追記"))));
+    QVERIFY(ReadAll(target).startsWith(AsBytes(TextToBytes(u"追記"))));
   }
 
   void a_failed_save_and_saving_a_source_change_nothing() {
@@ -678,8 +635,7 @@ class frmQuillora_test : public QObject, FrameFixture {
   }
 
   void print_asks_first_and_tells_when_it_fails() {
-    const QString source = OpenSample(u"jis_mail.txt"_s);
-    Trigger(DecodeItem(*frame_, 0));
+    const QString source = OpenSampleAndConvert(1);
     world_->answer_ok = false;
     Button(*frame_, "Print")->trigger();
     QCOMPARE(world_->questions,
@@ -710,15 +666,25 @@ class frmQuillora_test : public QObject, FrameFixture {
     QCOMPARE(Captions(*frame_), QStringList{path});
   }
 
-  void choosing_a_size_changes_every_document_and_keeps_its_font() {
-    FillFontLists(*frame_);
+  // Filling lets events run; a command arriving then must find the lists disabled, and they are
+  // enabled afterwards only while a source document is open. A size chosen changes every
+  // document and keeps its font.
+  void the_font_lists_follow_the_source_and_restyle_every_document() {
     OpenSampleAndConvert(2);
+    bool enabled_while_filling = true;
+    QTimer timer;
+    timer.callOnTimeout([&] { enabled_while_filling = frame_->cboFonts().isEnabled(); });
+    timer.start(0);
+    FillFontLists(*frame_);
+    QVERIFY(!enabled_while_filling);
+    timer.stop();
+    QCOMPARE(CommandStates(*frame_), u"-CSPDF"_s);
+
     const QString family = frame_->cboFonts().itemText(0);
     frame_->cboFonts().setCurrentIndex(0);
     emit frame_->cboFonts().activated(0);
     const int size_72 = frame_->cboFontSize().findText(u"72"_s);
     emit frame_->cboFontSize().activated(size_72);
-
     QCOMPARE(frame_->Documents().size(), 3);
     for (frmDocument* document : frame_->Documents()) {
       QCOMPARE(document->rtfText().font().pointSizeF(), 72.0);
@@ -726,23 +692,9 @@ class frmQuillora_test : public QObject, FrameFixture {
     }
     QCOMPARE(ToQString(App().SelectFont), family);
     QCOMPARE(ToQString(App().SelectFontsize), u"72"_s);
-
     // A document opened later takes the chosen font.
     Trigger(DecodeItem(*frame_, 0));
     QCOMPARE(frame_->ActiveDocument()->rtfText().font().pointSizeF(), 72.0);
-  }
-
-  // Filling lets events run; a command arriving then must find the lists disabled, and they are
-  // enabled afterwards because a source document is open.
-  void the_font_lists_stay_disabled_while_filled_then_follow_the_source() {
-    OpenSampleAndConvert(0);
-    bool enabled_while_filling = true;
-    QTimer timer;
-    timer.callOnTimeout([&] { enabled_while_filling = frame_->cboFonts().isEnabled(); });
-    timer.start(0);
-    FillFontLists(*frame_);
-    QVERIFY(!enabled_while_filling);
-    QCOMPARE(CommandStates(*frame_), u"-C-PDF"_s);
 
     Item(*frame_, "mnuFileClose")->trigger();
     FillFontLists(*frame_);

@@ -53,21 +53,27 @@ class FrameFixture {
     return copy;
   }
 
-  // Rewrites the settings file and loads it again, as a new start would.
-  void WriteSettings(const QByteArray& content) const {
-    QFile file(SettingsFile());
+  // Returns the file's path.
+  QString WriteFile(const QString& name, const QByteArray& content) const {
+    QFile file(Path(name));
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(content);
-    file.close();
+    return file.fileName();
+  }
+
+  // Rewrites the settings file and loads it again, as a new start would.
+  void WriteSettings(const QByteArray& content) const {
+    WriteFile(QStringLiteral("Quillora.ini"), content);
     LoadSettings();
   }
 
-  QString OpenSample(const QString& name) {
-    QString path = Sample(name);
+  // Opens the file through the Open dialog; returns its path.
+  QString OpenFile(const QString& path) {
     world_->open_answers.push_back(path);
     Trigger(Item(*frame_, "mnuFileOpen"));
     return path;
   }
+  QString OpenSample(const QString& name) { return OpenFile(Sample(name)); }
 
   // Runs a command and lets the work it started off the user-interface thread come back.
   void Trigger(QAction* command) const {

@@ -193,6 +193,10 @@ struct Outcome {
   std::string err;
 };
 
+inline fs::path SamplePath(const std::string& name) {
+  return fs::path(QUILLORA_SAMPLES_DIR) / name;
+}
+
 // Ended normally with this status, not by a signal or the deadline.
 inline ::testing::AssertionResult EndedWith(const Outcome& outcome, int status) {
   const Ended& e = outcome.ended;
@@ -224,6 +228,10 @@ class Processes : public ::testing::Test {
   using Seconds = std::chrono::duration<double>;
 
   [[nodiscard]] fs::path Path(const std::string& name) const { return folder_ / name; }
+  // A sample copied into the working folder; returns the copy.
+  fs::path CopySample(const std::string& name) const {
+    return WriteBytes(Path(name), ReadBytes(SamplePath(name)));
+  }
 
   [[nodiscard]] Invocation Call(const std::string& program,
                                 std::vector<std::string> arguments) const {
