@@ -30,21 +30,28 @@ std::array<std::uint8_t, 2> SjisPair(unsigned row, unsigned cell) {
 // The character of each Shift_JIS lead and trail byte pair; 0 where the pair is none.
 using PairTable = std::array<char16_t, std::size_t{256} * 256>;
 
+// Every pair decoded in one call: the codec reads a lead byte and a trail byte as one character,
+// one unit, whatever they are.
 std::unique_ptr<PairTable> MakePairTable() {
   auto table = std::make_unique<PairTable>();
+  ByteBuffer pairs;
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const std::uint8_t pair[] = {static_cast<std::uint8_t>(lead),
-                                   static_cast<std::uint8_t>(trail)};
-      if (!IsSjisLeadByte(pair[0]) || !IsSjisTrailByte(pair[1])) {
-        continue;
+      if (IsSjisLeadByte(static_cast<std::uint8_t>(lead)) &&
+          IsSjisTrailByte(static_cast<std::uint8_t>(trail))) {
+        pairs.push_back(static_cast<std::uint8_t>(lead));
+        pairs.push_back(static_cast<std::uint8_t>(trail));
       }
-      const Text text = BytesToText(pair);
-      // The codec reads a pair with no character as U+30FB, which is also the character 81 45.
-      const bool assigned =
-          text.size() == 1 && (text[0] != u'\u30FB' || (lead == 0x81 && trail == 0x45));
-      (*table)[lead << 8 | trail] = assigned ? text[0] : u'\0';
     }
+  }
+  const Text text = BytesToText(pairs);
+  assert(text.size() * 2 == pairs.size());
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const unsigned lead = pairs[2 * k];
+    const unsigned trail = pairs[2 * k + 1];
+    // The codec reads a pair with no character as U+30FB, which is also the character 81 45.
+    const bool assigned = text[k] != u'\u30FB' || (lead == 0x81 && trail == 0x45);
+    (*table)[lead << 8 | trail] = assigned ? text[k] : u'\0';
   }
   return table;
 }

@@ -14,6 +14,7 @@
 #include "mail/charset.h"
 #include "text/cp932_codec.h"
 #include "text/same_jis_runs.h"
+#include "text/sjis_bytes.h"
 
 namespace quillora::mail {
 namespace {
@@ -192,6 +193,24 @@ TEST(direct_cp932_test, strict_sjis_kernels_copy_what_decodes_to_itself) {
           }
         }
       }
+    }
+  }
+}
+
+// The Shift_JIS pairs, decoded in one pass, against each pair decoded alone.
+TEST(direct_cp932_test, each_pair_reads_as_the_codec_reads_it_alone) {
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::array<std::uint8_t, 2> pair{static_cast<std::uint8_t>(lead),
+                                             static_cast<std::uint8_t>(trail)};
+      if (!IsSjisLeadByte(pair[0]) || !IsSjisTrailByte(pair[1])) {
+        continue;
+      }
+      const Text alone = BytesToText(pair);
+      const bool assigned =
+          alone.size() == 1 && (alone[0] != u'\u30FB' || (lead == 0x81 && trail == 0x45));
+      ASSERT_EQ(SjisPairToUnicode(pair[0], pair[1]), assigned ? alone[0] : u'\0')
+          << std::hex << lead << ' ' << trail;
     }
   }
 }
