@@ -88,18 +88,20 @@ std::unique_ptr<JisTable> Make0212() {
 // more.
 std::unique_ptr<std::bitset<0x10000>> MakeCp932Set() {
   auto held = std::make_unique<std::bitset<0x10000>>();
-  Text units;
-  for (unsigned c = 0; c < 0x10000; ++c) {
-    if (c < 0xD800 || c > 0xDFFF) {
-      units.push_back(static_cast<char16_t>(c));
-    }
+  constexpr std::size_t kSurrogates = 0x800;
+  Text units(0x10000 - kSurrogates, u'\0');
+  for (std::size_t k = 0; k < units.size(); ++k) {
+    units[k] = static_cast<char16_t>(k < 0xD800 ? k : k + kSurrogates);
   }
   ByteBuffer out;
   AppendTextAsBytes(units, out);
   std::size_t at = 0;
   for (const char16_t unit : units) {
-    const bool pair = IsSjisLeadByte(out[at]) && at + 1 < out.size();
-    held->set(unit, unit == u'?' || pair || out[at] != '?');
+    const std::uint8_t first = out[at];
+    const bool pair = IsSjisLeadByte(first);
+    if (pair || first != '?' || unit == u'?') {
+      held->set(unit);
+    }
     at += pair ? 2 : 1;
   }
   assert(at == out.size());
