@@ -251,31 +251,36 @@ TEST(cp932_codec_test, halfwidth_to_fullwidth_widens_katakana_and_ascii) {
 }
 
 // EncodeUtf16Le against TextToBytes of the units, for random units of every size to 300 bytes
-// at every alignment: ASCII (taken 16 at a time), kana and kanji, unmapped units, surrogates
+// at every alignment, mostly ASCII (taken 16 at a time) or mostly kana and kanji (taken 8 at a
+// time where all encode to two bytes): with them half-width kana, unmapped units, surrogates
 // paired and alone, and an odd final byte.
 TEST(cp932_codec_test, utf16le_bytes_encode_as_their_units_do) {
   std::mt19937 random(11);
-  const std::array<char16_t, 10> others{u'\u3042', u'\u6F22', u'\u30FB',        u'\uFF76',
-                                        u'\u00A5', u'\uFFFD', char16_t{0xD83D}, char16_t{0xDE00},
-                                        u'\uE000', u'\u0080'};
-  for (std::size_t size = 0; size <= 300; ++size) {
-    for (std::size_t align = 0; align < 16; ++align) {
-      ByteBuffer storage(align + size);  // a read past the units is a sanitizer fault
-      Text units;
-      for (std::size_t k = 0; k < size; k += 2) {
-        const char16_t unit = random() % 4 != 0 ? static_cast<char16_t>(random() % 0x80)
-                                                : others[random() % others.size()];
-        storage[align + k] = static_cast<std::uint8_t>(unit);
-        if (k + 1 < size) {
-          storage[align + k + 1] = static_cast<std::uint8_t>(unit >> 8);
-          units.push_back(unit);
-        } else {
-          units.push_back(u'\uFFFD');
+  const std::array<char16_t, 12> others{u'\u3042',        u'\u6F22', u'\u30FB', u'\u9FA0',
+                                        u'\uFF76',        u'\u00A5', u'\uFFFD', char16_t{0xD83D},
+                                        char16_t{0xDE00}, u'\uE000', u'\u0080', u'\uFFFF'};
+  for (const bool japanese : {false, true}) {
+    for (std::size_t size = 0; size <= 300; ++size) {
+      for (std::size_t align = 0; align < 16; ++align) {
+        ByteBuffer storage(align + size);  // a read past the units is a sanitizer fault
+        Text units;
+        for (std::size_t k = 0; k < size; k += 2) {
+          const char16_t unit = japanese            ? (random() % 16 != 0 ? others[random() % 4]
+                                                                          : others[random() % others.size()])
+                                : random() % 4 != 0 ? static_cast<char16_t>(random() % 0x80)
+                                                    : others[random() % others.size()];
+          storage[align + k] = static_cast<std::uint8_t>(unit);
+          if (k + 1 < size) {
+            storage[align + k + 1] = static_cast<std::uint8_t>(unit >> 8);
+            units.push_back(unit);
+          } else {
+            units.push_back(u'\uFFFD');
+          }
         }
+        ByteBuffer out(size + 1);
+        out.resize(EncodeUtf16Le(std::span(storage).subspan(align, size), out.data()));
+        ASSERT_EQ(out, TextToBytes(units)) << "size " << size << ", alignment " << align;
       }
-      ByteBuffer out(size + 1);
-      out.resize(EncodeUtf16Le(std::span(storage).subspan(align, size), out.data()));
-      ASSERT_EQ(out, TextToBytes(units)) << "size " << size << ", alignment " << align;
     }
   }
 }
