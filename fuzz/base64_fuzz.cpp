@@ -97,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (choices.Byte() % 3) {
     case 0:
       CheckAnyText(RecordFrom(choices.Rest(), false));
+      fuzz::CheckReadInPlace(choices.Rest(), 9);
       break;
     case 1:
       CheckAnyText(RecordFrom(choices.Rest(), true));

@@ -420,8 +420,8 @@ ReencodeProgress Reencode(std::span<const std::uint8_t> bytes, std::uint8_t* out
     // How far to read on is decided from the byte classes, not from the table: the next step
     // then does not wait for the load (half again as fast on Japanese text).
     // Four pairs that re-encode to themselves, as most of Japanese text is, go as they are.
-    const auto same = [&tables](const std::uint8_t* pair) {
-      return (tables.same_pair[pair[0]][pair[1] >> 6] >> (pair[1] & 63U)) & 1U;
+    const auto same = [](const std::uint8_t* pair) {
+      return (kTables.same_pair[pair[0]][pair[1] >> 6] >> (pair[1] & 63U)) & 1U;
     };
     const auto four_same = [&same](const std::uint8_t* at) {
       return (same(at) & same(at + 2) & same(at + 4) & same(at + 6)) != 0;
