@@ -46,8 +46,9 @@ inline void CheckReadInPlace(std::span<const std::uint8_t> bytes, std::int16_t m
   const auto input = std::span<const std::uint8_t>(guarded).first(bytes.size());
   for (const bool withdrawable : {true, false}) {
     ByteBuffer in_place;
-    StreamOutput out(StreamOutput::AppendTo(in_place),
-                     withdrawable ? StreamOutput::TakeBackFrom(in_place) : StreamOutput::TakeBack());
+    StreamOutput out(StreamOutput::AppendTo(in_place), withdrawable
+                                                           ? StreamOutput::TakeBackFrom(in_place)
+                                                           : StreamOutput::TakeBack());
     const Conversion read_in_place = ConvertView(input, mode, Product::cp932_text, out);
     FUZZ_CHECK(out.Finish());
     FUZZ_CHECK(in_place == whole);

@@ -12,10 +12,10 @@
 
 #include "conversions.h"
 #include "convert/clsConvert.h"
+#include "convert/sextets.h"
 #include "convert/stream_output.h"
 #include "io/large_buffer.h"
 #include "mail_text.h"
-#include "convert/sextets.h"
 #include "text/cp932_codec.h"
 
 namespace quillora {
