@@ -63,12 +63,11 @@ ByteBuffer EncodePlacingRepairs(std::u16string_view text, std::vector<Repair>& r
 }
 
 ByteBuffer ReadWholeMail(const ByteBuffer& input, DecodeNotes* notes) {
-  mail::MailReading reading = mail::ReadMail(input);
   if (notes == nullptr) {
-    ByteBuffer cp932;
-    AppendTextAsBytes(reading.text, cp932);
-    return cp932;
+    // Only the bytes are wanted (the batch run): read straight to them, attachments only counted.
+    return mail::ReadMail(input, {mail::MailProduct::cp932, false, {}}).cp932;
   }
+  mail::MailReading reading = mail::ReadMail(input);
   notes->charsets = std::move(reading.charsets);
   notes->transfer_encodings = std::move(reading.transfer_encodings);
   notes->repair_count = mail::RepairCount(reading.events);
