@@ -306,13 +306,11 @@ DirectResult DirectAsciiCompatible(std::span<const std::uint8_t> bytes, Cp932Out
     const std::size_t piece_end = std::min(n, i + kPiece);
     std::uint8_t* to = output.Open();
     while (i < piece_end) {
-      if (const std::size_t run = runs(in + i, piece_end - i, to, output.pairs); run > 0) {
-        i += run;
-        to += run;
-        line_ends.after_cr = false;
-        continue;
+      std::size_t run = runs(in + i, piece_end - i, to, output.pairs);
+      if (run == 0) {
+        run = CopyPrintableAscii(in + i, piece_end - i, to);
       }
-      if (const std::size_t run = CopyPrintableAscii(in + i, piece_end - i, to); run > 0) {
+      if (run > 0) {
         i += run;
         to += run;
         line_ends.after_cr = false;
